@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test three ways:
+#   build       warnings as errors, every test (unit, end-to-end, benchmark smoke run)
+#   build-asan  AddressSanitizer + UndefinedBehaviorSanitizer, every test
+#   build-tsan  ThreadSanitizer, the tests of the threaded plain-C++ layers
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+root=$(pwd)
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+export QT_QPA_PLATFORM=offscreen
+
+run_ctest() {
+  local dir=$1
+  shift
+  ctest --test-dir "$dir" --output-on-failure --no-tests=error "$@"
+}
+
+echo "== ThreadSanitizer build"
+mkdir -p build-tsan
+BUILD_TARGETS="plain_tests" bash scripts/build.sh build-tsan \
+  -DCMAKE_BUILD_TYPE=Debug -DONDREL_WERROR=ON -DONDREL_SANITIZE=thread -DONDREL_BENCH=OFF
+run_ctest build-tsan -j2 -L plain
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
+mkdir -p build-asan
+BUILD_TARGETS="" bash scripts/build.sh build-asan \
+  -DCMAKE_BUILD_TYPE=Debug -DONDREL_WERROR=ON -DONDREL_SANITIZE=address,undefined -DONDREL_BENCH=OFF
+run_ctest build-asan -j2 -LE e2e
+run_ctest build-asan -L e2e
+
+echo "== Main build"
+mkdir -p build
+BUILD_TARGETS="" bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DONDREL_WERROR=ON
+run_ctest build -j2 -LE e2e
+run_ctest build -L e2e

@@ -1,0 +1,38 @@
+#include <QApplication>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/ccommandline.h"
+#include "app/cprogram.h"
+#include "platform/cinstancelock.h"
+#include "ui/dlgmain.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  std::string error;
+  const auto commandLine = CCommandLine::Parse(args, error);
+  if (!commandLine) {
+    std::fprintf(stderr, "ondrel: %s\n", error.c_str());
+    return 2;
+  }
+
+  std::error_code ec;
+  std::filesystem::create_directories(commandLine->configDir, ec);
+  CInstanceLock lock(commandLine->configDir);
+  if (!lock.Acquired()) {
+    if (lock.HeldElsewhere()) return 0;  // another copy runs for this directory
+    std::fprintf(stderr, "ondrel: cannot use the config directory %s\n", commandLine->configDir.c_str());
+    return 1;
+  }
+
+  QApplication app(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  CProgram program(*commandLine);
+  if (!program.FormCreate()) return 1;
+  program.Window().show();
+  const int result = QApplication::exec();
+  program.FormClose();
+  return result;
+}

@@ -1,0 +1,56 @@
+#include "net/creceivethread.h"
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <span>
+
+#include "net/codes.h"
+#include "net/datagramsink.h"
+#include "net/transport.h"
+#include "platform/windowport.h"
+
+CReceiveThread::CReceiveThread(int socket, uint32_t localAddress, const std::atomic<int>& quitting,
+                               DatagramSink& sink, WindowPort& window)
+    : socket_(socket), localAddress_(localAddress), quitting_(quitting), sink_(sink), window_(window) {}
+
+CReceiveThread::~CReceiveThread() { Stop(); }
+
+void CReceiveThread::Start() {
+  if (thread_.joinable() || socket_ < 0) return;
+  ended_.store(false);
+  stopRequested_.store(false);
+  thread_ = std::thread([this] { Run(); });
+}
+
+void CReceiveThread::Stop() {
+  if (!thread_.joinable()) return;
+  stopRequested_.store(true);
+  net::WakeReceivers(socket_);
+  thread_.join();
+}
+
+void CReceiveThread::Run() {
+  for (;;) {
+    buffer_.fill(0);
+    sockaddr_in from{};
+    socklen_t fromLength = sizeof from;
+    const ssize_t received = ::recvfrom(socket_, buffer_.data(), buffer_.size(), 0,
+                                        reinterpret_cast<sockaddr*>(&from), &fromLength);
+    // After a wake-up the socket answers every receive at once, with 0 bytes
+    // or an error, so the stop request has to be checked before anything else.
+    if (stopRequested_.load()) break;
+    if (received < 0) {
+      if (quitting_.load() == 1 || errno == EBADF || errno == ENOTSOCK) break;
+      std::this_thread::yield();
+      continue;
+    }
+    if (quitting_.load() > 0) continue;
+    if (from.sin_addr.s_addr == localAddress_) continue;
+    sink_.OnDatagram(std::span<const uint8_t>(buffer_.data(), static_cast<std::size_t>(received)),
+                     from.sin_addr.s_addr);
+  }
+  ended_.store(true);
+  window_.PostCode(code::kCloseRequest, 0);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+class DatagramSink;
+class WindowPort;
+
+// The thread that blocks on the socket and hands every datagram to the sink,
+// dropping those that arrive while the program quits and those the program
+// sent to itself. When it ends it posts the close request.
+class CReceiveThread {
+ public:
+  static constexpr std::size_t kBufferBytes = 4096;
+
+  CReceiveThread(int socket, uint32_t localAddress, const std::atomic<int>& quitting, DatagramSink& sink,
+                 WindowPort& window);
+  ~CReceiveThread();
+  CReceiveThread(const CReceiveThread&) = delete;
+  CReceiveThread& operator=(const CReceiveThread&) = delete;
+
+  void Start();
+  // Wakes the blocked receive and waits for the thread to end. The socket
+  // stays open: closing it before the thread is gone could hand its number
+  // to another file while the thread still reads from it.
+  void Stop();
+  bool Ended() const { return ended_.load(); }
+
+ private:
+  void Run();
+
+  const int socket_;
+  const uint32_t localAddress_;
+  const std::atomic<int>& quitting_;
+  DatagramSink& sink_;
+  WindowPort& window_;
+  std::atomic<bool> stopRequested_{false};
+  std::atomic<bool> ended_{true};
+  std::array<uint8_t, kBufferBytes> buffer_{};
+  std::thread thread_;
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+// Where the receive thread hands each datagram it keeps. Called on the
+// receive thread; bytes holds exactly what was received.
+class DatagramSink {
+ public:
+  virtual ~DatagramSink() = default;
+  virtual void OnDatagram(std::span<const uint8_t> bytes, uint32_t sender) = 0;
+};

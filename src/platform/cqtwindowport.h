@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QObject>
+
+#include "platform/messagehandler.h"
+#include "platform/windowport.h"
+
+// The message port on Qt's event queue: a post becomes a custom event for
+// this object (Qt keeps the order of events posted to one receiver, from any
+// thread); a send calls the handler directly on the main thread.
+class CQtWindowPort : public QObject, public WindowPort {
+  Q_OBJECT
+ public:
+  explicit CQtWindowPort(MessageHandler& handler);
+
+  void PostCode(uint32_t code, int64_t wParam) override;
+  void PostRecord(uint32_t code, Record record) override;
+  void PostCommand(int command, TextRecord record) override;
+  void SendCode(uint32_t code, int64_t wParam) override;
+  void SendRecord(uint32_t code, Record record) override;
+
+ protected:
+  void customEvent(QEvent* event) override;
+
+ private:
+  MessageHandler& handler_;
+};
