@@ -1,0 +1,115 @@
+"""Starts real copies of the program for end-to-end tests.
+
+Each copy gets its own config directory and working directory under a
+temporary folder, runs offscreen, and is bound to its own loopback address.
+"""
+import os
+import signal
+import socket
+import subprocess
+import tempfile
+import time
+
+BINARY = os.environ.get("ONDREL_BINARY", "ondrel")
+
+
+def free_udp_port(*addresses):
+    """A port that is free on every given address."""
+    for _ in range(50):
+        with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
+            s.bind((addresses[0], 0))
+            port = s.getsockname()[1]
+        if all(udp_port_free(a, port) for a in addresses):
+            return port
+    raise RuntimeError("no free UDP port")
+
+
+def udp_port_free(address, port):
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
+        try:
+            s.bind((address, port))
+            return True
+        except OSError:
+            return False
+
+
+def wait_until(predicate, timeout=10.0, step=0.02):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if predicate():
+            return True
+        time.sleep(step)
+    return predicate()
+
+
+class Copy:
+    """One copy of the program with its own directories."""
+
+    def __init__(self, root, name, bind):
+        self.name = name
+        self.bind = bind
+        self.config_dir = os.path.join(root, name, "config")
+        self.work_dir = os.path.join(root, name, "work")
+        os.makedirs(self.config_dir, exist_ok=True)
+        os.makedirs(self.work_dir, exist_ok=True)
+        self.process = None
+
+    @property
+    def conf_path(self):
+        return os.path.join(self.config_dir, "ondrel.conf")
+
+    def write_conf(self, params, contacts=()):
+        lines = ["[params2]"]
+        lines += ["%d=%s" % (i, line) for i, line in enumerate(params)]
+        if contacts:
+            lines.append("[contacts]")
+            lines += ["%d=%s" % (i, line) for i, line in enumerate(contacts)]
+        with open(self.conf_path, "w", encoding="utf-8") as f:
+            f.write("\n".join(lines) + "\n")
+
+    def read_conf(self):
+        with open(self.conf_path, encoding="utf-8") as f:
+            return f.read()
+
+    def env(self):
+        env = dict(os.environ)
+        env["QT_QPA_PLATFORM"] = "offscreen"
+        env.setdefault("XDG_RUNTIME_DIR", tempfile.gettempdir())
+        return env
+
+    def args(self, extra=()):
+        args = [BINARY, "--config-dir", self.config_dir]
+        if self.bind:
+            args += ["--bind", self.bind]
+        return args + list(extra)
+
+    def start(self):
+        self.process = subprocess.Popen(
+            self.args(), cwd=self.work_dir, env=self.env(),
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        return self.process
+
+    def run(self, extra=(), timeout=10):
+        """Runs a short-lived invocation (a second copy, a remote command)."""
+        return subprocess.run(
+            self.args(extra), cwd=self.work_dir, env=self.env(),
+            capture_output=True, text=True, timeout=timeout)
+
+    def stop(self, sig=signal.SIGTERM, timeout=10):
+        if self.process is None:
+            return None
+        if self.process.poll() is None:
+            self.process.send_signal(sig)
+        try:
+            out, err = self.process.communicate(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            out, err = self.process.communicate()
+            raise AssertionError("%s did not end after signal %d" % (self.name, sig))
+        self.stdout, self.stderr = out, err
+        code = self.process.returncode
+        self.process = None
+        return code
+
+    def running(self):
+        return self.process is not None and self.process.poll() is None

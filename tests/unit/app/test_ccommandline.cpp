@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include "app/ccommandline.h"
+
+namespace {
+
+TEST(CCommandLineTest, StartOptions) {
+  std::string error;
+  const auto line = CCommandLine::Parse({"--config-dir", "/tmp/x", "--bind", "127.1.0.1"}, error);
+  ASSERT_TRUE(line) << error;
+  EXPECT_EQ(line->configDir, "/tmp/x");
+  EXPECT_EQ(line->bindText, "127.1.0.1");
+  EXPECT_NE(line->bindAddress, 0u);
+  EXPECT_FALSE(line->sendCommand);
+}
+
+TEST(CCommandLineTest, RemoteCommandWithText) {
+  std::string error;
+  const auto line = CCommandLine::Parse({"--command", "2", "10.0.0.1", "--config-dir", "/tmp/y"}, error);
+  ASSERT_TRUE(line) << error;
+  EXPECT_TRUE(line->sendCommand);
+  EXPECT_EQ(line->commandNumber, 2);
+  EXPECT_EQ(line->commandText, "10.0.0.1");
+}
+
+TEST(CCommandLineTest, DefaultConfigDirFollowsXdg) {
+  ::setenv("XDG_CONFIG_HOME", "/tmp/xdg", 1);
+  EXPECT_EQ(CCommandLine::DefaultConfigDir(), "/tmp/xdg/ondrel");
+  ::unsetenv("XDG_CONFIG_HOME");
+  ::setenv("HOME", "/home/u", 1);
+  EXPECT_EQ(CCommandLine::DefaultConfigDir(), "/home/u/.config/ondrel");
+}
+
+TEST(CCommandLineTest, BadArgumentsAreRefusedWithAMessage) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--bind"}, {"--bind", "host.example"}, {"--config-dir"}, {"--command"}, {"--command", "x"},
+      {"--frobnicate"}, {"stray"}, {"--command", "2", "a", "b"}, {"--command", "4", "--bind", "127.0.0.1"},
+  };
+  for (const auto& args : cases) {
+    std::string error;
+    EXPECT_FALSE(CCommandLine::Parse(args, error)) << args.front();
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <sys/socket.h>
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "fakes/cfakewindowport.h"
+#include "net/codes.h"
+#include "net/creceivethread.h"
+#include "net/datagramsink.h"
+#include "net/transport.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class RecordingSink : public DatagramSink {
+ public:
+  struct Datagram {
+    std::vector<uint8_t> bytes;
+    uint32_t sender;
+  };
+  void OnDatagram(std::span<const uint8_t> bytes, uint32_t sender) override {
+    std::lock_guard lock(mutex);
+    received.push_back({{bytes.begin(), bytes.end()}, sender});
+  }
+  std::vector<Datagram> Received() {
+    std::lock_guard lock(mutex);
+    return received;
+  }
+  std::mutex mutex;
+  std::vector<Datagram> received;
+};
+
+template <typename Predicate>
+bool WaitFor(Predicate done) {
+  for (int i = 0; i < 500 && !done(); ++i) std::this_thread::sleep_for(10ms);
+  return done();
+}
+
+// Two loopback addresses stand for this program and a peer.
+class CReceiveThreadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    self = net::ParseAddress("127.0.0.1");
+    peer = net::ParseAddress("127.0.0.2");
+    socket = net::OpenSocket(0, self);
+    ASSERT_GE(socket, 0);
+    sockaddr_in a{};
+    socklen_t length = sizeof a;
+    ::getsockname(socket, reinterpret_cast<sockaddr*>(&a), &length);
+    port = ntohs(a.sin_port);
+  }
+  void TearDown() override { net::CloseSocket(socket); }
+
+  void SendFrom(uint32_t from, std::vector<uint8_t> bytes) {
+    int s = net::OpenSocket(0, from);
+    ASSERT_GE(s, 0);
+    net::SendDatagram(s, self, port, bytes.data(), bytes.size());
+    net::CloseSocket(s);
+  }
+
+  uint32_t self = 0, peer = 0;
+  int socket = net::kNoSocket;
+  int port = 0;
+  std::atomic<int> quitting{0};
+  RecordingSink sink;
+  CFakeWindowPort window;
+};
+
+TEST_F(CReceiveThreadTest, HandsOverWhatPeersSendAndDropsItsOwnDatagrams) {
+  CReceiveThread thread(socket, self, quitting, sink, window);
+  thread.Start();
+  EXPECT_FALSE(thread.Ended());
+  SendFrom(self, {0x2D, 0x23, 0, 0});  // from its own address: dropped
+  SendFrom(peer, {0x35, 0x23});        // shorter than a code
+  SendFrom(peer, {0x2D, 0x23, 0, 0, 9});
+  ASSERT_TRUE(WaitFor([&] { return sink.Received().size() == 2; }));
+  const auto got = sink.Received();
+  EXPECT_EQ(got[0].bytes, (std::vector<uint8_t>{0x35, 0x23}));
+  EXPECT_EQ(got[0].sender, peer);
+  EXPECT_EQ(got[1].bytes.size(), 5u);
+  thread.Stop();
+  EXPECT_EQ(sink.Received().size(), 2u);
+}
+
+TEST_F(CReceiveThreadTest, DropsEverythingWhileQuitting) {
+  CReceiveThread thread(socket, self, quitting, sink, window);
+  thread.Start();
+  quitting = 1;
+  SendFrom(peer, {1, 2, 3, 4});
+  SendFrom(peer, {});
+  std::this_thread::sleep_for(100ms);
+  EXPECT_TRUE(sink.Received().empty());
+  thread.Stop();
+}
+
+TEST_F(CReceiveThreadTest, StopEndsTheThreadWhichPostsTheCloseRequest) {
+  CReceiveThread thread(socket, self, quitting, sink, window);
+  thread.Start();
+  quitting = 1;
+  thread.Stop();
+  EXPECT_TRUE(thread.Ended());
+  const auto messages = window.Messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].code, code::kCloseRequest);
+  EXPECT_EQ(messages[0].wParam, 0);
+}
+
+TEST_F(CReceiveThreadTest, NoThreadRunsWithoutASocket) {
+  CReceiveThread thread(net::kNoSocket, self, quitting, sink, window);
+  thread.Start();
+  EXPECT_TRUE(thread.Ended());
+  thread.Stop();
+  EXPECT_TRUE(window.Messages().empty());
+}
+
+}  // namespace
