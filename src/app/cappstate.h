@@ -13,6 +13,9 @@ struct CAppState {
   std::atomic<int> speakerMuted{0};
   std::atomic<uint32_t> currentSndType{0};
   std::atomic<bool> lockCodec{false};
+  // The line whose page is in front: 1 or 2, 0 for none. The audio paths
+  // read it on their own threads.
+  std::atomic<int> currentLine{0};
   bool busyAnnounced = false;
   int shownOnce = 0;
   int speexSendMode = 0;

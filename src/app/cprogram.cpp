@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 
+#include "app/cmessagedispatcher.h"
 #include "net/cdatagramrouter.h"
 #include "net/codes.h"
 #include "net/creceivethread.h"
@@ -10,7 +11,6 @@
 #include "platform/cinikeystore.h"
 #include "platform/cqtmessageboxes.h"
 #include "platform/cqtwindowport.h"
-#include "platform/csignalwatcher.h"
 #include "settings/cparams.h"
 #include "ui/dlgmain.h"
 
@@ -31,7 +31,6 @@ bool CProgram::FormCreate() {
   keyStore_ = std::make_unique<CIniKeyStore>(commandLine_.configDir / "ondrel.conf");
   params_ = std::make_unique<CParams>(*keyStore_);
   boxes_ = std::make_unique<CQtMessageBoxes>();
-  windowPort_ = std::make_unique<CQtWindowPort>(*this);
 
   port_ = ReadPort();
   net::SetNetPort(port_);
@@ -46,11 +45,17 @@ bool CProgram::FormCreate() {
     return false;
   }
 
+  window_ = std::make_unique<TDlg>();
+  window_->SetCloseHandler([this] { return OnWindowClose(); });
+  dispatcher_ = std::make_unique<CMessageDispatcher>(state_, *window_, *params_, *boxes_, *this);
+  dispatcher_->SetQuitAction([this] { Quit(); });
+  windowPort_ = std::make_unique<CQtWindowPort>(*dispatcher_);
+
   // Datagrams this program sends to itself are dropped; with --bind the
   // bound address is the one they come from.
-  const uint32_t local = commandLine_.bindAddress ? commandLine_.bindAddress : net::LocalAddress();
+  ownAddress_ = commandLine_.bindAddress ? commandLine_.bindAddress : net::LocalAddress();
   router_ = std::make_unique<CDatagramRouter>(*windowPort_);
-  receiver_ = std::make_unique<CReceiveThread>(socket_, local, state_.quitting, *router_, *windowPort_);
+  receiver_ = std::make_unique<CReceiveThread>(socket_, ownAddress_, state_.quitting, *router_, *windowPort_);
   receiver_->Start();
 
   uint32_t sndType = static_cast<uint32_t>(params_->GetInt("SndType"));
@@ -61,10 +66,7 @@ bool CProgram::FormCreate() {
   state_.currentSndType = sndType;
   state_.lockCodec = params_->GetInt("lockCodec") != 0;
 
-  window_ = std::make_unique<TDlg>();
-  window_->SetCloseHandler([this] { return OnWindowClose(); });
   state_.soundSystemRunning = 1;
-  signals_ = std::make_unique<CSignalWatcher>([this] { windowPort_->PostCode(code::kQuit, 0); });
   return true;
 }
 
@@ -82,46 +84,55 @@ void CProgram::Quit() {
   QCoreApplication::exit(0);
 }
 
+void CProgram::RequestQuit() {
+  if (windowPort_) windowPort_->PostCode(code::kQuit, 0);
+}
+
 void CProgram::FormClose() {
   if (torn_down_) return;
   torn_down_ = true;
   state_.quitting = 1;
   state_.soundSystemRunning = 0;
-  signals_.reset();
   // The receive thread is stopped before anything it can reach goes away.
   if (receiver_) receiver_->Stop();
-  window_.reset();
   receiver_.reset();
   router_.reset();
   net::CloseSocket(socket_);
   net::StopNetwork();
   windowPort_.reset();
+  dispatcher_.reset();
+  window_.reset();
   boxes_.reset();
   params_.reset();  // writes the settings back
   keyStore_.reset();
 }
 
-void CProgram::HandleCode(uint32_t code, int64_t wParam) {
-  (void)wParam;
-  if (state_.quitting.load() >= 1) return;
-  switch (code) {
-    case code::kQuit:
-      Quit();
-      break;
-    case code::kCloseRequest:
-      if (window_) window_->close();
-      break;
-    default:
-      break;
-  }
-}
+// Client list: arrives with the presence exchange.
+void CProgram::ProbeReceived(uint32_t) {}
+void CProgram::ReplyReceived(uint32_t) {}
+void CProgram::GoneOffline(uint32_t) {}
+void CProgram::BusyChanged(uint32_t, bool) {}
+bool CProgram::IsClient(const std::string&) { return false; }
+bool CProgram::HasClientAt(int) { return false; }
+void CProgram::ClientSelected(int) {}
 
-void CProgram::HandleRecord(uint32_t code, Record record) {
-  (void)code;
-  (void)record;
-}
+// Call lines: arrive with the call signalling.
+LineView CProgram::Line(int) { return {}; }
+LineTraffic CProgram::TakeTraffic(int) { return {}; }
+void CProgram::RouteCode(uint32_t, uint32_t) {}
+void CProgram::HangUp(int) {}
+void CProgram::PlaceCall(int, uint32_t, const std::string&) {}
+void CProgram::AcceptCallRequest(uint32_t, const std::string&) {}
+void CProgram::TakePeerName(int, uint32_t, const std::string&) {}
 
-void CProgram::HandleCommand(int command, TextRecord record) {
-  (void)command;
-  (void)record;
-}
+// Audio side: arrives with the audio objects.
+void CProgram::ApplyRemoteSpeexOption(uint32_t, int32_t) {}
+void CProgram::ReloadPreBuffer() {}
+void CProgram::ReloadScopeZoom() {}
+void CProgram::ReloadFilters() {}
+void CProgram::RestartSound(uint32_t, bool) {}
+void CProgram::UnfreezeScope() {}
+
+void CProgram::SendShort(uint32_t, uint32_t) {}
+void CProgram::SendSignalling(uint32_t, uint32_t, const std::string&) {}
+uint32_t CProgram::OwnAddress() { return ownAddress_; }

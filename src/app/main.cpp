@@ -7,6 +7,7 @@
 #include "app/ccommandline.h"
 #include "app/cprogram.h"
 #include "platform/cinstancelock.h"
+#include "platform/csignalwatcher.h"
 #include "ui/dlgmain.h"
 
 int main(int argc, char** argv) {
@@ -30,6 +31,9 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   CProgram program(*commandLine);
+  // Caught from here on; served once the event loop runs, so a signal that
+  // comes during start-up still quits in order.
+  CSignalWatcher quitOnSignal([&program] { program.RequestQuit(); });
   if (!program.FormCreate()) return 1;
   program.Window().show();
   const int result = QApplication::exec();

@@ -1,0 +1,261 @@
+#include "app/cmessagedispatcher.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QString>
+#include <cstdio>
+
+#include "app/dispatchtargets.h"
+#include "app/formatduration.h"
+#include "net/codes.h"
+#include "net/transport.h"
+#include "platform/messageboxport.h"
+#include "settings/cparams.h"
+#include "ui/dlgmain.h"
+#include "ui/linepage.h"
+
+namespace {
+
+// Texts are 8-bit Latin-1 everywhere but on screen.
+QString Latin1(const std::string& text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
+
+QString Kilobytes(uint64_t bytes) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%g", static_cast<double>(bytes) * 0.001);
+  return text;
+}
+
+constexpr std::size_t kPeerLabelChars = 15;
+
+}  // namespace
+
+CMessageDispatcher::CMessageDispatcher(CAppState& state, TDlg& window, CParams& params, MessageBoxPort& boxes,
+                                       DispatchTargets& targets)
+    : state_(state), window_(window), params_(params), boxes_(boxes), targets_(targets) {}
+
+void CMessageDispatcher::HandleCode(uint32_t code, int64_t wParam) {
+  if (state_.quitting.load() >= 1) return;
+  if (code::IsSpeexOption(code)) {
+    SpeexOption(code, wParam);
+    return;
+  }
+  // A sound-type request during a restart is dropped: the restart in
+  // progress wins.
+  if ((code == code::kSoundTypeRequest || code == code::kSetSoundType) && state_.restarting.load()) return;
+  ActOnCode(code, wParam);
+  RecomputeAvailability();
+}
+
+bool CMessageDispatcher::SpeexOption(uint32_t code, int64_t wParam) {
+  const int line = CurrentLine();
+  if (state_.speexSendMode != 0) {
+    if (line == 0) return false;
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", static_cast<int>(wParam));
+    targets_.SendSignalling(targets_.Line(line).peerAddress, code, text);
+    return true;
+  }
+  targets_.ApplyRemoteSpeexOption(code, static_cast<int32_t>(wParam));
+  return true;
+}
+
+void CMessageDispatcher::ActOnCode(uint32_t code, int64_t wParam) {
+  const int line = CurrentLine();
+  const auto address = static_cast<uint32_t>(wParam);
+  // Line codes, the unused ones among them, go to the line of their sender.
+  if ((code >= code::kRinging && code <= code::kHangUpAck) || code == code::kKeepAlive) {
+    targets_.RouteCode(address, code);
+    return;
+  }
+  switch (code) {
+    case code::kQuit:
+      state_.quitting = 1;
+      if (quit_) quit_();
+      break;
+    case code::kCloseRequest:
+      window_.close();
+      break;
+    case code::kRepaintClientList:
+      window_.ListBox1->viewport()->update();
+      break;
+    case code::kClientRemoved:
+      delete window_.ListBox1->takeItem(static_cast<int>(wParam));
+      SelectClientRow(window_.ListBox1->currentRow() < 0 ? 0 : window_.ListBox1->currentRow());
+      break;
+    case code::kClientAdded:
+      window_.ListBox1->addItem(QString());
+      SelectClientRow(window_.ListBox1->count() - 1);
+      break;
+    case code::kPresenceQueryReceived:
+      targets_.ProbeReceived(address);
+      break;
+    case code::kProbeClient:
+      targets_.SendShort(address, code::kPresenceQuery);
+      targets_.SendShort(address, line != 0 ? code::kBusyNotice : code::kFreeNotice);
+      break;
+    case code::kPresenceReplyReceived:
+      targets_.ReplyReceived(address);
+      break;
+    case code::kSendPresenceReply:
+      targets_.SendShort(address, code::kPresenceReply);
+      break;
+    case code::kOfflineNoticeReceived:
+      targets_.GoneOffline(address);
+      targets_.RouteCode(address, code::kHangUp);
+      break;
+    case code::kLineStarted: {
+      const int page = static_cast<int>(wParam);
+      window_.ShowTab(page, true);
+      if (TDlg::IsLine(page)) state_.currentLine = page;
+      window_.BringToFront(page);
+      break;
+    }
+    case code::kLineReleased: {
+      window_.ShowTab(static_cast<int>(wParam), false);
+      const int front = window_.PageInFront();
+      state_.currentLine = TDlg::IsLine(front) ? front : 0;
+      break;
+    }
+    case code::kSpeexSendMode:
+      state_.speexSendMode = static_cast<int>(wParam);
+      break;
+    case code::kReloadPreBuffer:
+      targets_.ReloadPreBuffer();
+      break;
+    case code::kNameRequest:
+      if (line != 0) {
+        std::string name;
+        if (!params_.GetString("userName", name)) name = net::AddressText(targets_.OwnAddress());
+        targets_.SendSignalling(targets_.Line(line).peerAddress, code::kNameReply, name);
+      }
+      break;
+    case code::kReloadScopeZoom:
+      targets_.ReloadScopeZoom();
+      break;
+    case code::kBusyNotice:
+      targets_.BusyChanged(address, true);
+      break;
+    case code::kFreeNotice:
+      targets_.BusyChanged(address, false);
+      break;
+    case code::kRejection:
+      if (line != 0) {
+        const int front = window_.PageInFront();
+        if (TDlg::IsLine(front)) targets_.HangUp(front);
+        boxes_.ShowInfo("Restricted access. " + net::AddressText(address) + " denied connection.");
+      }
+      break;
+    case code::kReloadCodecLock:
+      state_.lockCodec = params_.GetInt("lockCodec") != 0;
+      break;
+    case code::kRestartAndAnnounce:
+      targets_.RestartSound(state_.currentSndType.load(), true);
+      break;
+    case code::kSoundTypeRequest:
+      if (static_cast<uint32_t>(wParam) != state_.currentSndType.load()) {
+        targets_.RestartSound(static_cast<uint32_t>(wParam), false);
+      }
+      break;
+    case code::kSetSoundType:
+      targets_.RestartSound(static_cast<uint32_t>(wParam), true);
+      break;
+    case code::kReloadFilters:
+      targets_.ReloadFilters();
+      break;
+    default:
+      break;
+  }
+}
+
+void CMessageDispatcher::HandleRecord(uint32_t code, Record record) {
+  if (state_.quitting.load() > 0) return;  // the record goes with the message
+  const int line = CurrentLine();
+  if (const auto* text = std::get_if<TextRecord>(&record)) {
+    if (code == code::kPeerName) ShowPeerName(text->number, text->text);
+    if (code == code::kCallRequest) targets_.AcceptCallRequest(static_cast<uint32_t>(text->number), text->text);
+    if (code == code::kNameReply && line != 0) {
+      targets_.TakePeerName(line, static_cast<uint32_t>(text->number), text->text);
+    }
+  } else if (const auto* pair = std::get_if<PairRecord>(&record)) {
+    if (code == code::kLineImage) window_.SetTabImage(pair->line, pair->value);
+    if (code == code::kLineStatus) RefreshLine(pair->line, pair->value);
+    if (code == code::kScopeToggle) ToggleScope(pair->line);
+  }
+  RecomputeAvailability();
+}
+
+void CMessageDispatcher::HandleCommand(int command, TextRecord record) {
+  if (state_.quitting.load() > 0) return;
+  switch (command) {
+    case 2:
+      targets_.PlaceCall(2, static_cast<uint32_t>(record.number), record.text);
+      break;
+    case 3:
+      targets_.HangUp(2);
+      break;
+    case 5:
+      params_.SetInt("netPort", record.number);
+      break;
+    default:
+      break;
+  }
+}
+
+void CMessageDispatcher::ShowPeerName(int line, const std::string& name) {
+  if (!TDlg::IsLine(line)) return;
+  TLinePage& page = window_.LinePage(line);
+  page.OnLineValue->clear();
+  page.PeerLabel->setText(Latin1(name.substr(0, kPeerLabelChars)));
+}
+
+void CMessageDispatcher::RefreshLine(int line, int seconds) {
+  if (!TDlg::IsLine(line) || !window_.IsTabShown(line)) return;
+  TLinePage& page = window_.LinePage(line);
+  if (params_.GetInt("ScopeOn") != 0 && !page.ScopeShown()) ToggleScope(line);
+  const bool filterOn = params_.GetInt("FilterBp") != 0;
+  if (filterOn != page.FilterOn()) page.SetFilterOn(!page.FilterOn());
+  page.OnLineValue->setText(QString::fromStdString(FormatDuration(seconds)));
+  const LineTraffic traffic = targets_.TakeTraffic(line);
+  page.RxValue->setText(Kilobytes(traffic.received));
+  page.TxValue->setText(Kilobytes(traffic.sent));
+  page.IpValue->setText(QString::fromStdString(net::AddressText(targets_.Line(line).peerAddress)));
+  const uint32_t type = state_.currentSndType.load();
+  if (code::IsSoundType(type) && soundTypeName_) page.CodecLabel->setText(Latin1(soundTypeName_(type)));
+}
+
+void CMessageDispatcher::ToggleScope(int line) {
+  if (!TDlg::IsLine(line) || !window_.IsTabShown(line)) return;
+  TLinePage& page = window_.LinePage(line);
+  if (page.ScopeShown()) {
+    page.ShowScope(false);
+    params_.SetInt("ScopeOn", 0);
+    targets_.UnfreezeScope();
+  } else {
+    page.ShowScope(true);
+    params_.SetInt("ScopeOn", 1);
+  }
+}
+
+void CMessageDispatcher::SelectClientRow(int row) {
+  QListWidget* list = window_.ListBox1;
+  if (row >= 0 && row < list->count()) list->setCurrentRow(row);
+  targets_.ClientSelected(list->currentRow());
+  list->viewport()->update();
+}
+
+void CMessageDispatcher::RecomputeAvailability() {
+  if (state_.quitting.load() > 0 || state_.shownOnce == 0) return;
+  bool connect = false, disconnect = false, add = true, edit = false;
+  const int front = window_.PageInFront();
+  if (TDlg::IsLine(front)) {
+    state_.currentLine = front;
+    const LineView line = targets_.Line(front);
+    add = line.state != 0 && !targets_.IsClient(line.peerAddressText);
+    disconnect = line.canHangUp;
+    connect = line.canAnswer;
+  } else if (front == 0) {
+    const int row = window_.ListBox1->currentRow();
+    if (row >= 0 && targets_.HasClientAt(row)) connect = edit = true;
+  }
+  window_.SetCommandAvailability(connect, disconnect, add, edit);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// What one call line tells the window: its state and what may be done.
+struct LineView {
+  uint32_t state = 0;  // 0 when idle
+  bool canHangUp = false;
+  bool canAnswer = false;
+  uint32_t peerAddress = 0;
+  std::string peerAddressText;
+};
+
+// Bytes counted on a line since the last refresh.
+struct LineTraffic {
+  uint64_t received = 0;
+  uint64_t sent = 0;
+};
+
+// Everything the message handlers act on besides the window itself: the
+// client list, the call lines, the audio side and the socket. The program
+// implements it over its object graph; tests record the calls.
+class DispatchTargets {
+ public:
+  virtual ~DispatchTargets() = default;
+
+  // Client list.
+  virtual void ProbeReceived(uint32_t address) = 0;
+  virtual void ReplyReceived(uint32_t address) = 0;
+  virtual void GoneOffline(uint32_t address) = 0;
+  virtual void BusyChanged(uint32_t address, bool busy) = 0;
+  virtual bool IsClient(const std::string& addressText) = 0;
+  virtual bool HasClientAt(int row) = 0;
+  virtual void ClientSelected(int row) = 0;  // tells the client dialog
+
+  // Call lines, by line number 1 or 2.
+  virtual LineView Line(int line) = 0;
+  virtual LineTraffic TakeTraffic(int line) = 0;
+  virtual void RouteCode(uint32_t address, uint32_t code) = 0;
+  virtual void HangUp(int line) = 0;
+  virtual void PlaceCall(int line, uint32_t address, const std::string& name) = 0;
+  virtual void AcceptCallRequest(uint32_t address, const std::string& request) = 0;
+  virtual void TakePeerName(int line, uint32_t address, const std::string& name) = 0;
+
+  // Audio side.
+  virtual void ApplyRemoteSpeexOption(uint32_t code, int32_t value) = 0;
+  virtual void ReloadPreBuffer() = 0;
+  virtual void ReloadScopeZoom() = 0;
+  virtual void ReloadFilters() = 0;
+  virtual void RestartSound(uint32_t soundType, bool announce) = 0;
+  virtual void UnfreezeScope() = 0;
+
+  // The socket.
+  virtual void SendShort(uint32_t address, uint32_t code) = 0;
+  virtual void SendSignalling(uint32_t address, uint32_t code, const std::string& text) = 0;
+  virtual uint32_t OwnAddress() = 0;
+};

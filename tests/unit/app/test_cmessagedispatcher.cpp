@@ -1,0 +1,275 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "app/cmessagedispatcher.h"
+#include "fakes/cfakedispatchtargets.h"
+#include "fakes/cmemorykeystore.h"
+#include "net/codes.h"
+#include "net/transport.h"
+#include "platform/messageboxport.h"
+#include "settings/cparams.h"
+#include "ui/dlgmain.h"
+#include "ui/linepage.h"
+
+namespace {
+
+using Calls = std::vector<std::string>;
+
+class RecordingBoxes : public MessageBoxPort {
+ public:
+  void ShowError(const std::string& t) override { shown.push_back("error: " + t); }
+  void ShowInfo(const std::string& t) override { shown.push_back("info: " + t); }
+  bool AskYesNo(const std::string&, const std::string&) override { return false; }
+  std::vector<std::string> shown;
+};
+
+class CMessageDispatcherTest : public ::testing::Test {
+ protected:
+  CMessageDispatcherTest() : params(store), dispatcher(state, window, params, boxes, targets) {
+    state.shownOnce = 1;
+    state.currentSndType = code::kSoundGsm;
+    dispatcher.SetQuitAction([this] { ++quits; });
+    dispatcher.SetSoundTypeNames([](uint32_t type) { return "type " + std::to_string(type); });
+  }
+
+  void StartLine(int line) { dispatcher.HandleCode(code::kLineStarted, line); }
+
+  CAppState state;
+  TDlg window;
+  CMemoryKeyStore store;
+  CParams params;
+  RecordingBoxes boxes;
+  CFakeDispatchTargets targets;
+  CMessageDispatcher dispatcher;
+  int quits = 0;
+  const uint32_t peer = net::ParseAddress("10.1.2.3");
+};
+
+TEST_F(CMessageDispatcherTest, LineStartedShowsItsPageAndMakesItCurrent) {
+  EXPECT_FALSE(window.IsTabShown(2));
+  StartLine(2);
+  EXPECT_TRUE(window.IsTabShown(2));
+  EXPECT_FALSE(window.IsTabShown(1));
+  EXPECT_EQ(window.PageInFront(), 2);
+  EXPECT_EQ(state.currentLine.load(), 2);
+}
+
+TEST_F(CMessageDispatcherTest, LineReleasedFallsBackToAnotherShownPage) {
+  StartLine(1);
+  StartLine(2);
+  dispatcher.HandleCode(code::kLineReleased, 2);
+  EXPECT_FALSE(window.IsTabShown(2));
+  EXPECT_EQ(window.PageInFront(), 1);
+  EXPECT_EQ(state.currentLine.load(), 1);
+  dispatcher.HandleCode(code::kLineReleased, 1);
+  EXPECT_EQ(window.PageInFront(), 0);
+  EXPECT_EQ(state.currentLine.load(), 0);
+}
+
+TEST_F(CMessageDispatcherTest, PeerNameIsCutTo15Characters) {
+  window.LinePage(1).OnLineValue->setText("0:05");
+  dispatcher.HandleRecord(code::kPeerName, MakeTextRecord(1, "abcdefghijklmnopqrstuvwxyz"));
+  EXPECT_EQ(window.LinePage(1).PeerLabel->text(), "abcdefghijklmno");
+  EXPECT_EQ(window.LinePage(1).OnLineValue->text(), "");
+  dispatcher.HandleRecord(code::kPeerName, MakeTextRecord(1, "Ann"));
+  EXPECT_EQ(window.LinePage(1).PeerLabel->text(), "Ann");
+  dispatcher.HandleRecord(code::kPeerName, MakeTextRecord(7, "nobody"));  // no such line: ignored
+}
+
+TEST_F(CMessageDispatcherTest, StatusRefreshOfAHiddenLineChangesNothing) {
+  targets.traffic[1] = {5000, 2000};
+  dispatcher.HandleRecord(code::kLineStatus, MakePairRecord(1, 75));
+  EXPECT_EQ(window.LinePage(1).OnLineValue->text(), "");
+  EXPECT_EQ(targets.traffic[1].received, 5000u);
+  EXPECT_TRUE(targets.calls.empty());
+}
+
+TEST_F(CMessageDispatcherTest, StatusRefreshFillsThePageAndFollowsTheSettings) {
+  StartLine(1);
+  targets.lines[1].peerAddress = peer;
+  targets.traffic[1] = {5000, 2500};
+  params.SetInt("ScopeOn", 1);
+  params.SetInt("FilterBp", 1);
+  dispatcher.HandleRecord(code::kLineStatus, MakePairRecord(1, 75));
+  TLinePage& page = window.LinePage(1);
+  EXPECT_EQ(page.OnLineValue->text(), "1:15");
+  EXPECT_EQ(page.RxValue->text(), "5");
+  EXPECT_EQ(page.TxValue->text(), "2.5");
+  EXPECT_EQ(page.IpValue->text(), "10.1.2.3");
+  EXPECT_EQ(page.CodecLabel->text(), "type 9050");
+  EXPECT_TRUE(page.ScopeShown());
+  EXPECT_TRUE(page.FilterOn());
+  EXPECT_EQ(targets.traffic[1].received, 0u);  // counts restart at each refresh
+
+  // The scope button hides it again and stores that; the next refresh with
+  // the setting off leaves it hidden.
+  dispatcher.ToggleScope(1);
+  EXPECT_FALSE(page.ScopeShown());
+  EXPECT_EQ(params.GetInt("ScopeOn"), 0);
+  params.SetInt("FilterBp", 0);
+  dispatcher.HandleRecord(code::kLineStatus, MakePairRecord(1, 76));
+  EXPECT_FALSE(page.ScopeShown());
+  EXPECT_FALSE(page.FilterOn());
+}
+
+TEST_F(CMessageDispatcherTest, CodesReachTheirTargets) {
+  struct Case {
+    uint32_t code;
+    bool withLine;
+    Calls expected;
+  };
+  const std::string p = std::to_string(peer);
+  const Case cases[] = {
+      {code::kPresenceQueryReceived, false, {"ProbeReceived " + p}},
+      {code::kPresenceReplyReceived, false, {"ReplyReceived " + p}},
+      {code::kProbeClient, false, {"SendShort " + p + " 9005", "SendShort " + p + " 9043"}},
+      {code::kProbeClient, true, {"SendShort " + p + " 9005", "SendShort " + p + " 9042"}},
+      {code::kSendPresenceReply, false, {"SendShort " + p + " 9008"}},
+      {code::kOfflineNoticeReceived, false, {"GoneOffline " + p, "RouteCode " + p + " 9031"}},
+      {code::kRinging, false, {"RouteCode " + p + " 9024"}},
+      {9026, false, {"RouteCode " + p + " 9026"}},
+      {code::kHangUpAck, false, {"RouteCode " + p + " 9032"}},
+      {code::kKeepAlive, false, {"RouteCode " + p + " 9034"}},
+      {code::kBusyNotice, false, {"BusyChanged " + p + " 1"}},
+      {code::kFreeNotice, false, {"BusyChanged " + p + " 0"}},
+      {code::kReloadPreBuffer, false, {"ReloadPreBuffer"}},
+      {code::kReloadScopeZoom, false, {"ReloadScopeZoom"}},
+      {code::kReloadFilters, false, {"ReloadFilters"}},
+      {code::kRestartAndAnnounce, false, {"RestartSound 9050 1"}},
+      {9033, false, {}},
+  };
+  for (const Case& c : cases) {
+    state.currentLine = c.withLine ? 1 : 0;
+    targets.calls.clear();
+    dispatcher.HandleCode(c.code, peer);
+    EXPECT_EQ(targets.calls, c.expected) << c.code;
+  }
+}
+
+TEST_F(CMessageDispatcherTest, SoundTypeRequestsAndTheRestartInProgress) {
+  struct Case {
+    uint32_t code;
+    uint32_t value;
+    bool restarting;
+    Calls expected;
+  };
+  const Case cases[] = {
+      {code::kSoundTypeRequest, 9058, false, {"RestartSound 9058 0"}},
+      {code::kSoundTypeRequest, 9050, false, {}},  // already in force
+      {code::kSetSoundType, 9050, false, {"RestartSound 9050 1"}},
+      {code::kSoundTypeRequest, 9058, true, {}},
+      {code::kSetSoundType, 9058, true, {}},
+  };
+  for (const Case& c : cases) {
+    state.restarting = c.restarting;
+    targets.calls.clear();
+    dispatcher.HandleCode(c.code, c.value);
+    EXPECT_EQ(targets.calls, c.expected) << c.code << " " << c.value;
+  }
+}
+
+TEST_F(CMessageDispatcherTest, SpeexOptionsAreAppliedOrSentInSendMode) {
+  targets.lines[1].peerAddress = peer;
+  dispatcher.HandleCode(code::kSpeexQuality, 7);
+  dispatcher.HandleCode(code::kSpeexSendMode, 1);
+  dispatcher.HandleCode(code::kSpeexComplexity, 3);  // no current line: nowhere to send
+  state.currentLine = 1;
+  dispatcher.HandleCode(code::kSpeexDtx, -2);
+  dispatcher.HandleCode(code::kSpeexSendMode, 0);
+  dispatcher.HandleCode(code::kSpeexVad, 1);
+  EXPECT_EQ(targets.calls, (Calls{"ApplyRemoteSpeexOption 9100 7", "SendSignalling " + std::to_string(peer) + " 9105 -2",
+                                  "ApplyRemoteSpeexOption 9104 1"}));
+}
+
+TEST_F(CMessageDispatcherTest, NameRequestAnswersWithTheUserNameOrTheOwnAddress) {
+  targets.lines[1].peerAddress = peer;
+  targets.ownAddress = net::ParseAddress("192.0.2.5");
+  dispatcher.HandleCode(code::kNameRequest, peer);  // no current line
+  state.currentLine = 1;
+  dispatcher.HandleCode(code::kNameRequest, peer);
+  params.SetString("userName", "Ann");
+  dispatcher.HandleCode(code::kNameRequest, peer);
+  const std::string p = std::to_string(peer);
+  EXPECT_EQ(targets.calls, (Calls{"SendSignalling " + p + " 9040 192.0.2.5", "SendSignalling " + p + " 9040 Ann"}));
+}
+
+TEST_F(CMessageDispatcherTest, RejectionHangsUpThePageInFrontAndTellsTheUser) {
+  dispatcher.HandleCode(code::kRejection, peer);  // no current line: nothing
+  EXPECT_TRUE(boxes.shown.empty());
+  StartLine(2);
+  targets.calls.clear();
+  dispatcher.HandleCode(code::kRejection, peer);
+  EXPECT_EQ(targets.calls, Calls{"HangUp 2"});
+  EXPECT_EQ(boxes.shown, std::vector<std::string>{"info: Restricted access. 10.1.2.3 denied connection."});
+}
+
+TEST_F(CMessageDispatcherTest, RecordsReachTheirTargets) {
+  dispatcher.HandleRecord(code::kCallRequest, MakeTextRecord(static_cast<int32_t>(peer), "LllL"));
+  dispatcher.HandleRecord(code::kNameReply, MakeTextRecord(static_cast<int32_t>(peer), "Bob"));  // no line
+  state.currentLine = 2;
+  dispatcher.HandleRecord(code::kNameReply, MakeTextRecord(static_cast<int32_t>(peer), "Bob"));
+  dispatcher.HandleRecord(code::kLineImage, MakePairRecord(2, 5));
+  const std::string p = std::to_string(peer);
+  EXPECT_EQ(targets.calls, (Calls{"AcceptCallRequest " + p + " LllL", "TakePeerName 2 " + p + " Bob"}));
+  EXPECT_EQ(window.TabImage(2), 5);
+}
+
+TEST_F(CMessageDispatcherTest, CommandsDriveLineTwoAndThePort) {
+  dispatcher.HandleCommand(2, TextRecord{static_cast<int32_t>(peer), "ecc"});
+  dispatcher.HandleCommand(3, TextRecord{0, ""});
+  dispatcher.HandleCommand(5, TextRecord{4445, ""});
+  dispatcher.HandleCommand(9, TextRecord{0, ""});
+  EXPECT_EQ(targets.calls, (Calls{"PlaceCall 2 " + std::to_string(peer) + " ecc", "HangUp 2"}));
+  EXPECT_EQ(params.GetInt("netPort"), 4445);
+}
+
+TEST_F(CMessageDispatcherTest, NothingIsHandledWhileQuitting) {
+  dispatcher.HandleCode(code::kQuit, 0);
+  EXPECT_EQ(quits, 1);
+  EXPECT_EQ(state.quitting.load(), 1);
+  dispatcher.HandleCode(code::kPresenceQueryReceived, peer);
+  dispatcher.HandleCode(code::kQuit, 0);
+  dispatcher.HandleRecord(code::kCallRequest, MakeTextRecord(1, "x"));
+  dispatcher.HandleCommand(2, TextRecord{1, "ecc"});
+  EXPECT_TRUE(targets.calls.empty());
+  EXPECT_EQ(quits, 1);
+}
+
+TEST_F(CMessageDispatcherTest, ClientListEntriesFollowAddsAndRemoves) {
+  dispatcher.HandleCode(code::kClientAdded, 0);
+  dispatcher.HandleCode(code::kClientAdded, 0);
+  EXPECT_EQ(window.ListBox1->count(), 2);
+  EXPECT_EQ(window.ListBox1->currentRow(), 1);
+  dispatcher.HandleCode(code::kClientRemoved, 1);
+  EXPECT_EQ(window.ListBox1->count(), 1);
+  EXPECT_EQ(window.ListBox1->currentRow(), 0);
+  EXPECT_EQ(targets.calls, (Calls{"ClientSelected 0", "ClientSelected 1", "ClientSelected 0"}));
+}
+
+TEST_F(CMessageDispatcherTest, CommandAvailabilityFollowsThePageInFront) {
+  window.ListBox1->addItem("");
+  targets.clientRows = 1;
+  window.ListBox1->setCurrentRow(0);
+  dispatcher.RecomputeAvailability();
+  EXPECT_TRUE(window.SBYes->isEnabled());
+  EXPECT_FALSE(window.SBNo->isEnabled());
+  EXPECT_TRUE(window.EditEnabled());
+
+  targets.lines[1] = LineView{9024, true, true, peer, "10.1.2.3"};
+  StartLine(1);
+  EXPECT_TRUE(window.SBYes->isEnabled());
+  EXPECT_TRUE(window.SBNo->isEnabled());
+  EXPECT_TRUE(window.AddEnabled());  // the peer is not a client yet
+  EXPECT_FALSE(window.EditEnabled());
+  targets.clients["10.1.2.3"] = 1;
+  targets.lines[1].canAnswer = false;
+  dispatcher.RecomputeAvailability();
+  EXPECT_FALSE(window.SBYes->isEnabled());
+  EXPECT_FALSE(window.AddEnabled());
+}
+
+}  // namespace
