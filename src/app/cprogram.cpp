@@ -1,6 +1,8 @@
 #include "app/cprogram.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <cstdio>
 
 #include "app/cmessagedispatcher.h"
@@ -9,8 +11,11 @@
 #include "net/creceivethread.h"
 #include "net/transport.h"
 #include "platform/cinikeystore.h"
+#include "platform/cremotecontrolserver.h"
 #include "platform/cqtmessageboxes.h"
 #include "platform/cqtwindowport.h"
+#include "settings/cautostart.h"
+#include "settings/ccommand.h"
 #include "settings/cparams.h"
 #include "ui/dlgmain.h"
 
@@ -67,6 +72,19 @@ bool CProgram::FormCreate() {
   state_.lockCodec = params_->GetInt("lockCodec") != 0;
 
   state_.soundSystemRunning = 1;
+
+  autostart_ = std::make_unique<CAutostart>(*params_, [](const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromLocal8Bit(path.c_str())));
+  });
+  command_ = std::make_unique<CCommand>(*params_, *windowPort_, *boxes_);
+  remoteControl_ = std::make_unique<CRemoteControlServer>(
+      commandLine_.configDir, [this](int command, const std::string& text) {
+        return state_.quitting.load() == 0 && command_->Execute(text, command);
+      });
+  if (std::string why; !remoteControl_->Listen(why)) {
+    std::fprintf(stderr, "ondrel: remote control unavailable: %s\n", why.c_str());
+  }
+  autostart_->Run();
   return true;
 }
 
@@ -94,6 +112,7 @@ void CProgram::FormClose() {
   state_.quitting = 1;
   state_.soundSystemRunning = 0;
   // The receive thread is stopped before anything it can reach goes away.
+  remoteControl_.reset();
   if (receiver_) receiver_->Stop();
   receiver_.reset();
   router_.reset();
@@ -101,6 +120,8 @@ void CProgram::FormClose() {
   net::StopNetwork();
   windowPort_.reset();
   dispatcher_.reset();
+  command_.reset();
+  autostart_.reset();
   window_.reset();
   boxes_.reset();
   params_.reset();  // writes the settings back

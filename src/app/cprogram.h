@@ -7,7 +7,10 @@
 #include "app/ccommandline.h"
 #include "app/dispatchtargets.h"
 
+class CAutostart;
+class CCommand;
 class CDatagramRouter;
+class CRemoteControlServer;
 class CMessageDispatcher;
 class CIniKeyStore;
 class CParams;
@@ -88,4 +91,7 @@ class CProgram : public DispatchTargets {
   std::unique_ptr<CQtWindowPort> windowPort_;
   std::unique_ptr<CDatagramRouter> router_;
   std::unique_ptr<CReceiveThread> receiver_;
+  std::unique_ptr<CAutostart> autostart_;
+  std::unique_ptr<CCommand> command_;
+  std::unique_ptr<CRemoteControlServer> remoteControl_;
 };

@@ -8,7 +8,26 @@
 #include "app/cprogram.h"
 #include "platform/cinstancelock.h"
 #include "platform/csignalwatcher.h"
+#include "platform/remotecontrolchannel.h"
 #include "ui/dlgmain.h"
+
+namespace {
+
+// `ondrel --command N [TEXT]`: prints the running copy's 0/1 answer; exits 0
+// when it accepted, 1 when it refused, 2 when no copy runs.
+int SendRemoteCommand(int argc, char** argv, const CCommandLine& commandLine) {
+  QCoreApplication app(argc, argv);
+  const auto answer =
+      remotecontrol::SendCommand(commandLine.configDir, commandLine.commandNumber, commandLine.commandText);
+  if (!answer) {
+    std::fprintf(stderr, "ondrel: no running copy of Ondrel for %s\n", commandLine.configDir.c_str());
+    return 2;
+  }
+  std::printf("%d\n", *answer ? 1 : 0);
+  return *answer ? 0 : 1;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
@@ -18,6 +37,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "ondrel: %s\n", error.c_str());
     return 2;
   }
+
+  if (commandLine->sendCommand) return SendRemoteCommand(argc, argv, *commandLine);
 
   std::error_code ec;
   std::filesystem::create_directories(commandLine->configDir, ec);

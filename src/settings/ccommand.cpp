@@ -1,0 +1,89 @@
+#include "settings/ccommand.h"
+
+#include <arpa/inet.h>
+
+#include "net/codes.h"
+#include "platform/messageboxport.h"
+#include "platform/windowport.h"
+#include "settings/boundedtext.h"
+#include "settings/cparams.h"
+#include "settings/decimaltext.h"
+
+namespace {
+
+constexpr int kTest = 1;
+constexpr int kCall = 2;
+constexpr int kHangUp = 3;
+constexpr int kQuit = 4;
+constexpr int kPort = 5;
+constexpr int kSoundType = 6;
+
+// The name the window shows for a call placed by remote control.
+constexpr const char* kRemoteCallName = "ecc";
+
+// A decimal integer in [low, high], the whole text and nothing else, as the
+// properties dialog converts its numbers.
+bool ConvertInRange(const std::string& text, int low, int high, int& value) {
+  if (!IsDecimalInteger(text)) return false;
+  value = DecimalToInt(text);
+  return value >= low && value <= high;
+}
+
+}  // namespace
+
+CCommand::CCommand(CParams& params, WindowPort& window, MessageBoxPort& boxes)
+    : params_(params), window_(window), boxes_(boxes) {}
+
+bool CCommand::Execute(const std::string& rawText, int command) {
+  const std::string text = BoundedText(rawText, kMaxTextChars);
+  switch (command) {
+    case kTest:
+      return Test(text, command);
+    case kCall:
+      return Call(text);
+    case kHangUp:
+      window_.PostCommand(kHangUp, TextRecord{0, ""});
+      return true;
+    case kQuit:
+      window_.PostCode(code::kQuit, 0);
+      return true;
+    case kPort:
+      return Port(text);
+    case kSoundType:
+      return SoundType(text);
+    default:
+      return false;
+  }
+}
+
+bool CCommand::Test(const std::string& text, int command) {
+  boxes_.ShowInfo("[" + text + "][" + std::to_string(command) + "]");
+  return true;
+}
+
+bool CCommand::Call(const std::string& text) {
+  // Dotted IPv4 texts are 7 to 15 characters; within that a text that is no
+  // address is refused too, rather than calling whatever it parses to.
+  if (text.size() < 7 || text.size() > 15) return false;
+  in_addr address{};
+  if (::inet_pton(AF_INET, text.c_str(), &address) != 1 || address.s_addr == 0) return false;
+  window_.PostCommand(kCall, TextRecord{static_cast<int32_t>(address.s_addr), kRemoteCallName});
+  return true;
+}
+
+bool CCommand::Port(const std::string& text) {
+  int port = 0;
+  if (!ConvertInRange(text, 1, 65535, port)) return false;
+  window_.PostCommand(kPort, TextRecord{port, ""});
+  return true;
+}
+
+bool CCommand::SoundType(const std::string& text) {
+  int type = 0;
+  if (!ConvertInRange(text, static_cast<int>(code::kSoundFirst), static_cast<int>(code::kSoundLast), type)) {
+    return false;
+  }
+  params_.SetInt("SndType", type);
+  window_.PostCode(code::kSetSoundType, type);
+  return true;
+}

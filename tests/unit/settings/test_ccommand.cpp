@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+
+#include "fakes/cfakewindowport.h"
+#include "fakes/cmemorykeystore.h"
+#include "net/codes.h"
+#include "platform/messageboxport.h"
+#include "settings/ccommand.h"
+#include "settings/cparams.h"
+
+namespace {
+
+class RecordingBoxes : public MessageBoxPort {
+ public:
+  void ShowError(const std::string& t) override { shown.push_back("error: " + t); }
+  void ShowInfo(const std::string& t) override { shown.push_back("info: " + t); }
+  bool AskYesNo(const std::string&, const std::string&) override { return false; }
+  std::vector<std::string> shown;
+};
+
+class CCommandTest : public ::testing::Test {
+ protected:
+  CCommandTest() : params(store), command(params, window, boxes) {}
+  CMemoryKeyStore store;
+  CParams params;
+  CFakeWindowPort window;
+  RecordingBoxes boxes;
+  CCommand command;
+};
+
+TEST_F(CCommandTest, AcceptsAndRefusesByCommandAndText) {
+  struct Case {
+    int command;
+    const char* text;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {2, "1.2.3.4", true},          {2, "10.0.0.1", true},      {2, "192.168.100.200", true},
+      {2, "192.168.100.2000", false}, {2, "1.2.3", false},       {2, "abcdefgh", false},
+      {2, "0.0.0.0", false},         {3, "", true},              {4, "", true},
+      {5, "0", false},               {5, "65536", false},        {5, "4445", true},
+      {5, "44x", false},             {5, "", false},             {6, "9049", false},
+      {6, "9065", false},            {6, "9058", true},          {0, "", false},
+      {7, "", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(command.Execute(c.text, c.command), c.accepted) << c.command << " " << c.text;
+  }
+}
+
+TEST_F(CCommandTest, EachAcceptedCommandPostsItsMessage) {
+  using Kind = CFakeWindowPort::Message::Kind;
+  command.Execute("10.0.0.1", 2);
+  command.Execute("", 3);
+  command.Execute("", 4);
+  command.Execute("4445", 5);
+  command.Execute("9058", 6);
+  const auto messages = window.Messages();
+  ASSERT_EQ(messages.size(), 5u);
+  EXPECT_EQ(messages[0].kind, Kind::PostCommand);
+  EXPECT_EQ(messages[0].code, 2u);
+  const auto& call = std::get<TextRecord>(messages[0].record);
+  EXPECT_EQ(static_cast<uint32_t>(call.number), inet_addr("10.0.0.1"));
+  EXPECT_EQ(call.text, "ecc");
+  EXPECT_EQ(messages[1].code, 3u);
+  EXPECT_EQ(messages[2].kind, Kind::PostCode);
+  EXPECT_EQ(messages[2].code, code::kQuit);
+  EXPECT_EQ(std::get<TextRecord>(messages[3].record).number, 4445);
+  EXPECT_EQ(params.GetInt("netPort"), 0);  // the window stores it, in message order
+  EXPECT_EQ(messages[4].code, code::kSetSoundType);
+  EXPECT_EQ(messages[4].wParam, 9058);
+  EXPECT_EQ(params.GetInt("SndType"), 9058);  // set at once
+}
+
+TEST_F(CCommandTest, RefusedCommandsChangeNothing) {
+  command.Execute("9065", 6);
+  command.Execute("x", 9);
+  EXPECT_TRUE(window.Messages().empty());
+  EXPECT_EQ(params.GetInt("SndType"), 0);
+}
+
+TEST_F(CCommandTest, TestCommandShowsItsTextAndNumber) {
+  EXPECT_TRUE(command.Execute("hello", 1));
+  EXPECT_TRUE(command.Execute(std::string(300, 'x'), 1));
+  ASSERT_EQ(boxes.shown.size(), 2u);
+  EXPECT_EQ(boxes.shown[0], "info: [hello][1]");
+  EXPECT_EQ(boxes.shown[1], "info: [" + std::string(254, 'x') + "][1]");
+}
+
+}  // namespace
