@@ -166,8 +166,21 @@ TEST(DatagramRouterAudio, HandsEverySoundTypeOverAsReceived) {
   EXPECT_EQ(receiver.calls.load(), 16);
 }
 
+// Stays inside the call for a while, so that a receiver unset mid-call would
+// still be written to after it is gone.
+class LingeringReceiver : public AudioReceiver {
+ public:
+  void ReceiveAudio(std::span<const uint8_t>, uint32_t, uint32_t) override {
+    calls.fetch_add(1);
+    for (int i = 0; i < 20; ++i) std::this_thread::yield();
+    lastCallEnded = true;
+  }
+  std::atomic<int> calls{0};
+  bool lastCallEnded = false;
+};
+
 // The receive thread streams audio while the main thread swaps receivers and
-// destroys each one as soon as it is unset: no receiver may be called after
+// destroys each one as soon as it is unset: no receiver may be in use after
 // that (AddressSanitizer and ThreadSanitizer watch the rest).
 TEST(DatagramRouterAudio, AnUnsetReceiverIsNeverCalledAgain) {
   CFakeWindowPort window;
@@ -181,12 +194,13 @@ TEST(DatagramRouterAudio, AnUnsetReceiverIsNeverCalledAgain) {
     }
   });
 
-  for (int round = 0; round < 300; ++round) {
-    auto receiver = std::make_unique<RecordingReceiver>();
+  for (int round = 0; round < 200; ++round) {
+    auto receiver = std::make_unique<LingeringReceiver>();
     router.SetAudioReceiver(receiver.get());
     while (receiver->calls.load() == 0) std::this_thread::yield();
     router.SetAudioReceiver(nullptr);
     const int calls = receiver->calls.load();
+    EXPECT_TRUE(receiver->lastCallEnded);
     std::this_thread::yield();
     EXPECT_EQ(receiver->calls.load(), calls);
   }
