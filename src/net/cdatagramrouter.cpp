@@ -12,10 +12,10 @@
 namespace {
 
 enum class Action {
-  kAudio,        // to the audio receiver
-  kPostSender,   // 1025 with the sender's address
-  kPostNumber,   // 1025 with the decimal value of the text
-  kPostText,     // 1026 with the sender's address and the text
+  kAudio,       // to the audio receiver
+  kPostSender,  // 1025 with the sender's address
+  kPostNumber,  // 1025 with the decimal value of the text
+  kPostText,    // 1026 with the sender's address and the text
 };
 
 // What a range of received codes becomes. kSameCode posts the received code.
@@ -72,7 +72,8 @@ void CDatagramRouter::OnDatagram(std::span<const uint8_t> bytes, uint32_t sender
       window_.PostCode(posted, datagram::ReadNumber(bytes));
       break;
     case Action::kPostText:
-      window_.PostRecord(posted, TextRecord{static_cast<int32_t>(sender), std::string(datagram::ReadText(bytes))});
+      window_.PostRecord(posted,
+                         TextRecord{static_cast<int32_t>(sender), std::string(datagram::ReadText(bytes))});
       break;
   }
 }

@@ -29,13 +29,13 @@ uint32_t ReadCode(std::span<const uint8_t> bytes) {
   return code;
 }
 
-std::string_view ReadTextAt(std::span<const uint8_t> bytes, std::size_t offset) {
-  return TextIn(Field(bytes, offset, bytes.size()));
+std::string_view ReadText(std::span<const uint8_t> bytes) {
+  return TextIn(Field(bytes, kTextOffset, bytes.size()));
 }
 
-std::string_view ReadText(std::span<const uint8_t> bytes) { return ReadTextAt(bytes, kTextOffset); }
-
-int32_t ReadNumber(std::span<const uint8_t> bytes) { return DecimalToInt(ReadText(bytes)); }
+int32_t ReadNumber(std::span<const uint8_t> bytes) {
+  return DecimalToInt(ReadText(bytes));
+}
 
 int32_t ReadSpeexLength(std::span<const uint8_t> bytes) {
   return DecimalToInt(TextIn(Field(bytes, kSpeexLengthOffset, kSpeexLengthFieldBytes)));

@@ -15,11 +15,8 @@ namespace datagram {
 // A datagram shorter than the code reads as its bytes followed by zeros.
 uint32_t ReadCode(std::span<const uint8_t> bytes);
 
-// The text at offset up to its zero byte or the last received byte,
-// whichever comes first. The view points into bytes.
-std::string_view ReadTextAt(std::span<const uint8_t> bytes, std::size_t offset);
-
-// The text of a signalling datagram.
+// The text of a signalling datagram, up to its zero byte or the last
+// received byte, whichever comes first. The view points into bytes.
 std::string_view ReadText(std::span<const uint8_t> bytes);
 
 // The decimal value of the text of a signalling datagram, as Speex options

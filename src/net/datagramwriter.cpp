@@ -49,7 +49,8 @@ SignallingDatagram BuildNumber(uint32_t code, int32_t value) {
   // Sign and ten digits of the widest 32-bit value.
   std::array<char, 11> digits{};
   const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value);
-  return BuildSignalling(code, std::string_view(digits.data(), static_cast<std::size_t>(result.ptr - digits.data())));
+  return BuildSignalling(
+      code, std::string_view(digits.data(), static_cast<std::size_t>(result.ptr - digits.data())));
 }
 
 std::size_t BuildAudio(uint32_t soundType, std::span<const uint8_t> payload, std::span<uint8_t> out) {

@@ -45,22 +45,31 @@ template <typename Array>
 Bytes AsBytes(const Array& a) {
   return Bytes(a.begin(), a.end());
 }
-Bytes Short(uint32_t c) { return AsBytes(datagram::BuildShort(c)); }
-Bytes Signalling(uint32_t c, const std::string& text = "") { return AsBytes(datagram::BuildSignalling(c, text)); }
+Bytes Short(uint32_t c) {
+  return AsBytes(datagram::BuildShort(c));
+}
+Bytes Signalling(uint32_t c, const std::string& text = "") {
+  return AsBytes(datagram::BuildSignalling(c, text));
+}
 Bytes Gsm() {
   datagram::AudioDatagram out{};
   const Bytes frame(33, 0x33);
-  return Bytes(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(datagram::BuildAudio(code::kSoundGsm, frame, out)));
+  return Bytes(out.begin(),
+               out.begin() + static_cast<std::ptrdiff_t>(datagram::BuildAudio(code::kSoundGsm, frame, out)));
 }
 
 const std::string kSenderParam = std::to_string(static_cast<int64_t>(kSender));
 const std::string kSenderRecord = std::to_string(static_cast<int32_t>(kSender));
 
-std::string PostSender(uint32_t c) { return "1025 " + std::to_string(c) + " " + kSenderParam; }
+std::string PostSender(uint32_t c) {
+  return "1025 " + std::to_string(c) + " " + kSenderParam;
+}
 std::string PostText(uint32_t c, const std::string& text) {
   return "1026 " + std::to_string(c) + " " + kSenderRecord + " '" + text + "'";
 }
-std::string PostValue(uint32_t c, int32_t value) { return "1025 " + std::to_string(c) + " " + std::to_string(value); }
+std::string PostValue(uint32_t c, int32_t value) {
+  return "1025 " + std::to_string(c) + " " + std::to_string(value);
+}
 
 struct RouteCase {
   const char* name;
@@ -70,7 +79,9 @@ struct RouteCase {
 
 class DatagramClassification : public testing::TestWithParam<RouteCase> {};
 
-TEST_P(DatagramClassification, PostsWhatTheCodeCallsFor) { EXPECT_EQ(Route(GetParam().datagram), GetParam().posted); }
+TEST_P(DatagramClassification, PostsWhatTheCodeCallsFor) {
+  EXPECT_EQ(Route(GetParam().datagram), GetParam().posted);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Codes, DatagramClassification,
@@ -78,34 +89,42 @@ INSTANTIATE_TEST_SUITE_P(
         RouteCase{"PresenceQuery", Short(code::kPresenceQuery), {PostSender(code::kPresenceQueryReceived)}},
         RouteCase{"PresenceReply", Short(code::kPresenceReply), {PostSender(code::kPresenceReplyReceived)}},
         RouteCase{"OfflineNotice", Short(code::kOfflineNotice), {PostSender(code::kOfflineNoticeReceived)}},
-        RouteCase{"CallRequest", Signalling(code::kCallRequest, "Alice"), {PostText(code::kCallRequest, "Alice")}},
+        RouteCase{
+            "CallRequest", Signalling(code::kCallRequest, "Alice"), {PostText(code::kCallRequest, "Alice")}},
         RouteCase{"CallRequestEmptyText", Signalling(code::kCallRequest), {PostText(code::kCallRequest, "")}},
-        RouteCase{"CallRequestWithoutTextArea", Short(code::kCallRequest), {PostText(code::kCallRequest, "")}},
+        RouteCase{
+            "CallRequestWithoutTextArea", Short(code::kCallRequest), {PostText(code::kCallRequest, "")}},
         RouteCase{"Ringing", Signalling(code::kRinging), {PostSender(code::kRinging)}},
         RouteCase{"Answer", Signalling(code::kAnswer), {PostSender(code::kAnswer)}},
         RouteCase{"UnusedLineCode", Signalling(9026), {PostSender(9026)}},
-        RouteCase{"AnswerConfirmation", Signalling(code::kAnswerConfirmation),
+        RouteCase{"AnswerConfirmation",
+                  Signalling(code::kAnswerConfirmation),
                   {PostSender(code::kAnswerConfirmation)}},
         RouteCase{"HangUp", Signalling(code::kHangUp), {PostSender(code::kHangUp)}},
         RouteCase{"HangUpAck", Signalling(code::kHangUpAck), {PostSender(code::kHangUpAck)}},
         RouteCase{"KeepAlive", Signalling(code::kKeepAlive), {PostSender(code::kKeepAlive)}},
         RouteCase{"NameRequest", Signalling(code::kNameRequest), {PostSender(code::kNameRequest)}},
-        RouteCase{"NameReply", Signalling(code::kNameReply, "Bob Smith"), {PostText(code::kNameReply, "Bob Smith")}},
+        RouteCase{"NameReply",
+                  Signalling(code::kNameReply, "Bob Smith"),
+                  {PostText(code::kNameReply, "Bob Smith")}},
         RouteCase{"BusyNotice", Short(code::kBusyNotice), {PostSender(code::kBusyNotice)}},
         RouteCase{"FreeNotice", Short(code::kFreeNotice), {PostSender(code::kFreeNotice)}},
         RouteCase{"Rejection", Short(code::kRejection), {PostSender(code::kRejection)}},
-        RouteCase{"SoundTypeRequest", Signalling(code::kSoundTypeRequest, "9058"),
+        RouteCase{"SoundTypeRequest",
+                  Signalling(code::kSoundTypeRequest, "9058"),
                   {PostValue(code::kSoundTypeRequest, 9058)}},
-        RouteCase{"SoundTypeRequestNotANumber", Signalling(code::kSoundTypeRequest, "speex"),
+        RouteCase{"SoundTypeRequestNotANumber",
+                  Signalling(code::kSoundTypeRequest, "speex"),
                   {PostValue(code::kSoundTypeRequest, 0)}},
         RouteCase{"SpeexQuality", Signalling(code::kSpeexQuality, " 7"), {PostValue(code::kSpeexQuality, 7)}},
         RouteCase{"SpeexDtx", Signalling(code::kSpeexDtx, "1"), {PostValue(code::kSpeexDtx, 1)}},
-        RouteCase{"SpeexOptionNegative", Signalling(code::kSpeexComplexity, "-3"),
+        RouteCase{"SpeexOptionNegative",
+                  Signalling(code::kSpeexComplexity, "-3"),
                   {PostValue(code::kSpeexComplexity, -3)}},
-        RouteCase{"TwoBytesReadAsPresenceQuery", Bytes{0x2D, 0x23}, {PostSender(code::kPresenceQueryReceived)}},
+        RouteCase{
+            "TwoBytesReadAsPresenceQuery", Bytes{0x2D, 0x23}, {PostSender(code::kPresenceQueryReceived)}},
         RouteCase{"ThreeBytesReadAsBusyNotice", Bytes{0x52, 0x23, 0x00}, {PostSender(code::kBusyNotice)}},
-        RouteCase{"OneByte", Bytes{0x2D}, {}},
-        RouteCase{"Empty", Bytes{}, {}},
+        RouteCase{"OneByte", Bytes{0x2D}, {}}, RouteCase{"Empty", Bytes{}, {}},
         RouteCase{"AudioWithoutReceiver", Gsm(), {}},
         RouteCase{"CloseRequest", Short(code::kCloseRequest), {}},
         RouteCase{"PresenceQueryReceived", Short(code::kPresenceQueryReceived), {}},

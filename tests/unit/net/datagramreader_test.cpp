@@ -33,7 +33,8 @@ TEST(DatagramReadCode, MissingBytesReadAsZero) {
     uint32_t code;
   } cases[] = {{0, 0}, {1, 0x2D}, {2, code::kPresenceQuery}, {3, 0x01232D}, {4, 0x0201232D}, {5, 0x0201232D}};
   for (const auto& c : cases) {
-    EXPECT_EQ(datagram::ReadCode(std::span<const uint8_t>(full.data(), c.count)), c.code) << c.count << " bytes";
+    EXPECT_EQ(datagram::ReadCode(std::span<const uint8_t>(full.data(), c.count)), c.code)
+        << c.count << " bytes";
   }
 }
 
@@ -68,8 +69,8 @@ TEST(DatagramReadNumber, ConvertsLikeTheDecimalConversion) {
       {Receive(header + "99999999999", 19), std::numeric_limits<int32_t>::max()},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(datagram::ReadNumber(c.received.Span()), c.value) << std::string(c.received.buffer.begin() + 8,
-                                                                               c.received.buffer.end());
+    EXPECT_EQ(datagram::ReadNumber(c.received.Span()), c.value)
+        << std::string(c.received.buffer.begin() + 8, c.received.buffer.end());
   }
 }
 

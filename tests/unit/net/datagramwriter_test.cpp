@@ -24,7 +24,9 @@ Bytes Join(Bytes a, const Bytes& b) {
   return a;
 }
 
-Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes Text(const std::string& text) {
+  return Bytes(text.begin(), text.end());
+}
 
 template <typename Array>
 Bytes AsBytes(const Array& datagram) {
@@ -39,7 +41,9 @@ struct LayoutCase {
 
 class DatagramLayout : public testing::TestWithParam<LayoutCase> {};
 
-TEST_P(DatagramLayout, MatchesTheWireBytes) { EXPECT_EQ(GetParam().built, GetParam().expected); }
+TEST_P(DatagramLayout, MatchesTheWireBytes) {
+  EXPECT_EQ(GetParam().built, GetParam().expected);
+}
 
 // Builds into a dirty buffer, so header bytes that are not written show up.
 Bytes Audio(uint32_t soundType, const Bytes& payload) {
@@ -59,13 +63,15 @@ const Bytes kSpeex1280(1280, 0xF6);
 INSTANTIATE_TEST_SUITE_P(
     Builders, DatagramLayout,
     testing::Values(
-        LayoutCase{"ShortPresenceQuery", AsBytes(datagram::BuildShort(code::kPresenceQuery)), {0x2D, 0x23, 0, 0}},
+        LayoutCase{
+            "ShortPresenceQuery", AsBytes(datagram::BuildShort(code::kPresenceQuery)), {0x2D, 0x23, 0, 0}},
         LayoutCase{"ShortRejection", AsBytes(datagram::BuildShort(code::kRejection)), {0x54, 0x23, 0, 0}},
         LayoutCase{"CallRequestName", AsBytes(datagram::BuildSignalling(code::kCallRequest, "Alice")),
                    Literal({0x3F, 0x23, 0, 0, 0, 0, 0, 0, 'A', 'l', 'i', 'c', 'e'}, 520)},
         LayoutCase{"EmptyTextIsAllZero", AsBytes(datagram::BuildSignalling(code::kRinging, "")),
                    Literal({0x40, 0x23, 0, 0}, 520)},
-        LayoutCase{"LongTextCutTo511", AsBytes(datagram::BuildSignalling(code::kNameReply, std::string(600, 'x'))),
+        LayoutCase{"LongTextCutTo511",
+                   AsBytes(datagram::BuildSignalling(code::kNameReply, std::string(600, 'x'))),
                    Join(Join(Literal({0x50, 0x23, 0, 0}, 8), Bytes(511, 'x')), {0})},
         LayoutCase{"TextEndsAtItsZero",
                    AsBytes(datagram::BuildSignalling(code::kCallRequest, std::string("ab\0cd", 5))),
@@ -77,13 +83,16 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"WidestNumber",
                    AsBytes(datagram::BuildNumber(code::kSpeexDtx, std::numeric_limits<int32_t>::min())),
                    Literal(Join({0x91, 0x23, 0, 0, 0, 0, 0, 0}, Text("-2147483648")), 520)},
-        LayoutCase{"Gsm41", Audio(code::kSoundGsm, kGsmFrame), Join({0x5A, 0x23, 0, 0, 0, 0, 0, 0}, kGsmFrame)},
+        LayoutCase{"Gsm41", Audio(code::kSoundGsm, kGsmFrame),
+                   Join({0x5A, 0x23, 0, 0, 0, 0, 0, 0}, kGsmFrame)},
         LayoutCase{"G711At168", Audio(code::kSoundG711, kG711Frame),
                    Join({0x68, 0x23, 0, 0, 0, 0, 0, 0}, kG711Frame)},
-        LayoutCase{"Pcm8kFramePlus8", Audio(9051, kPcm8Frame), Join({0x5B, 0x23, 0, 0, 0, 0, 0, 0}, kPcm8Frame)},
+        LayoutCase{"Pcm8kFramePlus8", Audio(9051, kPcm8Frame),
+                   Join({0x5B, 0x23, 0, 0, 0, 0, 0, 0}, kPcm8Frame)},
         LayoutCase{"Pcm44kFramePlus8", Audio(9057, kPcm44Frame),
                    Join({0x61, 0x23, 0, 0, 0, 0, 0, 0}, kPcm44Frame)},
-        LayoutCase{"Speex18Is27", Audio(9058, kSpeex18), Join({0x62, 0x23, 0, 0, '1', '8', 0, 0, 0}, kSpeex18)},
+        LayoutCase{"Speex18Is27", Audio(9058, kSpeex18),
+                   Join({0x62, 0x23, 0, 0, '1', '8', 0, 0, 0}, kSpeex18)},
         LayoutCase{"Speex1280FillsTheField", Audio(9061, kSpeex1280),
                    Join({0x65, 0x23, 0, 0, '1', '2', '8', '0', 0}, kSpeex1280)}),
     [](const testing::TestParamInfo<LayoutCase>& info) { return std::string(info.param.name); });
@@ -94,9 +103,16 @@ TEST(DatagramBuildAudio, SendsNothingForAPayloadTheTypeCannotCarry) {
     std::size_t payload;
   };
   const Case cases[] = {
-      {code::kSoundGsm, 32},   {code::kSoundGsm, 34},   {code::kSoundG711, 159}, {code::kSoundG711, 161},
-      {9051, 0},               {9057, 1281},            {9058, 0},               {9062, 1281},
-      {code::kSetSoundType, 33}, {9065, 33},
+      {code::kSoundGsm, 32},
+      {code::kSoundGsm, 34},
+      {code::kSoundG711, 159},
+      {code::kSoundG711, 161},
+      {9051, 0},
+      {9057, 1281},
+      {9058, 0},
+      {9062, 1281},
+      {code::kSetSoundType, 33},
+      {9065, 33},
   };
   datagram::AudioDatagram out{};
   for (const Case& c : cases) {

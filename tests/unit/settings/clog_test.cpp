@@ -42,7 +42,9 @@ std::string ReadAll(const fs::path& file) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-std::string FixedStamp() { return "24.12.2024 18:05:09"; }
+std::string FixedStamp() {
+  return "24.12.2024 18:05:09";
+}
 
 class CLogTest : public testing::Test {
  protected:
@@ -134,7 +136,8 @@ TEST_F(CLogTest, LinesFromTwoThreadsNeverMix) {
 
 TEST(CLogTimestamp, LocaleTimestampIsShortDateAndLongTime) {
   // Tests run in the "C" locale, whose short date is MM/DD/YY and long time HH:MM:SS.
-  EXPECT_THAT(CLog::LocaleTimestamp(), testing::MatchesRegex("[0-9]{2}/[0-9]{2}/[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}"));
+  EXPECT_THAT(CLog::LocaleTimestamp(),
+              testing::MatchesRegex("[0-9]{2}/[0-9]{2}/[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}"));
 }
 
 }  // namespace
