@@ -42,6 +42,13 @@ void CMessageDispatcher::HandleCode(uint32_t code, int64_t wParam) {
   // A sound-type request during a restart is dropped: the restart in
   // progress wins.
   if ((code == code::kSoundTypeRequest || code == code::kSetSoundType) && state_.restarting.load()) return;
+  // A request for something that is no sound type (a peer's text that was
+  // no number) would leave the program without audio until the next change.
+  if ((code == code::kSoundTypeRequest || code == code::kSetSoundType) &&
+      !code::IsSoundType(static_cast<uint32_t>(wParam))) {
+    RecomputeAvailability();
+    return;
+  }
   ActOnCode(code, wParam);
   RecomputeAvailability();
 }

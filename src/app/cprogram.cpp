@@ -1,7 +1,10 @@
 #include "app/cprogram.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QDesktopServices>
+#include <QLocale>
+#include <QTime>
 #include <QUrl>
 #include <cstdio>
 
@@ -9,15 +12,30 @@
 #include "net/cdatagramrouter.h"
 #include "net/codes.h"
 #include "net/creceivethread.h"
+#include "net/datagramwriter.h"
 #include "net/transport.h"
 #include "platform/cinikeystore.h"
 #include "platform/cremotecontrolserver.h"
 #include "platform/cqtmessageboxes.h"
 #include "platform/cqtwindowport.h"
 #include "settings/cautostart.h"
+#include "settings/clog.h"
 #include "settings/ccommand.h"
 #include "settings/cparams.h"
 #include "ui/dlgmain.h"
+
+namespace {
+
+// The user's short date and long time, as the desktop's locale writes them.
+std::string LocaleTimestamp() {
+  const QLocale locale;
+  return (locale.toString(QDate::currentDate(), QLocale::ShortFormat) + " " +
+          locale.toString(QTime::currentTime(), QLocale::LongFormat))
+      .toLatin1()
+      .toStdString();
+}
+
+}  // namespace
 
 CProgram::CProgram(const CCommandLine& commandLine) : commandLine_(commandLine), socket_(net::kNoSocket) {}
 
@@ -35,6 +53,8 @@ int CProgram::ReadPort() {
 bool CProgram::FormCreate() {
   keyStore_ = std::make_unique<CIniKeyStore>(commandLine_.configDir / "ondrel.conf");
   params_ = std::make_unique<CParams>(*keyStore_);
+  log_ = std::make_unique<CLog>(*params_, std::filesystem::path(), LocaleTimestamp);
+  log_->Write(std::string(TDlg::kCaption) + " started", "");
   boxes_ = std::make_unique<CQtMessageBoxes>();
 
   port_ = ReadPort();
@@ -124,6 +144,7 @@ void CProgram::FormClose() {
   autostart_.reset();
   window_.reset();
   boxes_.reset();
+  log_.reset();
   params_.reset();  // writes the settings back
   keyStore_.reset();
 }
@@ -154,6 +175,14 @@ void CProgram::ReloadFilters() {}
 void CProgram::RestartSound(uint32_t, bool) {}
 void CProgram::UnfreezeScope() {}
 
-void CProgram::SendShort(uint32_t, uint32_t) {}
-void CProgram::SendSignalling(uint32_t, uint32_t, const std::string&) {}
+void CProgram::SendShort(uint32_t address, uint32_t code) {
+  const auto bytes = datagram::BuildShort(code);
+  net::SendToPeer(socket_, bytes.data(), bytes.size(), address);
+}
+
+void CProgram::SendSignalling(uint32_t address, uint32_t code, const std::string& text) {
+  if (address == 0) return;
+  const auto bytes = datagram::BuildSignalling(code, text);
+  net::SendToPeer(socket_, bytes.data(), bytes.size(), address);
+}
 uint32_t CProgram::OwnAddress() { return ownAddress_; }

@@ -13,6 +13,7 @@ class CDatagramRouter;
 class CRemoteControlServer;
 class CMessageDispatcher;
 class CIniKeyStore;
+class CLog;
 class CParams;
 class CQtMessageBoxes;
 class CQtWindowPort;
@@ -85,6 +86,7 @@ class CProgram : public DispatchTargets {
 
   std::unique_ptr<CIniKeyStore> keyStore_;
   std::unique_ptr<CParams> params_;
+  std::unique_ptr<CLog> log_;
   std::unique_ptr<CQtMessageBoxes> boxes_;
   std::unique_ptr<TDlg> window_;
   std::unique_ptr<CMessageDispatcher> dispatcher_;

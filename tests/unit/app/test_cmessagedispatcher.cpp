@@ -163,6 +163,8 @@ TEST_F(CMessageDispatcherTest, SoundTypeRequestsAndTheRestartInProgress) {
       {code::kSetSoundType, 9050, false, {"RestartSound 9050 1"}},
       {code::kSoundTypeRequest, 9058, true, {}},
       {code::kSetSoundType, 9058, true, {}},
+      {code::kSoundTypeRequest, 0, false, {}},  // a text that was no number
+      {code::kSetSoundType, 9065, false, {}},
   };
   for (const Case& c : cases) {
     state.restarting = c.restarting;
