@@ -17,6 +17,7 @@ struct CAppState {
   // read it on their own threads.
   std::atomic<int> currentLine{0};
   bool busyAnnounced = false;
+  bool systemKey = false;
   int shownOnce = 0;
   int speexSendMode = 0;
 };

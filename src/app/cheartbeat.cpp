@@ -1,0 +1,140 @@
+#include "app/cheartbeat.h"
+
+#include <QThread>
+
+#include "app/heartbeattargets.h"
+#include "net/codes.h"
+#include "settings/boundedtext.h"
+#include "settings/cparams.h"
+
+namespace {
+
+constexpr uint32_t kLevelCeiling = 65535;
+constexpr std::size_t kRingerFileChars = 255;
+constexpr int kTrayIdle = 7;
+
+// A falling level halves each tick while sound goes on and drops at once to
+// silence; a rise shows at once.
+uint32_t Decay(uint32_t level, uint32_t previous) {
+  if (level < previous && level > 0) return static_cast<uint32_t>(previous * 0.5);
+  return level;
+}
+
+}  // namespace
+
+CHeartbeat::CHeartbeat(CAppState& state, CParams& params, HeartbeatTargets& targets)
+    : state_(state), params_(params), targets_(targets) {
+  timer1_.setInterval(kSignallingMs);
+  timer2_.setInterval(kDisplayMs);
+  connect(&timer1_, &QTimer::timeout, this, &CHeartbeat::Timer1Timer);
+  connect(&timer2_, &QTimer::timeout, this, &CHeartbeat::Timer2Timer);
+}
+
+void CHeartbeat::Start() {
+  timer1_.start();
+  timer2_.start();
+}
+
+void CHeartbeat::Stop() {
+  timer1_.stop();
+  timer2_.stop();
+}
+
+void CHeartbeat::Timer1Timer() {
+  if (state_.restarting.load()) return;
+  if (state_.shownOnce == 1) {
+    if (params_.GetInt("StartingTray") != 0) targets_.SendToTray();
+    state_.shownOnce = 2;
+  }
+  targets_.TickClients();
+  targets_.TickLines();
+  targets_.RefreshPropertiesDialog();
+  targets_.SetTrayFrame(TrayFrame());
+  QThread::yieldCurrentThread();
+}
+
+int CHeartbeat::TrayFrame() {
+  const int line = state_.currentLine.load();
+  const uint32_t lineState = line != 0 ? targets_.LineState(line) : 0;
+  if (lineState == code::kRinging) {
+    if (++trayRingFrame_ == 10) trayRingFrame_ = 8;
+    return trayRingFrame_;
+  }
+  if (lineState == code::kAnswerConfirmation) {
+    if (++trayCallFrame_ == 13) trayCallFrame_ = 10;
+    return trayCallFrame_;
+  }
+  return kTrayIdle;
+}
+
+void CHeartbeat::Timer2Timer() {
+  if (state_.systemKey) targets_.PollSystemKey();
+  targets_.UpdateTitlePicture();
+  if (state_.restarting.load()) return;
+
+  Ring();
+  const int line = state_.currentLine.load();
+  if (line != 0) targets_.FeedScope();
+  ReturnToOwnSoundType(line);
+  AnnounceBusyOrFree(line);
+  const bool wanted = DevicesWanted(line);
+  if (wanted) {
+    targets_.OpenDevices();
+  } else {
+    targets_.CloseDevices();
+  }
+  if (!state_.restarting.load() && targets_.TakeAccepted()) {
+    targets_.ReadMixers();
+    if (wanted) targets_.ReopenDevices();
+  }
+  if (!state_.restarting.load()) UpdateMeters();
+  targets_.ApplySpeakerLimit();
+  QThread::yieldCurrentThread();
+}
+
+void CHeartbeat::Ring() {
+  const bool ringTest = targets_.TakeRingTest();
+  if (!targets_.AnyRinging() && !ringTest) {
+    targets_.AdvanceRingerStop();
+    return;
+  }
+  if (params_.GetInt("ringer") == 0) {
+    std::string file;
+    params_.GetString("ringerFile", file);
+    targets_.StartRinger(BoundedText(file, kRingerFileChars));
+  }
+  // The ring test never answers a call.
+  if (params_.GetInt("AlwaysAnswer") != 0 && !ringTest) targets_.ConnectPageInFront();
+}
+
+void CHeartbeat::ReturnToOwnSoundType(int line) {
+  if (line != 0 && targets_.LineState(line) == code::kAnswerConfirmation) return;
+  const auto own = static_cast<uint32_t>(params_.GetInt("SndType"));
+  if (own != state_.currentSndType.load() && !state_.restarting.load()) targets_.RestartSound(own, false);
+}
+
+void CHeartbeat::AnnounceBusyOrFree(int line) {
+  // One notice when a line becomes current and one when it goes away, not
+  // one per tick.
+  if (line == 0 && state_.busyAnnounced) {
+    state_.busyAnnounced = false;
+    targets_.BroadcastShort(code::kFreeNotice);
+  } else if (line != 0 && !state_.busyAnnounced) {
+    state_.busyAnnounced = true;
+    targets_.BroadcastShort(code::kBusyNotice);
+  }
+}
+
+bool CHeartbeat::DevicesWanted(int line) {
+  return targets_.SoundTestOn() || (line != 0 && targets_.LineState(line) == code::kAnswerConfirmation);
+}
+
+void CHeartbeat::UpdateMeters() {
+  uint32_t speaker = targets_.SpeakerLevel();
+  if (speaker > kLevelCeiling) speaker = lastSpeakerLevel_;
+  speaker = Decay(speaker, lastSpeakerLevel_);
+  lastSpeakerLevel_ = speaker;
+  const uint32_t mic = Decay(targets_.MicLevel(), lastMicLevel_);
+  lastMicLevel_ = mic;
+  targets_.ShowMeters(speaker, mic);
+}
