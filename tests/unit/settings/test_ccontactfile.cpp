@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/ctempdirectory.h"
 #include "settings/ccontactfile.h"
 
 namespace {
@@ -84,24 +85,13 @@ TEST(CContactFileTest, WalkSkipsRecordsThatDoNotFitOrHaveNoAddressOfTheirOwn) {
 
 class CContactFileDiskTest : public ::testing::Test {
  protected:
-  CContactFileDiskTest()
-      : dir(std::filesystem::path(::testing::TempDir()) /
-            ("ccontactfile-" +
-             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))) {
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+  static void Put(const std::filesystem::path& file, const std::string& bytes) {
+    CTempDirectory::Put(file, bytes);
   }
-  ~CContactFileDiskTest() override { std::filesystem::remove_all(dir); }
+  static std::string Contents(const std::filesystem::path& file) { return CTempDirectory::Contents(file); }
 
-  static std::string Contents(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  }
-  static void Put(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
-
-  std::filesystem::path dir;
+  CTempDirectory temp;
+  const std::filesystem::path& dir = temp.Path();
 };
 
 TEST_F(CContactFileDiskTest, WriteReplacesTheFileAndKeepsRecordsWhole) {

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,6 +8,7 @@
 #include "fakes/cfakemessageboxes.h"
 #include "fakes/cfakewindowport.h"
 #include "fakes/cmemorykeystore.h"
+#include "fakes/ctempdirectory.h"
 #include "net/codes.h"
 #include "settings/ccontactfile.h"
 #include "settings/ccontacts.h"
@@ -26,6 +25,12 @@ struct Sent {
   int64_t wParam;
   bool operator==(const Sent&) const = default;
 };
+
+Pairs Rows(const CContacts& list) {
+  Pairs rows;
+  for (int row = 0; const CContact* c = list.At(row); ++row) rows.emplace_back(c->Ip(), c->Name());
+  return rows;
+}
 
 uint32_t Address(const char* text) {
   return CContact::AddressFromText(text);
@@ -49,12 +54,6 @@ class CContactsTest : public ::testing::Test {
     for (const auto& m : window.Messages()) sent.push_back({m.kind, m.code, m.wParam});
     window.Clear();
     return sent;
-  }
-
-  Pairs Rows() const {
-    Pairs rows;
-    for (int row = 0; const CContact* c = contacts.At(row); ++row) rows.emplace_back(c->Ip(), c->Name());
-    return rows;
   }
 
   Pairs Walk() {
@@ -102,13 +101,14 @@ TEST_F(CContactsTest, AddRefusesEmptyTextsLoopbackAndKnownAddressesSilently) {
         c.added ? std::vector<Sent>{{Kind::SendCode, code::kClientAdded, 0}} : std::vector<Sent>{};
     EXPECT_EQ(TakeMessages(), expected);
   }
-  EXPECT_EQ(Rows(), (Pairs{{"10.0.0.1", "Office"}, {"127.1.0.1", "Second copy"}}));
+  EXPECT_EQ(Rows(contacts), (Pairs{{"10.0.0.1", "Office"}, {"127.1.0.1", "Second copy"}}));
   EXPECT_TRUE(boxes.errors.empty());
 }
 
 TEST_F(CContactsTest, RowsKeepTheOrderOfAddingWhileWalksFollowTheAddressText) {
   AddAll({{"10.0.0.2", "B"}, {"10.0.0.10", "A"}, {"9.0.0.1", "C"}, {"10.0.0.1", "D"}});
-  EXPECT_EQ(Rows(), (Pairs{{"10.0.0.2", "B"}, {"10.0.0.10", "A"}, {"9.0.0.1", "C"}, {"10.0.0.1", "D"}}));
+  EXPECT_EQ(Rows(contacts),
+            (Pairs{{"10.0.0.2", "B"}, {"10.0.0.10", "A"}, {"9.0.0.1", "C"}, {"10.0.0.1", "D"}}));
   const Pairs byText{{"10.0.0.1", "D"}, {"10.0.0.10", "A"}, {"10.0.0.2", "B"}, {"9.0.0.1", "C"}};
   EXPECT_EQ(Walk(), byText);
   EXPECT_EQ(contacts.At(-1), nullptr);
@@ -164,7 +164,7 @@ TEST_F(CContactsTest, RemoveTellsTheWindowTheFormerRowAndDropsTheAutomaticCall) 
   EXPECT_EQ(TakeMessages(), (std::vector<Sent>{{Kind::SendCode, code::kClientRemoved, 0}}));
   EXPECT_TRUE(params.GetString("AutoCallOutIp", autoCall));
   EXPECT_EQ(autoCall, "9.0.0.1");
-  EXPECT_EQ(Rows(), (Pairs{{"9.0.0.1", "C"}}));
+  EXPECT_EQ(Rows(contacts), (Pairs{{"9.0.0.1", "C"}}));
   EXPECT_FALSE(contacts.Contains("10.0.0.2"));
 }
 
@@ -182,7 +182,7 @@ TEST_F(CContactsTest, ConfirmRemoveAsksFirstAndRemovesOnlyOnYes) {
   EXPECT_TRUE(TakeMessages().empty());
   EXPECT_TRUE(contacts.ConfirmRemove(1));
   EXPECT_EQ(TakeMessages(), (std::vector<Sent>{{Kind::SendCode, code::kClientRemoved, 1}}));
-  EXPECT_EQ(Rows(), (Pairs{{"10.0.0.1", "A"}}));
+  EXPECT_EQ(Rows(contacts), (Pairs{{"10.0.0.1", "A"}}));
 }
 
 TEST_F(CContactsTest, ConfirmRemoveTakesTheTranslationWhereThereIsOne) {
@@ -234,7 +234,7 @@ TEST_F(CContactsTest, EveryProberIsAnsweredButOnlyClientsChange) {
   contacts.BusyChanged(Address("10.0.0.9"), true);
   contacts.GoneOffline(Address("10.0.0.9"));
   EXPECT_TRUE(TakeMessages().empty());
-  EXPECT_EQ(Rows(), (Pairs{{"10.0.0.1", "A"}}));
+  EXPECT_EQ(Rows(contacts), (Pairs{{"10.0.0.1", "A"}}));
   EXPECT_FALSE(contacts.At(0)->IsOnline());
 
   contacts.ProbeReceived(Address("10.0.0.1"));
@@ -303,9 +303,7 @@ TEST_F(CContactsTest, StartUpFillsFromTheStoreInAddressOrderWithoutWriting) {
   const int writes = store.writes;
   list.LoadFromStore();
   ASSERT_TRUE(list.Add("1.2.3.4", "Later"));
-  Pairs rows;
-  for (int row = 0; const CContact* c = list.At(row); ++row) rows.emplace_back(c->Ip(), c->Name());
-  EXPECT_EQ(rows, (Pairs{{"10.0.0.10", "Office PC"}, {"10.0.0.2", "B"}, {"1.2.3.4", "Later"}}));
+  EXPECT_EQ(Rows(list), (Pairs{{"10.0.0.10", "Office PC"}, {"10.0.0.2", "B"}, {"1.2.3.4", "Later"}}));
   EXPECT_EQ(window.Messages().size(), 3u);  // one new row each
   EXPECT_EQ(store.writes, writes);
 }
@@ -328,42 +326,27 @@ TEST_F(CContactsTest, TheStoredCopyIsRebuiltFromTheList) {
 
 class CContactsFileTest : public CContactsTest {
  protected:
-  CContactsFileTest()
-      : dir(std::filesystem::path(::testing::TempDir()) /
-            ("ccontacts-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))) {
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-  }
-  ~CContactsFileTest() override { std::filesystem::remove_all(dir); }
-
-  std::string PathOf(const char* name) const { return (dir / name).string(); }
-  static void Put(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
-  static std::string Contents(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  }
+  std::string PathOf(const char* name) const { return temp.PathOf(name); }
   bool Import(CContacts& list, const std::string& path) {
     return list.Import(path, [&list](const std::string& a, const std::string& n) { DialogAdd(list, a, n); });
   }
 
-  std::filesystem::path dir;
+  CTempDirectory temp;
+  const std::filesystem::path& dir = temp.Path();
 };
 
 TEST_F(CContactsFileTest, ExportThenImportGivesTheSameClients) {
   AddAll({{"10.0.0.2", "Bob"}, {"10.0.0.10", "Office PC"}, {"192.168.0.12", "M\xfcller, Lab; 2"}});
   const std::string path = PathOf("clients.txt");
   ASSERT_TRUE(contacts.Export(path));
-  EXPECT_EQ(Contents(path), "10.0.0.10,Office PC;\r\n10.0.0.2,Bob;\r\n192.168.0.12,M\xfcller Lab 2;\r\n");
+  EXPECT_EQ(CTempDirectory::Contents(path),
+            "10.0.0.10,Office PC;\r\n10.0.0.2,Bob;\r\n192.168.0.12,M\xfcller Lab 2;\r\n");
 
   CMemoryKeyStore otherStore;
   CParams otherParams(otherStore);
   CContacts other(otherParams, window, boxes);
   ASSERT_TRUE(Import(other, path));
-  Pairs rows;
-  for (int row = 0; const CContact* c = other.At(row); ++row) rows.emplace_back(c->Ip(), c->Name());
-  EXPECT_EQ(rows,
+  EXPECT_EQ(Rows(other),
             (Pairs{{"10.0.0.10", "Office PC"}, {"10.0.0.2", "Bob"}, {"192.168.0.12", "M\xfcller Lab 2"}}));
   // The import ends by writing the stored copy.
   EXPECT_EQ(otherStore.sections[CParams::kClientsSection].at(2), "192.168.0.12 M\xfcller Lab 2");
@@ -372,17 +355,17 @@ TEST_F(CContactsFileTest, ExportThenImportGivesTheSameClients) {
 TEST_F(CContactsFileTest, ImportAddsOnlyNewWellFormedRecords) {
   AddAll({{"10.0.0.3", "Lab"}});
   const std::string path = PathOf("clients.txt");
-  Put(path,
-      "10.0.0.3,Other name;\r\n"  // a client already: nothing added
-      "10.0.0.4, Desk PC;\r\n"    // the blank goes with the dialog's trim
-      "Printer;\r\n"              // no address of its own
-      "127.0.0.1,Loop;\r\n" +
-          std::string(5000, 'x') +
-          ",huge;\r\n"       // cannot be a client's address
-          "10.0.0.5,Tail");  // never ended
+  CTempDirectory::Put(path,
+                      "10.0.0.3,Other name;\r\n"  // a client already: nothing added
+                      "10.0.0.4, Desk PC;\r\n"    // the blank goes with the dialog's trim
+                      "Printer;\r\n"              // no address of its own
+                      "127.0.0.1,Loop;\r\n" +
+                          std::string(5000, 'x') +
+                          ",huge;\r\n"       // cannot be a client's address
+                          "10.0.0.5,Tail");  // never ended
   ASSERT_TRUE(Import(contacts, path));
   EXPECT_EQ(TakeMessages(), (std::vector<Sent>{{Kind::SendCode, code::kClientAdded, 0}}));
-  EXPECT_EQ(Rows(), (Pairs{{"10.0.0.3", "Lab"}, {"10.0.0.4", "Desk PC"}}));
+  EXPECT_EQ(Rows(contacts), (Pairs{{"10.0.0.3", "Lab"}, {"10.0.0.4", "Desk PC"}}));
   EXPECT_EQ(StoredLines().at(0), "10.0.0.3 Lab");
   EXPECT_EQ(StoredLines().at(1), "10.0.0.4 Desk PC");
 }
@@ -391,7 +374,7 @@ TEST_F(CContactsFileTest, ImportOfAnUnreadableFileChangesNothing) {
   AddAll({{"10.0.0.3", "Lab"}});
   const int writes = store.writes;
   const std::string huge = PathOf("huge.txt");
-  Put(huge, std::string(CContactFile::kMaxFileBytes, ';') + "1.1.1.1,abc;");
+  CTempDirectory::Put(huge, std::string(CContactFile::kMaxFileBytes, ';') + "1.1.1.1,abc;");
   for (const std::string& path : {PathOf("missing.txt"), dir.string(), huge}) {
     SCOPED_TRACE(path);
     int calls = 0;
