@@ -1,6 +1,7 @@
 #include "settings/ccontacts.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "net/codes.h"
 #include "platform/messageboxport.h"
