@@ -1,0 +1,187 @@
+#include "settings/ccontacts.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "net/codes.h"
+#include "platform/messageboxport.h"
+#include "platform/windowport.h"
+#include "settings/boundedtext.h"
+#include "settings/ccontactfile.h"
+#include "settings/cparams.h"
+
+namespace {
+
+constexpr const char* kAutoCallSetting = "AutoCallOutIp";
+// Only this prefix is refused, so that two copies on one machine can list
+// each other as 127.1.0.1 and 127.1.0.2.
+constexpr std::string_view kRefusedLoopback = "127.0.";
+
+// Addresses are cut to their field on the way in, so every lookup cuts the
+// same way: the text that added a client also finds and removes it.
+std::string KeyOf(const std::string& address) {
+  return BoundedText(address, CContact::kMaxIpChars);
+}
+
+}  // namespace
+
+CContacts::CContacts(CParams& store, WindowPort& window, MessageBoxPort& boxes, TextLookup language)
+    : store_(store),
+      window_(window),
+      boxes_(boxes),
+      language_(std::move(language)),
+      cursor_(byAddress_.end()),
+      broadcastCursor_(byAddress_.end()) {}
+
+CContacts::~CContacts() = default;
+
+void CContacts::LoadFromStore() {
+  store_.RewindClients();
+  std::string address;
+  std::string name;
+  while (store_.NextClient(address, name)) Add(address, name);
+}
+
+void CContacts::WriteStoredCopy() {
+  store_.ClearClients();
+  for (const auto& [key, contact] : byAddress_) store_.SetClient(contact->Ip(), contact->Name());
+  store_.SaveClients();
+}
+
+bool CContacts::Add(const std::string& address, const std::string& name) {
+  auto contact = std::make_unique<CContact>(address, name);
+  if (contact->Ip().empty() || contact->Name().empty()) return false;
+  if (contact->Ip().starts_with(kRefusedLoopback)) return false;
+  const auto [it, added] = byAddress_.try_emplace(contact->Ip(), nullptr);
+  if (!added) return false;
+  it->second = std::move(contact);
+  byDisplay_.push_back(it->second.get());
+  window_.SendCode(code::kClientAdded, 0);
+  return true;
+}
+
+bool CContacts::Remove(const std::string& address) {
+  const std::string key = KeyOf(address);
+  const auto it = byAddress_.find(key);
+  if (it == byAddress_.end()) return false;
+  // A walk that stands on the removed client goes on with the next one.
+  if (cursor_ == it) ++cursor_;
+  if (broadcastCursor_ == it) ++broadcastCursor_;
+  const std::unique_ptr<CContact> removed = std::move(it->second);
+  byAddress_.erase(it);
+
+  std::string autoCall;
+  if (store_.GetString(kAutoCallSetting, autoCall) && autoCall == key) store_.SetString(kAutoCallSetting, "");
+
+  const auto row = std::find(byDisplay_.begin(), byDisplay_.end(), removed.get());
+  const auto index = row - byDisplay_.begin();
+  byDisplay_.erase(row);
+  window_.SendCode(code::kClientRemoved, index);
+  return true;
+}
+
+bool CContacts::ConfirmRemove(int row) {
+  const std::string caption = TextOr(language_, "Remove", "Remove");
+  const std::string question = TextOr(language_, "RemoveClient", "Remove this client?");
+  if (!boxes_.AskYesNo(caption, question)) return false;
+  const CContact* contact = At(row);
+  if (contact == nullptr) return false;
+  // Remove destroys the client, so its address must not be read from it.
+  const std::string address = contact->Ip();
+  return Remove(address);
+}
+
+const CContact* CContacts::At(int row) const {
+  if (row < 0 || static_cast<std::size_t>(row) >= byDisplay_.size()) return nullptr;
+  return byDisplay_[static_cast<std::size_t>(row)];
+}
+
+const CContact* CContacts::FindByAddress(uint32_t address) const {
+  const auto it = byAddress_.find(CContact::TextFromAddress(address));
+  return it == byAddress_.end() ? nullptr : it->second.get();
+}
+
+CContact* CContacts::Find(uint32_t address) {
+  return const_cast<CContact*>(FindByAddress(address));
+}
+
+bool CContacts::Contains(const std::string& address) {
+  return byAddress_.contains(KeyOf(address));
+}
+
+std::optional<std::string> CContacts::NameOf(uint32_t address) {
+  const CContact* contact = FindByAddress(address);
+  if (contact == nullptr) return std::nullopt;
+  return contact->Name();
+}
+
+void CContacts::ProbeReceived(uint32_t address) {
+  // Every prober is answered, client or not, so that a peer that lists us
+  // sees us online even while we do not list it.
+  window_.SendCode(code::kSendPresenceReply, static_cast<int64_t>(address));
+  if (CContact* contact = Find(address)) contact->MarkOnline();
+}
+
+void CContacts::ReplyReceived(uint32_t address) {
+  if (CContact* contact = Find(address)) contact->MarkOnline();
+}
+
+void CContacts::BusyChanged(uint32_t address, bool busy) {
+  // Peers repeat their busy state with every probe; only a change repaints.
+  CContact* contact = Find(address);
+  if (contact != nullptr && contact->SetBusy(busy)) window_.PostCode(code::kRepaintClientList, 0);
+}
+
+void CContacts::GoneOffline(uint32_t address) {
+  if (CContact* contact = Find(address)) contact->MarkOffline();
+}
+
+void CContacts::Tick() {
+  bool changed = false;
+  for (CContact* contact : byDisplay_) {
+    contact->Tick(window_);
+    if (contact->TakeChange()) changed = true;
+  }
+  if (changed) window_.PostCode(code::kRepaintClientList, 0);
+}
+
+bool CContacts::Step(ByAddress::const_iterator& cursor, std::string& address, std::string& name) const {
+  address.clear();
+  name.clear();
+  if (cursor == byAddress_.end()) return false;
+  address = cursor->second->Ip();
+  name = cursor->second->Name();
+  ++cursor;
+  return true;
+}
+
+void CContacts::Rewind() {
+  cursor_ = byAddress_.begin();
+}
+
+bool CContacts::Next(std::string& address, std::string& name) {
+  return Step(cursor_, address, name);
+}
+
+void CContacts::RewindBroadcast() {
+  broadcastCursor_ = byAddress_.begin();
+}
+
+bool CContacts::NextBroadcast(std::string& address, std::string& name) {
+  return Step(broadcastCursor_, address, name);
+}
+
+bool CContacts::Export(const std::string& path) const {
+  std::vector<CContactFile::Entry> entries;
+  entries.reserve(byAddress_.size());
+  for (const auto& [key, contact] : byAddress_) entries.push_back({contact->Ip(), contact->Name()});
+  return CContactFile::Write(path, entries);
+}
+
+bool CContacts::Import(const std::string& path, const ImportAction& add) {
+  const auto bytes = CContactFile::Read(path);
+  if (!bytes) return false;
+  CContactFile::Walk(*bytes, add);
+  WriteStoredCopy();
+  return true;
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings/ccontact.h"
+#include "settings/clientdirectory.h"
+#include "settings/textlookup.h"
+
+class CParams;
+class MessageBoxPort;
+class WindowPort;
+
+// The live client list. It keeps each client twice: by address text, the
+// order of every walk, the export file and the stored copy; and in the order
+// the clients were added, which is the order of the rows of the main
+// window's list. Every operation runs on the main thread.
+class CContacts : public ClientDirectory {
+ public:
+  using ImportAction = std::function<void(const std::string& address, const std::string& name)>;
+
+  CContacts(CParams& store, WindowPort& window, MessageBoxPort& boxes, TextLookup language = {});
+  ~CContacts() override;
+  CContacts(const CContacts&) = delete;
+  CContacts& operator=(const CContacts&) = delete;
+
+  // Start-up: adds every client of the store's stored copy. Writes nothing.
+  void LoadFromStore();
+  // Rebuilds the store's stored copy from the list and saves it.
+  void WriteStoredCopy();
+
+  // Refuses, without a message, an empty text, an address beginning
+  // "127.0." and an address that is already a client.
+  bool Add(const std::string& address, const std::string& name) override;
+  bool Remove(const std::string& address) override;
+  // Asks the user first; false on No or when the row names no client.
+  bool ConfirmRemove(int row);
+
+  std::size_t Count() const { return byDisplay_.size(); }
+  // Pointers stay valid until their client is removed.
+  const CContact* At(int row) const;
+  const CContact* FindByAddress(uint32_t address) const;
+  bool Contains(const std::string& address) override;
+  std::optional<std::string> NameOf(uint32_t address) override;
+
+  // Presence, from the message handlers; addresses in network order.
+  void ProbeReceived(uint32_t address);
+  void ReplyReceived(uint32_t address);
+  void BusyChanged(uint32_t address, bool busy);
+  void GoneOffline(uint32_t address);
+  // Once a second.
+  void Tick();
+
+  // Two independent walks in address-text order: the first for shutdown and
+  // the dialogs, the second only for the busy and free announcements, so
+  // that neither disturbs the other.
+  void Rewind();
+  bool Next(std::string& address, std::string& name);
+  void RewindBroadcast();
+  bool NextBroadcast(std::string& address, std::string& name);
+
+  // The file choosers belong to the client dialog; these take the chosen
+  // path. Export is false when the file could not be written.
+  bool Export(const std::string& path) const;
+  // Runs add (the dialog's Add action, with its checks) for every record,
+  // then writes the stored copy. False, with nothing added or written, when
+  // the file cannot be read.
+  bool Import(const std::string& path, const ImportAction& add);
+
+ private:
+  using ByAddress = std::map<std::string, std::unique_ptr<CContact>>;
+
+  CContact* Find(uint32_t address);
+  bool Step(ByAddress::const_iterator& cursor, std::string& address, std::string& name) const;
+
+  CParams& store_;
+  WindowPort& window_;
+  MessageBoxPort& boxes_;
+  TextLookup language_;
+  ByAddress byAddress_;
+  std::vector<CContact*> byDisplay_;
+  ByAddress::const_iterator cursor_;
+  ByAddress::const_iterator broadcastCursor_;
+};
