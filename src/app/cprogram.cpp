@@ -3,24 +3,35 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDesktopServices>
+#include <QGuiApplication>
+#include <QListWidget>
 #include <QLocale>
+#include <QScreen>
 #include <QTime>
 #include <QUrl>
 #include <cstdio>
 
+#include "app/cdispatchbridge.h"
+#include "app/cheartbeat.h"
+#include "app/cheartbeatbridge.h"
 #include "app/cmessagedispatcher.h"
+#include "app/cstatussnapshot.h"
+#include "app/cuseractions.h"
+#include "net/cclient.h"
+#include "net/cclients.h"
 #include "net/cdatagramrouter.h"
 #include "net/codes.h"
 #include "net/creceivethread.h"
 #include "net/datagramwriter.h"
-#include "net/transport.h"
 #include "platform/cinikeystore.h"
-#include "platform/cremotecontrolserver.h"
 #include "platform/cqtmessageboxes.h"
 #include "platform/cqtwindowport.h"
+#include "platform/cremotecontrolserver.h"
 #include "settings/cautostart.h"
-#include "settings/clog.h"
 #include "settings/ccommand.h"
+#include "settings/ccontact.h"
+#include "settings/ccontacts.h"
+#include "settings/clog.h"
 #include "settings/cparams.h"
 #include "ui/dlgmain.h"
 
@@ -37,152 +48,199 @@ std::string LocaleTimestamp() {
 
 }  // namespace
 
-CProgram::CProgram(const CCommandLine& commandLine) : commandLine_(commandLine), socket_(net::kNoSocket) {}
+CProgram::CProgram(const CCommandLine& commandLine) : commandLine_(commandLine) {}
 
 CProgram::~CProgram() { FormClose(); }
 
-int CProgram::ReadPort() {
-  int port = params_->GetInt("netPort");
-  if (port < 1 || port > 65535) {
-    port = net::kDefaultPort;
-    params_->SetInt("netPort", port);
-  }
-  return port;
-}
+TDlg& CProgram::Window() { return *graph_.window; }
 
 bool CProgram::FormCreate() {
-  keyStore_ = std::make_unique<CIniKeyStore>(commandLine_.configDir / "ondrel.conf");
-  params_ = std::make_unique<CParams>(*keyStore_);
-  log_ = std::make_unique<CLog>(*params_, std::filesystem::path(), LocaleTimestamp);
-  log_->Write(std::string(TDlg::kCaption) + " started", "");
-  boxes_ = std::make_unique<CQtMessageBoxes>();
+  graph_.keyStore = std::make_unique<CIniKeyStore>(commandLine_.configDir / "ondrel.conf");
+  graph_.params = std::make_unique<CParams>(*graph_.keyStore);
+  graph_.log = std::make_unique<CLog>(*graph_.params, std::filesystem::path(), LocaleTimestamp);
+  graph_.log->Write(std::string(TDlg::kCaption) + " started", "");
+  graph_.boxes = std::make_unique<CQtMessageBoxes>();
+  if (!OpenSocket()) return false;
 
-  port_ = ReadPort();
-  net::SetNetPort(port_);
-  net::StartNetwork();
-
-  std::string error;
-  socket_ = net::OpenSocket(port_, commandLine_.bindAddress, &error);
-  if (socket_ == net::kNoSocket) {
-    const std::string message = "Could not bind UDP port " + std::to_string(port_) + ": " + error;
-    std::fprintf(stderr, "%s\n", message.c_str());
-    if (CQtMessageBoxes::HasDisplay()) boxes_->ShowError(message);
-    return false;
-  }
-
-  window_ = std::make_unique<TDlg>();
-  window_->SetCloseHandler([this] { return OnWindowClose(); });
-  dispatcher_ = std::make_unique<CMessageDispatcher>(state_, *window_, *params_, *boxes_, *this);
-  dispatcher_->SetQuitAction([this] { Quit(); });
-  windowPort_ = std::make_unique<CQtWindowPort>(*dispatcher_);
-
+  BuildWindow();
   // Datagrams this program sends to itself are dropped; with --bind the
   // bound address is the one they come from.
-  ownAddress_ = commandLine_.bindAddress ? commandLine_.bindAddress : net::LocalAddress();
-  router_ = std::make_unique<CDatagramRouter>(*windowPort_);
-  receiver_ = std::make_unique<CReceiveThread>(socket_, ownAddress_, state_.quitting, *router_, *windowPort_);
-  receiver_->Start();
+  graph_.ownAddress = commandLine_.bindAddress ? commandLine_.bindAddress : net::LocalAddress();
+  graph_.router = std::make_unique<CDatagramRouter>(*graph_.windowPort);
+  graph_.receiver = std::make_unique<CReceiveThread>(graph_.socket, graph_.ownAddress, graph_.state.quitting,
+                                                     *graph_.router, *graph_.windowPort);
+  graph_.receiver->Start();
 
-  uint32_t sndType = static_cast<uint32_t>(params_->GetInt("SndType"));
+  BuildCallSide();
+  ReadSoundType();
+  graph_.state.soundSystemRunning = 1;
+
+  actions_ = std::make_unique<CUserActions>(graph_);
+  heartbeatBridge_ = std::make_unique<CHeartbeatBridge>(graph_, *actions_, *dispatchBridge_);
+  graph_.heartbeat = std::make_unique<CHeartbeat>(graph_.state, *graph_.params, *heartbeatBridge_);
+  QObject::connect(graph_.window.get(), &TDlg::ConnectClicked, [this] { actions_->SBYesClick(); });
+  QObject::connect(graph_.window.get(), &TDlg::DisconnectClicked, [this] { actions_->SBNoClick(); });
+  QObject::connect(graph_.window.get(), &TDlg::PageChanged,
+                   [this](int) { graph_.dispatcher->RecomputeAvailability(); });
+
+  StartRemoteControl();
+  if (const auto file = CStatusSnapshot::FileFromEnvironment(); !file.empty()) {
+    statusSnapshot_ = std::make_unique<CStatusSnapshot>(graph_, file);
+  }
+  graph_.heartbeat->Start();
+  graph_.autostart->Run();
+  return true;
+}
+
+bool CProgram::OpenSocket() {
+  int port = graph_.params->GetInt("netPort");
+  if (port < 1 || port > 65535) {
+    port = net::kDefaultPort;
+    graph_.params->SetInt("netPort", port);
+  }
+  graph_.port = port;
+  net::SetNetPort(port);
+  net::StartNetwork();
+  std::string error;
+  graph_.socket = net::OpenSocket(port, commandLine_.bindAddress, &error);
+  if (graph_.socket != net::kNoSocket) return true;
+  const std::string message = "Could not bind UDP port " + std::to_string(port) + ": " + error;
+  std::fprintf(stderr, "%s\n", message.c_str());
+  if (CQtMessageBoxes::HasDisplay()) graph_.boxes->ShowError(message);
+  return false;
+}
+
+void CProgram::BuildWindow() {
+  graph_.window = std::make_unique<TDlg>();
+  graph_.window->SetCloseHandler([this] { return OnWindowClose(); });
+  dispatchBridge_ = std::make_unique<CDispatchBridge>(graph_);
+  graph_.dispatcher = std::make_unique<CMessageDispatcher>(graph_.state, *graph_.window, *graph_.params,
+                                                           *graph_.boxes, *dispatchBridge_);
+  graph_.dispatcher->SetQuitAction([this] { Quit(); });
+  graph_.windowPort = std::make_unique<CQtWindowPort>(*graph_.dispatcher);
+}
+
+void CProgram::BuildCallSide() {
+  graph_.contacts = std::make_unique<CContacts>(*graph_.params, *graph_.windowPort, *graph_.boxes);
+  graph_.line1 = std::make_unique<CClient>(1, *graph_.params, *graph_.log, *graph_.windowPort, graph_.socket);
+  graph_.line2 = std::make_unique<CClient>(2, *graph_.params, *graph_.log, *graph_.windowPort, graph_.socket);
+  graph_.lines = std::make_unique<CClients>(*graph_.line1, *graph_.line2, *graph_.params, *graph_.log,
+                                            *graph_.contacts, *graph_.boxes, graph_.socket);
+  graph_.contacts->LoadFromStore();
+  if (graph_.window->ListBox1->count() > 0) graph_.window->ListBox1->setCurrentRow(0);
+}
+
+void CProgram::ReadSoundType() {
+  auto sndType = static_cast<uint32_t>(graph_.params->GetInt("SndType"));
   if (sndType == 0) {
     sndType = code::kSoundGsm;
-    params_->SetInt("SndType", static_cast<int32_t>(sndType));
+    graph_.params->SetInt("SndType", static_cast<int32_t>(sndType));
   }
-  state_.currentSndType = sndType;
-  state_.lockCodec = params_->GetInt("lockCodec") != 0;
+  graph_.state.currentSndType = sndType;
+  graph_.state.lockCodec = graph_.params->GetInt("lockCodec") != 0;
+}
 
-  state_.soundSystemRunning = 1;
-
-  autostart_ = std::make_unique<CAutostart>(*params_, [](const std::string& path) {
+void CProgram::StartRemoteControl() {
+  graph_.autostart = std::make_unique<CAutostart>(*graph_.params, [](const std::string& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromLocal8Bit(path.c_str())));
   });
-  command_ = std::make_unique<CCommand>(*params_, *windowPort_, *boxes_);
-  remoteControl_ = std::make_unique<CRemoteControlServer>(
+  graph_.command = std::make_unique<CCommand>(*graph_.params, *graph_.windowPort, *graph_.boxes);
+  graph_.remoteControl = std::make_unique<CRemoteControlServer>(
       commandLine_.configDir, [this](int command, const std::string& text) {
-        return state_.quitting.load() == 0 && command_->Execute(text, command);
+        return graph_.state.quitting.load() == 0 && graph_.command->Execute(text, command);
       });
-  if (std::string why; !remoteControl_->Listen(why)) {
+  if (std::string why; !graph_.remoteControl->Listen(why)) {
     std::fprintf(stderr, "ondrel: remote control unavailable: %s\n", why.c_str());
   }
-  autostart_->Run();
-  return true;
+}
+
+void CProgram::FormShow() {
+  if (graph_.state.shownOnce != 0) {
+    graph_.dispatcher->RecomputeAvailability();
+    return;
+  }
+  TDlg& window = *graph_.window;
+  const int x = graph_.params->GetInt("DlgX");
+  const int y = graph_.params->GetInt("DlgY");
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+  if ((x != 0 || y != 0) && x <= area.width() && y <= area.height()) {
+    window.move(x, y);
+  } else {
+    window.move(area.width() / 2 - window.width() / 2, area.height() / 2 - window.height() / 2);
+  }
+  graph_.state.shownOnce = 1;
+  graph_.dispatcher->RecomputeAvailability();
+  graph_.lines->AutoCallOut();
 }
 
 bool CProgram::OnWindowClose() {
   // Closing the window while running only hides it; the program goes on.
-  if (state_.quitting.load() == 0) {
-    window_->hide();
+  if (graph_.state.quitting.load() == 0) {
+    actions_->SendToTray();
     return false;
   }
   return true;
 }
 
 void CProgram::Quit() {
-  state_.quitting = 1;
+  graph_.state.quitting = 1;
   QCoreApplication::exit(0);
 }
 
 void CProgram::RequestQuit() {
-  if (windowPort_) windowPort_->PostCode(code::kQuit, 0);
+  if (graph_.windowPort) graph_.windowPort->PostCode(code::kQuit, 0);
+}
+
+void CProgram::StorePosition() {
+  if (graph_.state.shownOnce == 0 || !graph_.window) return;
+  const QPoint position = graph_.window->pos();
+  if (position.x() > 0 && position.y() > 0) {
+    graph_.params->SetInt("DlgX", position.x());
+    graph_.params->SetInt("DlgY", position.y());
+  }
+}
+
+void CProgram::SendOfflineNotices() {
+  if (!graph_.contacts) return;
+  graph_.contacts->Rewind();
+  std::string address, name;
+  while (graph_.contacts->Next(address, name)) {
+    dispatchBridge_->SendShort(CContact::AddressFromText(address), code::kOfflineNotice);
+  }
 }
 
 void CProgram::FormClose() {
-  if (torn_down_) return;
-  torn_down_ = true;
-  state_.quitting = 1;
-  state_.soundSystemRunning = 0;
+  if (tornDown_) return;
+  tornDown_ = true;
+  graph_.state.quitting = 1;
+  StorePosition();
+  if (graph_.heartbeat) graph_.heartbeat->Stop();
+  graph_.state.soundSystemRunning = 0;
+  SendOfflineNotices();
+  graph_.remoteControl.reset();
+  statusSnapshot_.reset();
   // The receive thread is stopped before anything it can reach goes away.
-  remoteControl_.reset();
-  if (receiver_) receiver_->Stop();
-  receiver_.reset();
-  router_.reset();
-  net::CloseSocket(socket_);
+  if (graph_.receiver) graph_.receiver->Stop();
+  graph_.heartbeat.reset();
+  heartbeatBridge_.reset();
+  actions_.reset();
+  graph_.lines.reset();
+  graph_.line1.reset();
+  graph_.line2.reset();
+  graph_.contacts.reset();
+  graph_.receiver.reset();
+  graph_.router.reset();
+  net::CloseSocket(graph_.socket);
   net::StopNetwork();
-  windowPort_.reset();
-  dispatcher_.reset();
-  command_.reset();
-  autostart_.reset();
-  window_.reset();
-  boxes_.reset();
-  log_.reset();
-  params_.reset();  // writes the settings back
-  keyStore_.reset();
+  graph_.windowPort.reset();
+  graph_.dispatcher.reset();
+  dispatchBridge_.reset();
+  graph_.window.reset();
+  graph_.command.reset();
+  graph_.autostart.reset();
+  graph_.boxes.reset();
+  graph_.log.reset();
+  graph_.params.reset();  // writes the settings back
+  graph_.keyStore.reset();
 }
-
-// Client list: arrives with the presence exchange.
-void CProgram::ProbeReceived(uint32_t) {}
-void CProgram::ReplyReceived(uint32_t) {}
-void CProgram::GoneOffline(uint32_t) {}
-void CProgram::BusyChanged(uint32_t, bool) {}
-bool CProgram::IsClient(const std::string&) { return false; }
-bool CProgram::HasClientAt(int) { return false; }
-void CProgram::ClientSelected(int) {}
-
-// Call lines: arrive with the call signalling.
-LineView CProgram::Line(int) { return {}; }
-LineTraffic CProgram::TakeTraffic(int) { return {}; }
-void CProgram::RouteCode(uint32_t, uint32_t) {}
-void CProgram::HangUp(int) {}
-void CProgram::PlaceCall(int, uint32_t, const std::string&) {}
-void CProgram::AcceptCallRequest(uint32_t, const std::string&) {}
-void CProgram::TakePeerName(int, uint32_t, const std::string&) {}
-
-// Audio side: arrives with the audio objects.
-void CProgram::ApplyRemoteSpeexOption(uint32_t, int32_t) {}
-void CProgram::ReloadPreBuffer() {}
-void CProgram::ReloadScopeZoom() {}
-void CProgram::ReloadFilters() {}
-void CProgram::RestartSound(uint32_t, bool) {}
-void CProgram::UnfreezeScope() {}
-
-void CProgram::SendShort(uint32_t address, uint32_t code) {
-  const auto bytes = datagram::BuildShort(code);
-  net::SendToPeer(socket_, bytes.data(), bytes.size(), address);
-}
-
-void CProgram::SendSignalling(uint32_t address, uint32_t code, const std::string& text) {
-  if (address == 0) return;
-  const auto bytes = datagram::BuildSignalling(code, text);
-  net::SendToPeer(socket_, bytes.data(), bytes.size(), address);
-}
-uint32_t CProgram::OwnAddress() { return ownAddress_; }

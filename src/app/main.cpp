@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
   CSignalWatcher quitOnSignal([&program] { program.RequestQuit(); });
   if (!program.FormCreate()) return 1;
   program.Window().show();
+  program.FormShow();
   const int result = QApplication::exec();
   program.FormClose();
   return result;

@@ -71,8 +71,55 @@ class Copy:
         with open(self.conf_path, encoding="utf-8") as f:
             return f.read()
 
+    @property
+    def status_path(self):
+        return os.path.join(self.work_dir, "status.txt")
+
+    @property
+    def log_path(self):
+        return os.path.join(self.work_dir, "ondrel-log.txt")
+
+    def status(self):
+        """What the window shows, as the program's status snapshot says."""
+        try:
+            with open(self.status_path, encoding="latin-1") as f:
+                return f.read()
+        except FileNotFoundError:
+            return ""
+
+    def line(self, n):
+        """(state, peer, name) of line n."""
+        for row in self.status().splitlines():
+            parts = row.split(" ", 7)
+            if parts[:2] == ["line", str(n)]:
+                return int(parts[3]), parts[5], parts[7] if len(parts) > 7 else ""
+        return None
+
+    def client(self, address):
+        """(online, busy) of the client at address, or None."""
+        for row in self.status().splitlines():
+            parts = row.split(" ")
+            if parts[:2] == ["client", address]:
+                return parts[3] == "1", parts[5] == "1"
+        return None
+
+    def log(self):
+        try:
+            with open(self.log_path, encoding="latin-1") as f:
+                return f.read()
+        except FileNotFoundError:
+            return ""
+
+    def command(self, number, text=None):
+        args = ["--command", str(number)] + ([text] if text is not None else [])
+        result = subprocess.run(
+            [BINARY, "--config-dir", self.config_dir] + args, cwd=self.work_dir, env=self.env(),
+            capture_output=True, text=True, timeout=10)
+        return result
+
     def env(self):
         env = dict(os.environ)
+        env["ONDREL_STATUS_FILE"] = self.status_path
         env["QT_QPA_PLATFORM"] = "offscreen"
         env.setdefault("XDG_RUNTIME_DIR", tempfile.gettempdir())
         return env

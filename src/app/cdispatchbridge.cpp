@@ -1,0 +1,71 @@
+#include "app/cdispatchbridge.h"
+
+#include "app/cobjectgraph.h"
+#include "net/cclient.h"
+#include "net/cclients.h"
+#include "net/datagramwriter.h"
+#include "net/transport.h"
+#include "settings/ccontacts.h"
+
+CDispatchBridge::CDispatchBridge(CObjectGraph& graph) : graph_(graph) {}
+
+void CDispatchBridge::ProbeReceived(uint32_t address) { graph_.contacts->ProbeReceived(address); }
+void CDispatchBridge::ReplyReceived(uint32_t address) { graph_.contacts->ReplyReceived(address); }
+void CDispatchBridge::GoneOffline(uint32_t address) { graph_.contacts->GoneOffline(address); }
+void CDispatchBridge::BusyChanged(uint32_t address, bool busy) { graph_.contacts->BusyChanged(address, busy); }
+bool CDispatchBridge::IsClient(const std::string& addressText) { return graph_.contacts->Contains(addressText); }
+bool CDispatchBridge::HasClientAt(int row) { return graph_.contacts->At(row) != nullptr; }
+// The client dialog follows the selection once it exists.
+void CDispatchBridge::ClientSelected(int) {}
+
+LineView CDispatchBridge::Line(int line) {
+  const CClient* client = graph_.Line(line);
+  if (!client) return {};
+  return LineView{client->State(), client->CanHangUp(), client->CanAnswer(), client->PeerAddress(),
+                  client->PeerAddressText()};
+}
+
+LineTraffic CDispatchBridge::TakeTraffic(int line) {
+  CClient* client = graph_.Line(line);
+  if (!client) return {};
+  return LineTraffic{client->TakeRxBytes(), client->TakeTxBytes()};
+}
+
+void CDispatchBridge::RouteCode(uint32_t address, uint32_t code) { graph_.lines->RouteCode(address, code); }
+
+void CDispatchBridge::HangUp(int line) {
+  if (CClient* client = graph_.Line(line)) client->HangUp();
+}
+
+void CDispatchBridge::PlaceCall(int line, uint32_t address, const std::string& name) {
+  if (CClient* client = graph_.Line(line)) client->CallOut(address, name);
+}
+
+void CDispatchBridge::AcceptCallRequest(uint32_t address, const std::string& request) {
+  graph_.lines->ReceiveCallRequest(address, request);
+}
+
+void CDispatchBridge::TakePeerName(int line, uint32_t address, const std::string& name) {
+  if (CClient* client = graph_.Line(line)) client->SetPeerName(address, name);
+}
+
+// The audio side arrives with the sound devices.
+void CDispatchBridge::ApplyRemoteSpeexOption(uint32_t, int32_t) {}
+void CDispatchBridge::ReloadPreBuffer() {}
+void CDispatchBridge::ReloadScopeZoom() {}
+void CDispatchBridge::ReloadFilters() {}
+void CDispatchBridge::RestartSound(uint32_t soundType, bool) { graph_.state.currentSndType = soundType; }
+void CDispatchBridge::UnfreezeScope() {}
+
+void CDispatchBridge::SendShort(uint32_t address, uint32_t code) {
+  const auto bytes = datagram::BuildShort(code);
+  net::SendToPeer(graph_.socket, bytes.data(), bytes.size(), address);
+}
+
+void CDispatchBridge::SendSignalling(uint32_t address, uint32_t code, const std::string& text) {
+  if (address == 0) return;
+  const auto bytes = datagram::BuildSignalling(code, text);
+  net::SendToPeer(graph_.socket, bytes.data(), bytes.size(), address);
+}
+
+uint32_t CDispatchBridge::OwnAddress() { return graph_.ownAddress; }

@@ -1,0 +1,59 @@
+#include "app/cheartbeatbridge.h"
+
+#include "app/cdispatchbridge.h"
+#include "app/cobjectgraph.h"
+#include "app/cuseractions.h"
+#include "net/cclient.h"
+#include "net/cclients.h"
+#include "settings/ccontact.h"
+#include "settings/ccontacts.h"
+
+CHeartbeatBridge::CHeartbeatBridge(CObjectGraph& graph, CUserActions& actions, CDispatchBridge& dispatch)
+    : graph_(graph), actions_(actions), dispatch_(dispatch) {}
+
+void CHeartbeatBridge::SendToTray() { actions_.SendToTray(); }
+void CHeartbeatBridge::ConnectPageInFront() { actions_.SBYesClick(); }
+
+// The tray, the skin, the system key and the properties dialog arrive with
+// the full window.
+void CHeartbeatBridge::SetTrayFrame(int) {}
+void CHeartbeatBridge::PollSystemKey() {}
+void CHeartbeatBridge::UpdateTitlePicture() {}
+void CHeartbeatBridge::RefreshPropertiesDialog() {}
+
+void CHeartbeatBridge::TickClients() { graph_.contacts->Tick(); }
+void CHeartbeatBridge::TickLines() { graph_.lines->TickAll(); }
+
+uint32_t CHeartbeatBridge::LineState(int line) {
+  const CClient* client = graph_.Line(line);
+  return client ? client->State() : 0;
+}
+
+bool CHeartbeatBridge::AnyRinging() { return graph_.lines->AnyRinging(); }
+
+void CHeartbeatBridge::BroadcastShort(uint32_t code) {
+  graph_.contacts->RewindBroadcast();
+  std::string address, name;
+  while (graph_.contacts->NextBroadcast(address, name)) {
+    dispatch_.SendShort(CContact::AddressFromText(address), code);
+  }
+}
+
+// The ringer and the audio devices arrive with the sound system.
+void CHeartbeatBridge::StartRinger(const std::string&) {}
+void CHeartbeatBridge::AdvanceRingerStop() {}
+bool CHeartbeatBridge::SoundTestOn() { return false; }
+bool CHeartbeatBridge::TakeRingTest() { return false; }
+bool CHeartbeatBridge::TakeAccepted() { return false; }
+void CHeartbeatBridge::RestartSound(uint32_t soundType, bool announce) {
+  dispatch_.RestartSound(soundType, announce);
+}
+void CHeartbeatBridge::OpenDevices() {}
+void CHeartbeatBridge::CloseDevices() {}
+void CHeartbeatBridge::ReopenDevices() {}
+void CHeartbeatBridge::ReadMixers() {}
+void CHeartbeatBridge::FeedScope() {}
+uint32_t CHeartbeatBridge::SpeakerLevel() { return 0; }
+uint32_t CHeartbeatBridge::MicLevel() { return 0; }
+void CHeartbeatBridge::ShowMeters(uint32_t, uint32_t) {}
+void CHeartbeatBridge::ApplySpeakerLimit() {}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "app/heartbeattargets.h"
+
+class CDispatchBridge;
+class CUserActions;
+struct CObjectGraph;
+
+// The heartbeat's view of the program: each operation forwards to the object
+// of the graph that does the work.
+class CHeartbeatBridge : public HeartbeatTargets {
+ public:
+  CHeartbeatBridge(CObjectGraph& graph, CUserActions& actions, CDispatchBridge& dispatch);
+
+  void SendToTray() override;
+  void SetTrayFrame(int frame) override;
+  void PollSystemKey() override;
+  void UpdateTitlePicture() override;
+  void RefreshPropertiesDialog() override;
+  void ConnectPageInFront() override;
+
+  void TickClients() override;
+  void TickLines() override;
+  uint32_t LineState(int line) override;
+  bool AnyRinging() override;
+  void BroadcastShort(uint32_t code) override;
+
+  void StartRinger(const std::string& file) override;
+  void AdvanceRingerStop() override;
+
+  bool SoundTestOn() override;
+  bool TakeRingTest() override;
+  bool TakeAccepted() override;
+  void RestartSound(uint32_t soundType, bool announce) override;
+  void OpenDevices() override;
+  void CloseDevices() override;
+  void ReopenDevices() override;
+  void ReadMixers() override;
+  void FeedScope() override;
+  uint32_t SpeakerLevel() override;
+  uint32_t MicLevel() override;
+  void ShowMeters(uint32_t speaker, uint32_t mic) override;
+  void ApplySpeakerLimit() override;
+
+ private:
+  CObjectGraph& graph_;
+  CUserActions& actions_;
+  CDispatchBridge& dispatch_;
+};

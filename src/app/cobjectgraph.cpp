@@ -1,0 +1,27 @@
+#include "app/cobjectgraph.h"
+
+#include "app/cheartbeat.h"
+#include "app/cmessagedispatcher.h"
+#include "net/cclient.h"
+#include "net/cclients.h"
+#include "net/cdatagramrouter.h"
+#include "net/creceivethread.h"
+#include "platform/cinikeystore.h"
+#include "platform/cqtmessageboxes.h"
+#include "platform/cqtwindowport.h"
+#include "platform/cremotecontrolserver.h"
+#include "settings/cautostart.h"
+#include "settings/ccommand.h"
+#include "settings/ccontacts.h"
+#include "settings/clog.h"
+#include "settings/cparams.h"
+#include "ui/dlgmain.h"
+
+CObjectGraph::CObjectGraph() = default;
+CObjectGraph::~CObjectGraph() = default;
+
+CClient* CObjectGraph::Line(int line) const {
+  if (line == 1) return line1.get();
+  if (line == 2) return line2.get();
+  return nullptr;
+}

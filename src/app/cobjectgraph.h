@@ -1,0 +1,58 @@
+#pragma once
+
+#include <memory>
+
+#include "app/cappstate.h"
+#include "net/transport.h"
+
+class CAutostart;
+class CClient;
+class CClients;
+class CCommand;
+class CContacts;
+class CDatagramRouter;
+class CHeartbeat;
+class CIniKeyStore;
+class CLog;
+class CMessageDispatcher;
+class CParams;
+class CQtMessageBoxes;
+class CQtWindowPort;
+class CReceiveThread;
+class CRemoteControlServer;
+class TDlg;
+
+// Every long-lived object of the program and the state the main window
+// keeps. The program builds it in a fixed order and tears it down in a fixed
+// order; the bridges reach the objects through it.
+struct CObjectGraph {
+  CObjectGraph();
+  ~CObjectGraph();
+
+  // Line 1 or 2; nullptr for any other number.
+  CClient* Line(int line) const;
+
+  CAppState state;
+  int port = 0;
+  // The lines read it at every send; it is the no-socket value once closed.
+  int socket = net::kNoSocket;
+  uint32_t ownAddress = 0;
+
+  std::unique_ptr<CIniKeyStore> keyStore;
+  std::unique_ptr<CParams> params;
+  std::unique_ptr<CLog> log;
+  std::unique_ptr<CQtMessageBoxes> boxes;
+  std::unique_ptr<TDlg> window;
+  std::unique_ptr<CMessageDispatcher> dispatcher;
+  std::unique_ptr<CQtWindowPort> windowPort;
+  std::unique_ptr<CDatagramRouter> router;
+  std::unique_ptr<CReceiveThread> receiver;
+  std::unique_ptr<CContacts> contacts;
+  std::unique_ptr<CClient> line1;
+  std::unique_ptr<CClient> line2;
+  std::unique_ptr<CClients> lines;
+  std::unique_ptr<CHeartbeat> heartbeat;
+  std::unique_ptr<CAutostart> autostart;
+  std::unique_ptr<CCommand> command;
+  std::unique_ptr<CRemoteControlServer> remoteControl;
+};

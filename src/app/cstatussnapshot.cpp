@@ -1,0 +1,55 @@
+#include "app/cstatussnapshot.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "app/cobjectgraph.h"
+#include "net/cclient.h"
+#include "settings/ccontact.h"
+#include "settings/ccontacts.h"
+
+CStatusSnapshot::CStatusSnapshot(CObjectGraph& graph, std::filesystem::path file)
+    : graph_(graph), file_(std::move(file)) {
+  timer_.setInterval(kIntervalMs);
+  connect(&timer_, &QTimer::timeout, this, &CStatusSnapshot::Write);
+  timer_.start();
+}
+
+std::filesystem::path CStatusSnapshot::FileFromEnvironment() {
+  const char* file = std::getenv("ONDREL_STATUS_FILE");
+  return file && *file ? std::filesystem::path(file) : std::filesystem::path();
+}
+
+std::string CStatusSnapshot::Text() const {
+  std::ostringstream text;
+  text << "sndtype " << graph_.state.currentSndType.load() << "\n";
+  text << "current " << graph_.state.currentLine.load() << "\n";
+  if (graph_.contacts) {
+    for (std::size_t row = 0; row < graph_.contacts->Count(); ++row) {
+      const CContact* client = graph_.contacts->At(static_cast<int>(row));
+      text << "client " << client->Ip() << " online " << client->IsOnline() << " busy " << client->IsBusy()
+           << " name " << client->Name() << "\n";
+    }
+  }
+  for (int n = 1; n <= 2; ++n) {
+    if (const CClient* line = graph_.Line(n)) {
+      text << "line " << n << " state " << line->State() << " peer " << line->PeerAddressText() << " name "
+           << line->PeerName() << "\n";
+    }
+  }
+  return text.str();
+}
+
+void CStatusSnapshot::Write() {
+  const std::string text = Text();
+  if (text == written_) return;
+  const std::filesystem::path temp = file_.string() + ".tmp";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!(out << text)) return;
+  }
+  std::error_code ec;
+  std::filesystem::rename(temp, file_, ec);
+  if (!ec) written_ = text;
+}

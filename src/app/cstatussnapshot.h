@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <filesystem>
+#include <string>
+
+struct CObjectGraph;
+
+// A plain-text picture of what the window shows (clients with their
+// presence marks, lines with state, peer and name), kept in a file for
+// scripts and end-to-end tests that drive the program from outside. Only
+// active when ONDREL_STATUS_FILE names the file.
+class CStatusSnapshot : public QObject {
+  Q_OBJECT
+ public:
+  static constexpr int kIntervalMs = 20;
+
+  CStatusSnapshot(CObjectGraph& graph, std::filesystem::path file);
+
+  // The file named by the environment, or none.
+  static std::filesystem::path FileFromEnvironment();
+
+  std::string Text() const;
+
+ private:
+  void Write();
+
+  CObjectGraph& graph_;
+  std::filesystem::path file_;
+  std::string written_;
+  QTimer timer_;
+};

@@ -1,0 +1,28 @@
+#include "app/cuseractions.h"
+
+#include <QListWidget>
+
+#include "app/cobjectgraph.h"
+#include "net/cclient.h"
+#include "net/cclients.h"
+#include "settings/ccontacts.h"
+#include "ui/dlgmain.h"
+
+CUserActions::CUserActions(CObjectGraph& graph) : graph_(graph) {}
+
+void CUserActions::SBYesClick() {
+  const int page = graph_.window->PageInFront();
+  if (CClient* line = graph_.Line(page)) {
+    line->Answer();
+    return;
+  }
+  if (page != 0) return;
+  const CContact* client = graph_.contacts->At(graph_.window->ListBox1->currentRow());
+  if (client) graph_.lines->PlaceCall(client->Ip(), client->Name());
+}
+
+void CUserActions::SBNoClick() {
+  if (CClient* line = graph_.Line(graph_.window->PageInFront())) line->HangUp();
+}
+
+void CUserActions::SendToTray() { graph_.window->hide(); }
