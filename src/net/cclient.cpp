@@ -67,7 +67,9 @@ bool InTable(uint32_t c, uint32_t state) {
                      [&](const Transition& t) { return t.code == c && t.state == state; });
 }
 
-bool IsClosing(uint32_t state) { return state == code::kHangUp || state == code::kHangUpAck; }
+bool IsClosing(uint32_t state) {
+  return state == code::kHangUp || state == code::kHangUpAck;
+}
 
 }  // namespace
 
@@ -149,9 +151,13 @@ void CClient::SetPeerName(uint32_t address, std::string_view text) {
   ShowPeerName();
 }
 
-bool CClient::CanAnswer() const { return State() == code::kRinging && direction_ == code::kIncoming; }
+bool CClient::CanAnswer() const {
+  return State() == code::kRinging && direction_ == code::kIncoming;
+}
 
-bool CClient::CanHangUp() const { return State() != kIdle && releaseTicks_ == 0; }
+bool CClient::CanHangUp() const {
+  return State() != kIdle && releaseTicks_ == 0;
+}
 
 void CClient::Answer() {
   if (CanAnswer()) SendAndRemember(code::kAnswer, {});
@@ -255,7 +261,8 @@ void CClient::ShowState(uint32_t state) {
 
 void CClient::CountSilence() {
   ++silenceTicks_;
-  if (direction_ == code::kOutgoing && IsDue(silenceTicks_, kFirstKeepAlive, kKeepAliveEvery, kLastKeepAlive)) {
+  if (direction_ == code::kOutgoing &&
+      IsDue(silenceTicks_, kFirstKeepAlive, kKeepAliveEvery, kLastKeepAlive)) {
     Send(code::kKeepAlive, {});
   }
   if (silenceTicks_ > kSilenceTimeOut) TimeOut();
@@ -286,9 +293,13 @@ void CClient::Release() {
   ShowImage(kImageFree);
 }
 
-void CClient::Send(uint32_t c, std::string_view text) { SendBytes(datagram::BuildSignalling(c, text)); }
+void CClient::Send(uint32_t c, std::string_view text) {
+  SendBytes(datagram::BuildSignalling(c, text));
+}
 
-void CClient::SendValue(uint32_t c, int32_t value) { SendBytes(datagram::BuildNumber(c, value)); }
+void CClient::SendValue(uint32_t c, int32_t value) {
+  SendBytes(datagram::BuildNumber(c, value));
+}
 
 void CClient::SendBytes(const datagram::SignallingDatagram& bytes) {
   const uint32_t peer = PeerAddress();
@@ -313,19 +324,28 @@ std::string CClient::RequestText() {
   } else {
     params_.GetString("userName", setting);
     CopyToField(request, setting);
-    if (FieldText(request).size() < kShortestName) CopyToField(request, net::AddressText(net::LocalAddress()));
+    if (FieldText(request).size() < kShortestName)
+      CopyToField(request, net::AddressText(net::LocalAddress()));
   }
   return FieldText(request);
 }
 
-std::string CClient::PeerName() const { return FieldText(peerName_); }
+std::string CClient::PeerName() const {
+  return FieldText(peerName_);
+}
 
-std::string CClient::PeerAddressText() const { return FieldText(peerAddressText_); }
+std::string CClient::PeerAddressText() const {
+  return FieldText(peerAddressText_);
+}
 
-void CClient::ShowPeerName() { window_.SendRecord(code::kPeerName, MakeTextRecord(lineNumber_, PeerName())); }
+void CClient::ShowPeerName() {
+  window_.SendRecord(code::kPeerName, MakeTextRecord(lineNumber_, PeerName()));
+}
 
 void CClient::ShowImage(int image) {
   window_.SendRecord(code::kLineImage, MakePairRecord(lineNumber_, image));
 }
 
-void CClient::Log(std::string_view text) { log_.Write(text, PeerAddressText()); }
+void CClient::Log(std::string_view text) {
+  log_.Write(text, PeerAddressText());
+}

@@ -82,7 +82,9 @@ void CClients::RouteCode(uint32_t address, uint32_t c) {
   if (CClient* line = LineOf(address)) line->ReceiveCode(c);
 }
 
-CClient* CClients::FindLine(const std::string& addressText) { return LineOf(net::ParseAddress(addressText)); }
+CClient* CClients::FindLine(const std::string& addressText) {
+  return LineOf(net::ParseAddress(addressText));
+}
 
 CClient* CClients::LineOf(uint32_t address) const {
   if (address == 0) return nullptr;

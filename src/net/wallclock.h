@@ -8,4 +8,6 @@
 // that tests choose the second a call starts and the second of each tick.
 using WallClock = std::function<int64_t()>;
 
-inline int64_t SystemSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
+inline int64_t SystemSeconds() {
+  return static_cast<int64_t>(std::time(nullptr));
+}
