@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "net/transport.h"
@@ -11,7 +12,8 @@
 
 // A client list held in a map from address text to name. Like the real
 // list, removing the client named by "AutoCallOutIp" clears that setting
-// when a store is given; refuseAdds stands for an address the list refuses.
+// when a store is given. refused holds addresses the list will not take,
+// as the real list refuses loopback addresses.
 class CFakeClientDirectory : public ClientDirectory {
  public:
   explicit CFakeClientDirectory(CParams* params = nullptr) : params_(params) {}
@@ -23,7 +25,8 @@ class CFakeClientDirectory : public ClientDirectory {
   }
   bool Contains(const std::string& addressText) override { return clients.count(addressText) != 0; }
   bool Add(const std::string& addressText, const std::string& name) override {
-    if (refuseAdds || addressText.empty() || name.empty() || Contains(addressText)) return false;
+    if (refused.count(addressText) != 0 || addressText.empty() || name.empty() || Contains(addressText))
+      return false;
     clients[addressText] = name;
     return true;
   }
@@ -37,7 +40,7 @@ class CFakeClientDirectory : public ClientDirectory {
   }
 
   std::map<std::string, std::string> clients;
-  bool refuseAdds = false;
+  std::set<std::string> refused;
 
  private:
   CParams* params_;

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <map>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -134,6 +135,7 @@ struct RequestCase {
   std::string key;  // as the user typed it; stored encoded
   std::string userName;
   std::string expected;  // empty: the local address
+  friend void PrintTo(const RequestCase& c, std::ostream* out) { *out << c.name; }
 };
 
 std::string Encoded(std::string text) {
