@@ -64,9 +64,11 @@ struct CCallSide {
   }
 
   // Everything the other side has sent here, handled as the program's
-  // message handlers do; a name request is left unanswered.
-  void Receive(CCallSide& from) {
-    for (const auto& d : peer.Collect(from.Socket())) {
+  // message handlers do.
+  void Receive(CCallSide& from) { Deliver(peer.Collect(from.Socket())); }
+  // A name request is left unanswered: the name exchange is the window's.
+  void Deliver(const std::vector<CLoopbackPeer::Datagram>& datagrams) {
+    for (const auto& d : datagrams) {
       if (d.code == code::kCallRequest) {
         clients.ReceiveCallRequest(d.sender, d.text);
       } else if (d.code == code::kNameReply) {
