@@ -37,6 +37,16 @@ struct CCallSide {
   CCallSide(const CCallSide&) = delete;
   CCallSide& operator=(const CCallSide&) = delete;
 
+  // A password as the properties dialog stores it.
+  static std::string Encoded(std::string typed) {
+    CParams::EncodeKey(typed);
+    return typed;
+  }
+  void SetPassword(int keyOn, const std::string& typed) {
+    params.SetInt("KeyOn", keyOn);
+    params.SetString("Key", Encoded(typed));
+  }
+
   uint32_t Address() const { return peer.Address(); }
   const int& Socket() const { return peer.Socket(); }
   CClient& Line(int n) { return n == 1 ? line1 : line2; }

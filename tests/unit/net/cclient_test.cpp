@@ -138,17 +138,15 @@ struct RequestCase {
   friend void PrintTo(const RequestCase& c, std::ostream* out) { *out << c.name; }
 };
 
-std::string Encoded(std::string text) {
-  CParams::EncodeKey(text);
-  return text;
+std::string Encoded(const std::string& typed) {
+  return CCallSide::Encoded(typed);
 }
 
 class CallRequestText : public LineTest, public testing::WithParamInterface<RequestCase> {};
 
 TEST_P(CallRequestText, IsTheNameOrThePrefixedStoredPasswordCutToTheField) {
   const RequestCase& c = GetParam();
-  us.params.SetInt("KeyOn", c.keyOn);
-  us.params.SetString("Key", Encoded(c.key));
+  us.SetPassword(c.keyOn, c.key);
   us.params.SetString("userName", c.userName);
   Line().CallOut(kThem, "Them");
   const auto wire = Wire();

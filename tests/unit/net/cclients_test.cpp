@@ -26,9 +26,8 @@ const uint32_t kThird = CLoopbackPeer::Loopback(4);
 const std::string kThemText = "127.0.0.2";
 const std::string kOtherText = "127.0.0.3";
 
-std::string Encoded(std::string text) {
-  CParams::EncodeKey(text);
-  return text;
+std::string Encoded(const std::string& typed) {
+  return CCallSide::Encoded(typed);
 }
 
 // Our line set against bare sockets standing in for the peers.
@@ -209,8 +208,7 @@ class CallRequestAccess : public LineSetTest, public testing::WithParamInterface
 
 TEST_P(CallRequestAccess, AcceptsOrRefusesWithARejectionAndALogLine) {
   const AccessCase& c = GetParam();
-  us.params.SetInt("KeyOn", c.keyOn);
-  us.params.SetString("Key", Encoded(c.key));
+  us.SetPassword(c.keyOn, c.key);
   us.params.SetInt("AutoConnectRestrict", c.restrict);
   if (c.callerIsClient) us.directory.clients[kThemText] = "Office";
 
