@@ -1,0 +1,351 @@
+#include "net/cclient.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <utility>
+
+#include "net/codes.h"
+#include "net/datagramwriter.h"
+#include "net/transport.h"
+#include "platform/windowport.h"
+#include "settings/boundedtext.h"
+#include "settings/clog.h"
+#include "settings/cparams.h"
+
+namespace {
+
+// The schedule, in heartbeat ticks. A remembered datagram starts its count
+// at 3 and is repeated when the count reaches a multiple of 5 up to 45, so
+// the repeats fall 3, 8 ... 43 ticks after the send and the line gives up at
+// tick 49. Keep-alives are due 20 ticks after the last one received and
+// every 5 ticks after that; a line that hears none for 66 ticks gives up.
+constexpr int kFirstRepeatCount = 3;
+constexpr int kRepeatEvery = 5;
+constexpr int kLastRepeatCount = 45;
+constexpr int kRepeatTimeOut = 50;
+constexpr int kFirstKeepAlive = 20;
+constexpr int kKeepAliveEvery = 5;
+constexpr int kLastKeepAlive = 60;
+constexpr int kSilenceTimeOut = 65;
+constexpr int kReleaseTicks = 5;
+
+// The user name stands in the request only when it says something; a
+// shorter one is replaced by the local address, and so is a short name reply.
+constexpr std::size_t kShortestName = 3;
+
+bool IsDue(int count, int first, int every, int last) {
+  return count >= first && count <= last && (count - first) % every == 0;
+}
+
+struct Transition {
+  uint32_t code;
+  uint32_t state;
+};
+
+// The (code, state) pairs a line accepts from its peer; anything else is
+// dropped without a trace. A repeated request draws the current state's
+// code again and a repeated answer another confirmation, which is what
+// covers lost datagrams.
+constexpr std::array kTransitions{
+    Transition{code::kCallRequest, code::kRinging},
+    Transition{code::kCallRequest, code::kAnswer},
+    Transition{code::kRinging, code::kCallRequest},
+    Transition{code::kAnswer, code::kCallRequest},
+    Transition{code::kAnswer, code::kRinging},
+    Transition{code::kAnswer, code::kAnswerConfirmation},
+    Transition{code::kAnswerConfirmation, code::kRinging},
+    Transition{code::kAnswerConfirmation, code::kAnswer},
+    Transition{code::kHangUp, code::kRinging},
+    Transition{code::kHangUp, code::kAnswerConfirmation},
+    Transition{code::kHangUp, code::kHangUp},
+    Transition{code::kHangUp, code::kHangUpAck},
+};
+
+bool InTable(uint32_t c, uint32_t state) {
+  return std::any_of(kTransitions.begin(), kTransitions.end(),
+                     [&](const Transition& t) { return t.code == c && t.state == state; });
+}
+
+bool IsClosing(uint32_t state) {
+  return state == code::kHangUp || state == code::kHangUpAck;
+}
+
+}  // namespace
+
+CClient::CClient(int lineNumber, CParams& params, CLog& log, WindowPort& window, const int& socket,
+                 WallClock clock)
+    : lineNumber_(lineNumber),
+      port_(net::GetNetPort()),
+      params_(params),
+      log_(log),
+      window_(window),
+      socket_(socket),
+      clock_(std::move(clock)) {
+  Reset();
+}
+
+void CClient::Reset() {
+  // State first: the audio paths stop at the state before the peer goes.
+  state_ = kIdle;
+  peerAddress_ = 0;
+  incoming_ = false;
+  direction_ = 0;
+  shownState_ = kIdle;
+  silenceTicks_ = 0;
+  retransmitTicks_ = 0;
+  releaseTicks_ = 0;
+  startTime_ = 0;
+  elapsed_ = 0;
+  lastCode_ = 0;
+  lastText_.fill('\0');
+  peerName_.fill('\0');
+  peerAddressText_.fill('\0');
+}
+
+void CClient::TakePeer(uint32_t address, std::string_view name, uint32_t direction) {
+  CopyToField(peerAddressText_, net::AddressText(address));
+  CopyToField(peerName_, name);
+  direction_ = direction;
+  startTime_ = clock_();
+  peerAddress_ = address;
+}
+
+void CClient::CallOut(uint32_t address, std::string_view name) {
+  if (address == 0) return;
+  if (!IsFree()) {
+    window_.SendCode(code::kLineStarted, lineNumber_);
+    return;
+  }
+  Reset();
+  TakePeer(address, name, code::kOutgoing);
+  SendAndRemember(code::kCallRequest, RequestText());
+  ShowPeerName();
+  window_.SendCode(code::kLineStarted, lineNumber_);
+}
+
+void CClient::Incoming(uint32_t address, std::string_view name) {
+  if (address == 0) return;
+  if (!IsFree()) {
+    // Only the line's own peer repeats a request here; another caller has
+    // no business with this line.
+    if (address == PeerAddress()) ReceiveCode(code::kCallRequest);
+    return;
+  }
+  Reset();
+  incoming_ = true;
+  TakePeer(address, name, code::kIncoming);
+  ShowPeerName();
+  window_.SendCode(code::kLineStarted, lineNumber_);
+  Send(code::kNameRequest, {});
+  // Not remembered: the caller repeats its request until this arrives, and
+  // each repetition draws it again.
+  Send(code::kRinging, {});
+  state_ = code::kRinging;
+}
+
+void CClient::SetPeerName(uint32_t address, std::string_view text) {
+  if (address == 0 || address != PeerAddress()) return;
+  CopyToField(peerName_, text);
+  if (PeerName().size() < kShortestName) CopyToField(peerName_, PeerAddressText());
+  ShowPeerName();
+}
+
+bool CClient::CanAnswer() const {
+  return State() == code::kRinging && direction_ == code::kIncoming;
+}
+
+bool CClient::CanHangUp() const {
+  return State() != kIdle && releaseTicks_ == 0;
+}
+
+void CClient::Answer() {
+  if (CanAnswer()) SendAndRemember(code::kAnswer, {});
+}
+
+void CClient::HangUp() {
+  if (!CanHangUp()) return;
+  SendAndRemember(code::kHangUp, {});
+  StartRelease();
+}
+
+bool CClient::Accepts(uint32_t c) const {
+  if (releaseTicks_ > 0) return c == code::kHangUp || c == code::kHangUpAck;
+  return InTable(c, State());
+}
+
+void CClient::ReceiveCode(uint32_t c) {
+  if (c == code::kKeepAlive) {
+    silenceTicks_ = 0;
+    if (direction_ == code::kIncoming) Send(code::kKeepAlive, {});
+    return;
+  }
+  if (!Accepts(c)) return;
+  retransmitTicks_ = 0;
+  switch (c) {
+    case code::kCallRequest:
+      Send(State(), {});
+      Log("Empty protocol");
+      break;
+    case code::kRinging:
+      state_ = code::kRinging;
+      Log("Local connection request");
+      break;
+    case code::kAnswer:
+      state_ = code::kAnswerConfirmation;
+      Send(code::kAnswerConfirmation, {});
+      Log("Remote answered");
+      break;
+    case code::kAnswerConfirmation:
+      state_ = code::kAnswerConfirmation;
+      Log("Local answered");
+      break;
+    case code::kHangUp:
+      state_ = code::kHangUpAck;
+      Send(code::kHangUpAck, {});
+      StartRelease();
+      Log("Remote closed connection");
+      break;
+    case code::kHangUpAck:
+      state_ = code::kHangUpAck;
+      Log("Local closed connection");
+      break;
+    default:
+      break;
+  }
+}
+
+void CClient::Tick(int64_t now) {
+  if (direction_ == 0) return;
+  if (State() != shownState_) ShowState(State());
+  if (now > 0) {
+    elapsed_ = now - startTime_;
+    window_.SendRecord(code::kLineStatus, MakePairRecord(lineNumber_, static_cast<int32_t>(elapsed_)));
+  }
+  if (releaseTicks_ > 0) {
+    silenceTicks_ = 0;
+    if (releaseTicks_ == 1) {
+      Release();
+      return;
+    }
+    --releaseTicks_;
+  }
+  CountSilence();
+  Retransmit();
+}
+
+void CClient::ShowState(uint32_t state) {
+  const uint32_t previous = shownState_;
+  shownState_ = state;
+  switch (state) {
+    case code::kCallRequest:
+      ShowImage(kImageCalling);
+      break;
+    case code::kRinging:
+      ShowImage(kImageRinging);
+      Log("Connection attempt");
+      break;
+    case code::kAnswerConfirmation:
+      ShowImage(kImageConnected);
+      break;
+    case code::kHangUp:
+    case code::kHangUpAck:
+      ShowImage(kImageClosed);
+      // Hang-up sent and then acknowledged is still one closed connection.
+      if (!IsClosing(previous)) Log("Connection closed");
+      break;
+    default:
+      break;
+  }
+}
+
+void CClient::CountSilence() {
+  ++silenceTicks_;
+  if (direction_ == code::kOutgoing &&
+      IsDue(silenceTicks_, kFirstKeepAlive, kKeepAliveEvery, kLastKeepAlive)) {
+    Send(code::kKeepAlive, {});
+  }
+  if (silenceTicks_ > kSilenceTimeOut) TimeOut();
+}
+
+void CClient::Retransmit() {
+  if (retransmitTicks_ < 1) return;
+  const int count = retransmitTicks_++;
+  if (IsDue(count, kRepeatEvery, kRepeatEvery, kLastRepeatCount)) Send(lastCode_, FieldText(lastText_));
+  if (count > kRepeatTimeOut) TimeOut();
+}
+
+void CClient::TimeOut() {
+  // One hang-up, not repeated: the peer is presumed gone.
+  SendAndRemember(code::kHangUp, {});
+  retransmitTicks_ = 0;
+  silenceTicks_ = 0;
+  StartRelease();
+}
+
+void CClient::StartRelease() {
+  if (releaseTicks_ == 0) releaseTicks_ = kReleaseTicks;
+}
+
+void CClient::Release() {
+  Reset();
+  window_.SendCode(code::kLineReleased, lineNumber_);
+  ShowImage(kImageFree);
+}
+
+void CClient::Send(uint32_t c, std::string_view text) {
+  SendBytes(datagram::BuildSignalling(c, text));
+}
+
+void CClient::SendValue(uint32_t c, int32_t value) {
+  SendBytes(datagram::BuildNumber(c, value));
+}
+
+void CClient::SendBytes(const datagram::SignallingDatagram& bytes) {
+  const uint32_t peer = PeerAddress();
+  if (peer == 0) return;
+  net::SendDatagram(socket_, peer, port_, bytes.data(), bytes.size());
+}
+
+void CClient::SendAndRemember(uint32_t c, std::string_view text) {
+  Send(c, text);
+  lastCode_ = c;
+  CopyToField(lastText_, text);
+  state_ = c;
+  retransmitTicks_ = kFirstRepeatCount;
+}
+
+std::string CClient::RequestText() {
+  std::array<char, kRequestBytes> request{};
+  std::string setting;
+  if (params_.GetInt("KeyOn") != 0) {
+    params_.GetString("Key", setting);
+    CopyToField(request, std::string(kPasswordPrefix) + setting);
+  } else {
+    params_.GetString("userName", setting);
+    CopyToField(request, setting);
+    if (FieldText(request).size() < kShortestName)
+      CopyToField(request, net::AddressText(net::LocalAddress()));
+  }
+  return FieldText(request);
+}
+
+std::string CClient::PeerName() const {
+  return FieldText(peerName_);
+}
+
+std::string CClient::PeerAddressText() const {
+  return FieldText(peerAddressText_);
+}
+
+void CClient::ShowPeerName() {
+  window_.SendRecord(code::kPeerName, MakeTextRecord(lineNumber_, PeerName()));
+}
+
+void CClient::ShowImage(int image) {
+  window_.SendRecord(code::kLineImage, MakePairRecord(lineNumber_, image));
+}
+
+void CClient::Log(std::string_view text) {
+  log_.Write(text, PeerAddressText());
+}

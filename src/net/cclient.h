@@ -1,0 +1,135 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "net/datagramlayout.h"
+#include "net/wallclock.h"
+
+class CLog;
+class CParams;
+class WindowPort;
+
+// One call line: at most one peer at a time and the call signalling with it.
+// Reliability is the line's own: the last datagram that needs an answer is
+// repeated on a schedule of heartbeat ticks, and the caller sends keep-alives
+// so that both ends notice a peer that vanished.
+//
+// Everything runs on the main thread except what the audio paths need of the
+// current line, which is marked below as safe from any thread.
+class CClient {
+ public:
+  static constexpr uint32_t kIdle = 0;
+  static constexpr std::size_t kNameBytes = 200;
+  static constexpr std::size_t kAddressTextBytes = 50;
+  // The call request is built in a field of a name's size, so a password
+  // behind its four-character prefix keeps at most 195 characters.
+  static constexpr std::size_t kRequestBytes = kNameBytes;
+  static constexpr std::string_view kPasswordPrefix = "LllL";
+  static constexpr std::size_t kMaxPasswordChars = kRequestBytes - 1 - kPasswordPrefix.size();
+
+  // Images of the line's page tab.
+  static constexpr int kImageConnected = 1;
+  static constexpr int kImageFree = 2;
+  static constexpr int kImageRinging = 3;
+  static constexpr int kImageCalling = 4;
+  static constexpr int kImageClosed = 5;
+
+  // The socket is the program's own value, read at every send, so a socket
+  // closed at shutdown is never written to under its old number.
+  CClient(int lineNumber, CParams& params, CLog& log, WindowPort& window, const int& socket,
+          WallClock clock = SystemSeconds);
+  CClient(const CClient&) = delete;
+  CClient& operator=(const CClient&) = delete;
+
+  // Calls the peer; on a line that already has a peer it only brings the
+  // line's page to the front.
+  void CallOut(uint32_t address, std::string_view name);
+  // Takes a call request that passed access control; a repeated request of
+  // the line's own peer is answered as a repetition.
+  void Incoming(uint32_t address, std::string_view name);
+  // The caller's name reply; ignored unless it comes from the line's peer.
+  void SetPeerName(uint32_t address, std::string_view text);
+  void Answer();
+  void HangUp();
+  bool CanAnswer() const;
+  bool CanHangUp() const;
+  // A signalling code from the line's peer.
+  void ReceiveCode(uint32_t code);
+  // Once per heartbeat second; now is 0 when the wall-clock second has not
+  // changed since the previous tick, so the status goes out once a second.
+  void Tick(int64_t now);
+
+  // One signalling datagram to the peer; nothing while the line has none.
+  void Send(uint32_t code, std::string_view text);
+  void SendValue(uint32_t code, int32_t value);
+
+  int LineNumber() const { return lineNumber_; }
+  uint32_t Direction() const { return direction_; }
+  std::string PeerName() const;
+  std::string PeerAddressText() const;
+  int64_t Elapsed() const { return elapsed_; }
+
+  // Safe from any thread: the audio paths read these while the main thread
+  // runs the signalling.
+  uint32_t State() const { return state_.load(); }
+  uint32_t PeerAddress() const { return peerAddress_.load(); }
+  bool IsFree() const { return PeerAddress() == 0; }
+  bool IsIncoming() const { return incoming_.load(); }
+  void AddRxBytes(uint64_t bytes) { rxBytes_.fetch_add(bytes); }
+  void AddTxBytes(uint64_t bytes) { txBytes_.fetch_add(bytes); }
+  // The status refresh reads and clears the counts in one step, so bytes
+  // counted meanwhile go to the next refresh instead of being lost.
+  uint64_t TakeRxBytes() { return rxBytes_.exchange(0); }
+  uint64_t TakeTxBytes() { return txBytes_.exchange(0); }
+
+ private:
+  void Reset();
+  void TakePeer(uint32_t address, std::string_view name, uint32_t direction);
+  bool Accepts(uint32_t code) const;
+  void SendBytes(const datagram::SignallingDatagram& bytes);
+  void SendAndRemember(uint32_t code, std::string_view text);
+  void StartRelease();
+  void TimeOut();
+  void Release();
+  std::string RequestText();
+  void ShowState(uint32_t state);
+  void ShowPeerName();
+  void ShowImage(int image);
+  void CountSilence();
+  void Retransmit();
+  void Log(std::string_view text);
+
+  const int lineNumber_;
+  const int port_;
+  CParams& params_;
+  CLog& log_;
+  WindowPort& window_;
+  const int& socket_;
+  const WallClock clock_;
+
+  // The line's codec set (GSM, Speex at 8, 16 and 32 kHz, G.711) belongs
+  // here, made and destroyed with the line, so that the audio paths can use
+  // the current line's codecs; the Speex option setter goes with it.
+
+  std::atomic<bool> incoming_{false};
+  std::atomic<uint32_t> state_{kIdle};
+  std::atomic<uint32_t> peerAddress_{0};
+  uint32_t direction_ = 0;
+  uint32_t shownState_ = kIdle;
+  int silenceTicks_ = 0;
+  int retransmitTicks_ = 0;
+  int releaseTicks_ = 0;
+  int64_t startTime_ = 0;
+  int64_t elapsed_ = 0;
+  uint32_t lastCode_ = 0;
+  std::array<char, datagram::kTextFieldBytes> lastText_{};
+  std::array<char, kNameBytes> peerName_{};
+  std::array<char, kAddressTextBytes> peerAddressText_{};
+  std::atomic<uint64_t> rxBytes_{0};
+  std::atomic<uint64_t> txBytes_{0};
+};

@@ -1,0 +1,161 @@
+#include "net/cclients.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "net/cclient.h"
+#include "net/codes.h"
+#include "net/datagramwriter.h"
+#include "net/transport.h"
+#include "settings/boundedtext.h"
+#include "settings/clientdirectory.h"
+#include "settings/clog.h"
+#include "settings/cparams.h"
+
+namespace {
+
+// Shorter texts cannot be an address; an unset automatic call is "".
+constexpr std::size_t kLongestNonAddress = 4;
+
+// A request carries a password when exactly four letters of the set "L",
+// "l" open it. Peers rely on this count, not on the literal prefix, so
+// "LLLLx" carries one and "LllLL..." does not.
+bool CarriesPassword(std::string_view request) {
+  const std::size_t letters = std::min(request.find_first_not_of("Ll"), request.size());
+  return letters == CClient::kPasswordPrefix.size();
+}
+
+// Both sides' passwords are cut to what a caller's request can hold, so a
+// long password still matches its own copy, then compared as zero-ended
+// texts after decoding.
+std::string DecodedPassword(std::string_view encoded) {
+  std::string key = BoundedText(encoded, CClient::kMaxPasswordChars);
+  CParams::DecodeKey(key);
+  return BoundedText(key, CClient::kMaxPasswordChars);
+}
+
+}  // namespace
+
+CClients::CClients(CClient& line1, CClient& line2, CParams& params, CLog& log, ClientDirectory& clients,
+                   MessageBoxPort& boxes, const int& socket, WallClock clock)
+    : lines_{&line1, &line2},
+      params_(params),
+      log_(log),
+      clients_(clients),
+      boxes_(boxes),
+      socket_(socket),
+      port_(net::GetNetPort()),
+      clock_(std::move(clock)) {}
+
+void CClients::TickAll() {
+  const int64_t now = clock_();
+  int64_t passed = 0;
+  if (now != lastTickSecond_) {
+    lastTickSecond_ = now;
+    passed = now;
+  }
+  for (CClient* line : lines_) line->Tick(passed);
+}
+
+CClient* CClients::ChooseLine(uint32_t address) {
+  // A free line's peer is 0 too: address 0 must not pick it as "its" line.
+  if (address == 0) return nullptr;
+  CClient* chosen = nullptr;
+  for (CClient* line : lines_) {
+    if (line->PeerAddress() == address) return line;
+    if (line->IsFree()) chosen = line;
+  }
+  return chosen;
+}
+
+void CClients::PlaceCall(const std::string& addressText, std::string_view name) {
+  const uint32_t address = net::ParseAddress(addressText);
+  if (CClient* line = ChooseLine(address)) line->CallOut(address, name);
+}
+
+void CClients::AcceptCall(uint32_t address, std::string_view name) {
+  if (CClient* line = ChooseLine(address)) line->Incoming(address, name);
+}
+
+void CClients::RouteCode(uint32_t address, uint32_t c) {
+  if (CClient* line = LineOf(address)) line->ReceiveCode(c);
+}
+
+CClient* CClients::FindLine(const std::string& addressText) {
+  return LineOf(net::ParseAddress(addressText));
+}
+
+CClient* CClients::LineOf(uint32_t address) const {
+  if (address == 0) return nullptr;
+  const auto it = std::find_if(lines_.begin(), lines_.end(),
+                               [&](const CClient* line) { return line->PeerAddress() == address; });
+  return it == lines_.end() ? nullptr : *it;
+}
+
+bool CClients::AnyRinging() const {
+  return std::any_of(lines_.begin(), lines_.end(),
+                     [](const CClient* line) { return line->State() == code::kRinging; });
+}
+
+void CClients::ReceiveCallRequest(uint32_t address, std::string_view text) {
+  if (address == 0) return;
+  const std::string request = BoundedText(text, datagram::kMaxTextChars);
+  const bool password = CarriesPassword(request);
+  if (params_.GetInt("KeyOn") != 0 && !(password && PasswordAccepted(request))) {
+    Refuse(address, "Remote password rejected");
+    return;
+  }
+  const std::optional<std::string> client = clients_.NameOf(address);
+  if (!client && params_.GetInt("AutoConnectRestrict") != 0) {
+    Refuse(address, "Remote rejected, not in client list");
+    return;
+  }
+  // A password is never shown, not even when no password is asked for.
+  AcceptCall(address, client ? *client : password ? std::string(kHiddenName) : request);
+}
+
+bool CClients::PasswordAccepted(std::string_view request) {
+  std::string stored;
+  params_.GetString("Key", stored);
+  return DecodedPassword(stored) == DecodedPassword(request.substr(CClient::kPasswordPrefix.size()));
+}
+
+void CClients::Refuse(uint32_t address, std::string_view reason) {
+  if (address == 0) return;
+  const auto bytes = datagram::BuildShort(code::kRejection);
+  net::SendDatagram(socket_, address, port_, bytes.data(), bytes.size());
+  log_.Write(reason, net::AddressText(address));
+}
+
+void CClients::AutoCallOut() {
+  if (autoCallDone_) return;
+  autoCallDone_ = true;
+  std::string stored;
+  params_.GetString("AutoCallOutIp", stored);
+  if (stored.size() <= kLongestNonAddress) return;
+  const uint32_t address = net::ParseAddress(stored);
+  if (address == 0) return;
+  const std::optional<std::string> name = clients_.NameOf(address);
+  if (!name) return;
+  std::string target = net::AddressText(address);
+  if (params_.GetInt("AutoCallOutIpDns") != 0) target = RefreshAddress(target, *name);
+  const uint32_t targetAddress = net::ParseAddress(target);
+  if (const std::optional<std::string> callee = clients_.NameOf(targetAddress)) PlaceCall(target, *callee);
+}
+
+std::string CClients::RefreshAddress(const std::string& addressText, const std::string& name) {
+  std::string resolved;
+  if (!net::ResolveFirst(name, resolved, boxes_)) return addressText;
+  // Removing the client also clears "AutoCallOutIp", so it is written after.
+  clients_.Remove(addressText);
+  if (!clients_.Add(resolved, name)) {
+    // The list refuses the found address (a loopback address, or another
+    // client's): the client stays where it was instead of being lost.
+    clients_.Add(addressText, name);
+    params_.SetString("AutoCallOutIp", addressText);
+    return addressText;
+  }
+  params_.SetString("AutoCallOutIp", resolved);
+  return resolved;
+}

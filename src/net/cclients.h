@@ -1,0 +1,74 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "net/wallclock.h"
+
+class CClient;
+class CLog;
+class CParams;
+class ClientDirectory;
+class MessageBoxPort;
+
+// The program's two call lines as one set: ticks them, chooses the line for
+// every call placed or received, routes each signalling code to the line
+// whose peer sent it, and guards incoming call requests with the connection
+// password and the client-list restriction. Main thread only, except Refuse.
+class CClients {
+ public:
+  // Shown instead of the request text when that carries a password.
+  static constexpr std::string_view kHiddenName = "...";
+
+  CClients(CClient& line1, CClient& line2, CParams& params, CLog& log, ClientDirectory& clients,
+           MessageBoxPort& boxes, const int& socket, WallClock clock = SystemSeconds);
+  CClients(const CClients&) = delete;
+  CClients& operator=(const CClients&) = delete;
+
+  // Once per heartbeat second: line 1, then line 2.
+  void TickAll();
+
+  // The line already talking to the address, else the last free line, else
+  // none: a repeated request reaches the line that already has its caller,
+  // and a second call to a peer only brings its line to the front.
+  CClient* ChooseLine(uint32_t address);
+  void PlaceCall(const std::string& addressText, std::string_view name);
+  // No line free: the request is dropped without a reply, and the caller
+  // repeats it until it gives up.
+  void AcceptCall(uint32_t address, std::string_view name);
+  void RouteCode(uint32_t address, uint32_t code);
+  CClient* FindLine(const std::string& addressText);
+  bool AnyRinging() const;
+
+  // A call request (9023) from address with the request text: refused with
+  // a rejection and a log line, or accepted onto a line.
+  void ReceiveCallRequest(uint32_t address, std::string_view text);
+  // The rejection datagram to address and the log line with the reason.
+  // Touches only the socket and the log, so the audio receive path may
+  // refuse a sound type from its own thread.
+  void Refuse(uint32_t address, std::string_view reason);
+
+  // The start-up call to the client named by "AutoCallOutIp", with its
+  // address refreshed through DNS first when "AutoCallOutIpDns" is set.
+  // Runs once: the window is shown again after every return from the tray.
+  void AutoCallOut();
+
+ private:
+  CClient* LineOf(uint32_t address) const;
+  bool PasswordAccepted(std::string_view request);
+  std::string RefreshAddress(const std::string& addressText, const std::string& name);
+
+  std::array<CClient*, 2> lines_;
+  CParams& params_;
+  CLog& log_;
+  ClientDirectory& clients_;
+  MessageBoxPort& boxes_;
+  const int& socket_;
+  const int port_;
+  const WallClock clock_;
+  int64_t lastTickSecond_ = 0;
+  bool autoCallDone_ = false;
+};

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "net/datagramreader.h"
+#include "net/datagramwriter.h"
+#include "net/transport.h"
+
+// A UDP socket on a loopback address, for tests that check what goes on the
+// wire. Collect reads everything a sender has sent so far without waiting
+// for time to pass: it sends a fence through the sender's own socket and
+// reads up to it, and datagrams from one socket to one address arrive in
+// order. The receive timeout only turns a lost fence into a failure instead
+// of a hang.
+class CLoopbackPeer {
+ public:
+  struct Datagram {
+    uint32_t code = 0;
+    std::string text;
+    std::size_t size = 0;
+    uint32_t sender = 0;
+  };
+
+  // 127.0.0.n in network order.
+  static uint32_t Loopback(uint8_t n) { return htonl(0x7F000000u | n); }
+
+  // Port 0 picks a free one.
+  explicit CLoopbackPeer(uint32_t address, int port = 0) : address_(address) {
+    socket_ = net::OpenSocket(port, address);
+    timeval timeout{};
+    timeout.tv_sec = 10;
+    ::setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    sockaddr_in bound{};
+    socklen_t length = sizeof bound;
+    ::getsockname(socket_, reinterpret_cast<sockaddr*>(&bound), &length);
+    port_ = ntohs(bound.sin_port);
+  }
+  ~CLoopbackPeer() { net::CloseSocket(socket_); }
+  CLoopbackPeer(const CLoopbackPeer&) = delete;
+  CLoopbackPeer& operator=(const CLoopbackPeer&) = delete;
+
+  bool IsOpen() const { return socket_ != net::kNoSocket; }
+  uint32_t Address() const { return address_; }
+  int Port() const { return port_; }
+  // The socket by reference, as the program lends its own to the lines.
+  const int& Socket() const { return socket_; }
+
+  std::vector<Datagram> Collect(int senderSocket) {
+    const auto fence = datagram::BuildShort(kFence);
+    net::SendDatagram(senderSocket, address_, port_, fence.data(), fence.size());
+    std::vector<Datagram> received;
+    for (;;) {
+      std::array<uint8_t, 4096> buffer{};
+      sockaddr_in from{};
+      socklen_t fromLength = sizeof from;
+      const ssize_t n = ::recvfrom(socket_, buffer.data(), buffer.size(), 0,
+                                   reinterpret_cast<sockaddr*>(&from), &fromLength);
+      if (n < 0) break;
+      const std::span<const uint8_t> bytes(buffer.data(), static_cast<std::size_t>(n));
+      const uint32_t c = datagram::ReadCode(bytes);
+      if (c == kFence) break;
+      received.push_back({c, std::string(datagram::ReadText(bytes)), bytes.size(), from.sin_addr.s_addr});
+    }
+    return received;
+  }
+
+  // The codes alone, for tests that only look at the order of codes.
+  std::vector<uint32_t> CollectCodes(int senderSocket) {
+    std::vector<uint32_t> codes;
+    for (const Datagram& d : Collect(senderSocket)) codes.push_back(d.code);
+    return codes;
+  }
+
+ private:
+  static constexpr uint32_t kFence = 0xFFFFFFFFu;
+
+  uint32_t address_;
+  int socket_ = net::kNoSocket;
+  int port_ = 0;
+};

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "fakes/cfakeclientdirectory.h"
+#include "fakes/cfakemessageboxes.h"
+#include "fakes/cfakewindowport.h"
+#include "fakes/cloopbackpeer.h"
+#include "fakes/cmemorykeystore.h"
+#include "net/cclient.h"
+#include "net/cclients.h"
+#include "net/codes.h"
+#include "settings/clog.h"
+#include "settings/cparams.h"
+
+// One copy of the program as far as calls go: its settings, connection log,
+// window, wall clock and socket, its two lines and their line set. The log
+// is on and dateless, so its lines read "text: detail". The process-wide
+// port must be set before a side is made: the lines take it then.
+struct CCallSide {
+  CCallSide(uint32_t address, int port) : peer(address, port) {
+    params.SetInt("log", 1);
+    params.SetString("userName", "Side " + net::AddressText(address));
+  }
+  ~CCallSide() {
+    std::error_code ignored;
+    std::filesystem::remove_all(logDirectory, ignored);
+  }
+  CCallSide(const CCallSide&) = delete;
+  CCallSide& operator=(const CCallSide&) = delete;
+
+  // A password as the properties dialog stores it.
+  static std::string Encoded(std::string typed) {
+    CParams::EncodeKey(typed);
+    return typed;
+  }
+  void SetPassword(int keyOn, const std::string& typed) {
+    params.SetInt("KeyOn", keyOn);
+    params.SetString("Key", Encoded(typed));
+  }
+
+  uint32_t Address() const { return peer.Address(); }
+  const int& Socket() const { return peer.Socket(); }
+  CClient& Line(int n) { return n == 1 ? line1 : line2; }
+
+  // What reached the window since the last look, one message a line:
+  // "9014 1", "9016 1 'name'", "9017 1 4"; posted ones are marked.
+  std::vector<std::string> TakeWindow() {
+    std::vector<std::string> shown;
+    for (const auto& m : window.Messages()) shown.push_back(Describe(m));
+    window.Clear();
+    return shown;
+  }
+
+  // The connection log's lines since the last look.
+  std::vector<std::string> TakeLog() {
+    std::ifstream in(logDirectory / CLog::kFileName, std::ios::binary);
+    const std::string all((std::istreambuf_iterator<char>(in)), {});
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = all.find("\r\n", start)) != std::string::npos; start = end + 2) {
+      lines.push_back(all.substr(start + kStamp.size() + 1, end - start - kStamp.size() - 1));
+    }
+    std::filesystem::remove(logDirectory / CLog::kFileName);
+    return lines;
+  }
+
+  // Everything the other side has sent here, handled as the program's
+  // message handlers do.
+  void Receive(CCallSide& from) { Deliver(peer.Collect(from.Socket())); }
+  // A name request is left unanswered: the name exchange is the window's.
+  void Deliver(const std::vector<CLoopbackPeer::Datagram>& datagrams) {
+    for (const auto& d : datagrams) {
+      if (d.code == code::kCallRequest) {
+        clients.ReceiveCallRequest(d.sender, d.text);
+      } else if (d.code == code::kNameReply) {
+        if (CClient* line = clients.FindLine(net::AddressText(d.sender))) line->SetPeerName(d.sender, d.text);
+      } else if (d.code == code::kRejection) {
+        rejections.push_back(d.sender);
+      } else if (d.code != code::kNameRequest) {
+        clients.RouteCode(d.sender, d.code);
+      }
+    }
+  }
+  // Everything the other side has sent here is lost on the way.
+  void Lose(CCallSide& from) { peer.Collect(from.Socket()); }
+
+  static std::string Describe(const CFakeWindowPort::Message& m) {
+    using Kind = CFakeWindowPort::Message::Kind;
+    std::string text = m.kind == Kind::PostCode || m.kind == Kind::PostRecord ? "posted " : "";
+    text += std::to_string(m.code);
+    if (m.kind == Kind::SendCode || m.kind == Kind::PostCode) return text + " " + std::to_string(m.wParam);
+    if (const auto* pair = std::get_if<PairRecord>(&m.record)) {
+      return text + " " + std::to_string(pair->line) + " " + std::to_string(pair->value);
+    }
+    const auto& record = std::get<TextRecord>(m.record);
+    return text + " " + std::to_string(record.number) + " '" + record.text + "'";
+  }
+
+  static constexpr std::string_view kStamp = "T";
+
+  static std::filesystem::path MakeDirectory() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "ondrel-call-XXXXXX").string();
+    return ::mkdtemp(pattern.data());
+  }
+
+  CLoopbackPeer peer;
+  int64_t now = 1000;
+  const std::filesystem::path logDirectory = MakeDirectory();
+  CMemoryKeyStore store;
+  CParams params{store};
+  CLog log{params, logDirectory, [] { return std::string(kStamp); }};
+  CFakeWindowPort window;
+  CFakeClientDirectory directory{&params};
+  CFakeMessageBoxes boxes;
+  CClient line1{1, params, log, window, peer.Socket(), [this] { return now; }};
+  CClient line2{2, params, log, window, peer.Socket(), [this] { return now; }};
+  CClients clients{line1, line2, params, log, directory, boxes, peer.Socket(), [this] { return now; }};
+  std::vector<uint32_t> rejections;
+};
