@@ -158,5 +158,13 @@ class Copy:
         self.process = None
         return code
 
+    def wait_exit(self, timeout=10):
+        """The exit status of a copy that was told to quit by other means."""
+        try:
+            self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise AssertionError("%s did not quit within %s s" % (self.name, timeout))
+        return self.stop()
+
     def running(self):
         return self.process is not None and self.process.poll() is None

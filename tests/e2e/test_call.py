@@ -65,12 +65,12 @@ class CallTest(unittest.TestCase):
         self.assertIn("Remote closed connection: %s" % A_ADDRESS, self.b.log())
 
         self.assertEqual(self.a.command(4).returncode, 0)
-        self.assertEqual(self.a.stop(timeout=10), 0)
+        self.assertEqual(self.a.wait_exit(), 0)
         # A said goodbye: B marks it offline at once, without waiting for probes.
         self.assertTrue(wait_until(lambda: self.b.client(A_ADDRESS) == (False, False), timeout=3),
                         self.b.status())
         self.assertEqual(self.b.command(4).returncode, 0)
-        self.assertEqual(self.b.stop(timeout=10), 0)
+        self.assertEqual(self.b.wait_exit(), 0)
 
     def test_right_password_connects(self):
         self.start(a_params=["KeyOn = 1", "Key = " + encode_key("open sesame")],
