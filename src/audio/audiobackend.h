@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// The sound card as the audio objects see it: streams of interleaved 16-bit
+// PCM that call back with a fixed number of samples each time, and a fixed
+// enumeration of input and output devices. The desktop implementation lives
+// with the other platform stand-ins; tests drive a fake one by hand.
+
+struct StreamRequest {
+  int device = -1;          // -1: the system default; n: device n of the enumeration
+  int sampleRate = 0;
+  int channels = 0;
+  int framesPerCallback = 0;    // sample frames (one sample per channel) per callback
+  double latencySeconds = 0.0;  // how much audio the device should keep queued
+};
+
+// A running stream. Destroying it stops it and waits until no callback of it
+// runs any more, so whatever the callback uses may go right after.
+class AudioStream {
+ public:
+  virtual ~AudioStream() = default;
+};
+
+class AudioBackend {
+ public:
+  // Called on the device's own thread with framesPerCallback x channels
+  // samples: recorded ones for an input stream, ones to fill for an output
+  // stream. It must not allocate, lock or block.
+  using StreamCallback = void (*)(int16_t* samples, std::size_t sampleCount, void* user);
+
+  virtual ~AudioBackend() = default;
+
+  // nullptr, with the reason in error, when the stream cannot be opened.
+  virtual std::unique_ptr<AudioStream> OpenInput(const StreamRequest& request, StreamCallback callback,
+                                                 void* user, std::string& error) = 0;
+  virtual std::unique_ptr<AudioStream> OpenOutput(const StreamRequest& request, StreamCallback callback,
+                                                  void* user, std::string& error) = 0;
+
+  virtual int InputDeviceCount() = 0;
+  virtual int OutputDeviceCount() = 0;
+  // False for an index outside the enumeration; names are cut to 49 characters.
+  virtual bool InputDeviceName(int index, std::string& name) = 0;
+  virtual bool OutputDeviceName(int index, std::string& name) = 0;
+};
