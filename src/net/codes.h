@@ -46,6 +46,9 @@ inline constexpr uint32_t kScopeToggle = 9046;
 inline constexpr uint32_t kRestartAndAnnounce = 9047;
 inline constexpr uint32_t kSoundTypeRequest = 9048;
 inline constexpr uint32_t kSetSoundType = 9049;
+// Internal only, never on the wire (the router posts nothing for it): the
+// receive thread hands a hang-up of the page in front to the main thread.
+inline constexpr uint32_t kHangUpFront = 9035;
 
 // Sound types: GSM, PCM at five rates and two layouts, Speex, G.711.
 inline constexpr uint32_t kSoundGsm = 9050;

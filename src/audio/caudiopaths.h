@@ -1,0 +1,137 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "audio/audioflags.h"
+#include "net/audioreceiver.h"
+#include "net/datagramlayout.h"
+
+class AudioBackend;
+class CClient;
+class CCodecSet;
+class CDeviceMc;
+class CDeviceSp;
+class CFilters;
+class CLog;
+class CParams;
+class CProgress;
+class CSpoolSp;
+class MessageBoxPort;
+class WindowPort;
+
+// The two directions of a call and the sound system they run on. The
+// microphone path encodes each captured frame in the sound type in force and
+// sends it to the current line's peer; the receive path checks, decodes and
+// spools each audio datagram; the speaker path plays from the spool. A change
+// of sound type rebuilds every object whose size depends on it.
+//
+// Threads: the frame callbacks run on the devices' threads, ReceiveAudio on
+// the receive thread, everything else on the main thread. A restart waits
+// for the receive thread to leave the path before it replaces anything, and
+// closing a device waits for its callback; nothing here locks on an audio
+// thread.
+class CAudioPaths : public AudioReceiver {
+ public:
+  static constexpr int kRestartSettleMs = 500;
+
+  CAudioPaths(CParams& params, CLog& log, WindowPort& window, MessageBoxPort& boxes, AudioBackend& backend,
+              AudioFlags flags, CClient& line1, CClient& line2, const int& socket);
+  ~CAudioPaths() override;
+  CAudioPaths(const CAudioPaths&) = delete;
+  CAudioPaths& operator=(const CAudioPaths&) = delete;
+
+  // Builds the sound system for the sound type selected at start-up.
+  void Build();
+  // Tears the sound system down and builds it for code; with notify the
+  // current line's peer is asked to follow.
+  void RestartSound(uint32_t code, bool notify);
+
+  // A device that keeps failing to open is reported once, until it opens or
+  // the devices are closed because no audio is wanted any more.
+  void OpenDevices();
+  void CloseDevices();
+  void ReopenDevices();
+
+  // The stored Speex options into a line's 8 kHz encoder.
+  void ApplySpeexOptions(int line);
+  // An option the peer sent (9100 to 9105) into the current line's 8 kHz encoder.
+  void ApplyRemoteSpeexOption(uint32_t code, int32_t value);
+
+  void SetSoundTest(bool on) { soundTest_.store(on); }
+  bool SoundTestOn() const { return soundTest_.load(); }
+  void ReloadPreBuffer();
+  void ReloadFilters();
+  void SetSpeakerLimit(int32_t level);
+  // The mute buttons: close or open one device without touching the other.
+  void MuteSpeaker(bool muted);
+  void MuteMicrophone(bool muted);
+
+  int32_t SpeakerLevel();
+  int32_t MicLevel();
+  CProgress* SpeakerTap() { return speakerTap_.get(); }
+  CProgress* MicTap() { return micTap_.get(); }
+  CSpoolSp* Spool() { return spool_.get(); }
+  CDeviceMc* Mic() { return mic_.get(); }
+  CDeviceSp* Speaker() { return speaker_.get(); }
+  CCodecSet& Codecs(int line);
+
+  // Around the teardown and after the rebuild, for the window's lamp and
+  // the mixer controls, which live with the window.
+  void SetRestartHooks(std::function<void(bool restarting)> lamp, std::function<void()> teardown,
+                       std::function<void()> rebuilt);
+  void SetRestartSettleMs(int ms) { settleMs_ = ms; }
+
+  // The frame callbacks of the devices; user is this object.
+  static void MicFrame(int16_t* frame, void* user);
+  static void SpeakerFrame(int16_t* frame, void* user);
+  void SendMicFrame(std::span<int16_t> frame);
+  void ReceiveAudio(std::span<const uint8_t> datagram, uint32_t code, uint32_t sender) override;
+
+ private:
+  CClient* CurrentLine() const;
+  void Teardown();
+  void Rebuild();
+  void RefuseWrongType(CClient& line, uint32_t code, uint32_t sender);
+  bool Decode(CClient& line, std::span<const uint8_t> datagram, uint32_t code);
+  std::size_t Encode(CClient& line, std::span<int16_t> frame, uint32_t code);
+  void Report(bool& reported, const char* text, const std::string& reason);
+
+  CParams& params_;
+  CLog& log_;
+  WindowPort& window_;
+  MessageBoxPort& boxes_;
+  AudioBackend& backend_;
+  AudioFlags flags_;
+  std::array<CClient*, 2> lines_;
+  const int& socket_;
+
+  std::array<std::unique_ptr<CCodecSet>, 2> codecs_;
+  std::unique_ptr<CFilters> filters_;
+  std::unique_ptr<CSpoolSp> spool_;
+  std::unique_ptr<CDeviceSp> speaker_;
+  std::unique_ptr<CDeviceMc> mic_;
+  std::unique_ptr<CProgress> micTap_;
+  std::unique_ptr<CProgress> speakerTap_;
+
+  std::atomic<bool> soundTest_{false};
+  std::atomic<int> receiving_{0};
+  bool speakerFailureShown_ = false;
+  bool micFailureShown_ = false;
+  int settleMs_ = kRestartSettleMs;
+  std::function<void(bool)> lamp_;
+  std::function<void()> teardownHook_;
+  std::function<void()> rebuiltHook_;
+
+  // Scratch buffers of the largest frame, so no path allocates per frame.
+  datagram::AudioDatagram sendBuffer_{};
+  std::array<uint8_t, datagram::kMaxFrameBytes> encoded_{};
+  std::vector<int16_t> receiveFrame_;
+  std::size_t frameSamples_ = 0;
+};

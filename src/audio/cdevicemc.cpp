@@ -1,0 +1,54 @@
+#include "audio/cdevicemc.h"
+
+#include <algorithm>
+
+#include "audio/soundtypes.h"
+#include "settings/cparams.h"
+
+CDeviceMc::CDeviceMc(CParams& params, AudioBackend& backend, FrameCallback callback, void* user)
+    : params_(params),
+      backend_(backend),
+      callback_(callback),
+      user_(user),
+      channels_(std::max(1, GetChannels())),
+      sampleRate_(GetSampleRate()),
+      frame_(static_cast<std::size_t>(GetFrameBytes() / 2), 0) {}
+
+CDeviceMc::~CDeviceMc() { CloseInput(); }
+
+bool CDeviceMc::OpenInput(std::string& error) {
+  if (open_.load()) return true;
+  if (!callback_ || frame_.empty() || sampleRate_ <= 0) {
+    error = "no sound type selected";
+    return false;
+  }
+  StreamRequest request;
+  request.device = params_.GetInt("deviceMc") - 1;
+  request.sampleRate = sampleRate_;
+  request.channels = channels_;
+  request.framesPerCallback = static_cast<int>(frame_.size()) / channels_;
+  // The microphone hands each frame on at once: one frame is all it holds.
+  request.latencySeconds = static_cast<double>(request.framesPerCallback) / sampleRate_;
+  std::fill(frame_.begin(), frame_.end(), 0);
+  // The flag goes up first so that the very first callback is not lost.
+  open_.store(true);
+  stream_ = backend_.OpenInput(request, &CDeviceMc::OnSamples, this, error);
+  if (!stream_) open_.store(false);
+  return stream_ != nullptr;
+}
+
+void CDeviceMc::CloseInput() {
+  // Callbacks that come while closing see the flag down and do nothing;
+  // destroying the stream waits for the one that may be running.
+  open_.store(false);
+  stream_.reset();
+}
+
+void CDeviceMc::OnSamples(int16_t* samples, std::size_t count, void* self) {
+  auto* device = static_cast<CDeviceMc*>(self);
+  if (!device->open_.load()) return;
+  const std::size_t n = std::min(count, device->frame_.size());
+  std::copy(samples, samples + n, device->frame_.begin());
+  std::fill(device->frame_.begin() + static_cast<std::ptrdiff_t>(n), device->frame_.end(), 0);
+  device->callback_(device->frame_.data(), device->user_);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "audio/audiobackend.h"
+#include "audio/framecallback.h"
+
+class CParams;
+
+// The microphone: records one frame of the sound type in force per callback
+// and hands it to the frame callback. Made for one sound type; a change of
+// type builds a new one.
+class CDeviceMc {
+ public:
+  CDeviceMc(CParams& params, AudioBackend& backend, FrameCallback callback, void* user);
+  ~CDeviceMc();
+  CDeviceMc(const CDeviceMc&) = delete;
+  CDeviceMc& operator=(const CDeviceMc&) = delete;
+
+  // Opens the device chosen by "deviceMc" (0: the system default; n: the
+  // n-th input device). True when it is open; false with the reason in error.
+  bool OpenInput(std::string& error);
+  void CloseInput();
+  bool IsOpen() const { return open_.load(); }
+
+  int FrameSamples() const { return static_cast<int>(frame_.size()); }
+
+ private:
+  static void OnSamples(int16_t* samples, std::size_t count, void* self);
+
+  CParams& params_;
+  AudioBackend& backend_;
+  const FrameCallback callback_;
+  void* const user_;
+  const int channels_;
+  const int sampleRate_;
+  std::vector<int16_t> frame_;
+  std::atomic<bool> open_{false};
+  std::unique_ptr<AudioStream> stream_;
+};
