@@ -37,7 +37,9 @@ constexpr SoundTypeInfo kNone{0, "", SoundCodec::kPcm, 0, 0, 0, 0};
 
 std::atomic<const SoundTypeInfo*> selected{&kNone};
 
-const SoundTypeInfo& Selected() { return *selected.load(std::memory_order_acquire); }
+const SoundTypeInfo& Selected() {
+  return *selected.load(std::memory_order_acquire);
+}
 
 }  // namespace
 
@@ -53,16 +55,34 @@ bool SetSoundType(uint32_t c) {
   return true;
 }
 
-int32_t GetSampleRate() { return Selected().sampleRate; }
-int32_t GetChannels() { return Selected().channels; }
-int32_t GetBitsPerSample() { return Selected().code == 0 ? 0 : kBitsPerSample; }
-int32_t GetBufferFactor() { return Selected().bufferFactor; }
-int32_t GetFrameBytes() { return Selected().frameBytes; }
+int32_t GetSampleRate() {
+  return Selected().sampleRate;
+}
+int32_t GetChannels() {
+  return Selected().channels;
+}
+int32_t GetBitsPerSample() {
+  return Selected().code == 0 ? 0 : kBitsPerSample;
+}
+int32_t GetBufferFactor() {
+  return Selected().bufferFactor;
+}
+int32_t GetFrameBytes() {
+  return Selected().frameBytes;
+}
 
-int32_t GetCaptureBufferCount() { return 4 * GetBufferFactor(); }
-int32_t GetPlaybackBufferCount() { return GetBufferFactor(); }
-int32_t GetPlaybackBufferBytes() { return 2 * GetFrameBytes(); }
-int32_t GetSpeakerHistoryFrames() { return 2 * GetBufferFactor(); }
+int32_t GetCaptureBufferCount() {
+  return 4 * GetBufferFactor();
+}
+int32_t GetPlaybackBufferCount() {
+  return GetBufferFactor();
+}
+int32_t GetPlaybackBufferBytes() {
+  return 2 * GetFrameBytes();
+}
+int32_t GetSpeakerHistoryFrames() {
+  return 2 * GetBufferFactor();
+}
 
 void FillWaveFormat(WaveFormat& format) {
   const SoundTypeInfo& row = Selected();

@@ -104,9 +104,9 @@ TEST(SoundTypesTest, EveryTypeNamesItsCodec) {
     const SoundTypeInfo* row = FindSoundType(c);
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(row->code, c);
-    const SoundCodec expected = c == code::kSoundGsm    ? SoundCodec::kGsm
-                                : c == code::kSoundG711 ? SoundCodec::kG711
-                                : c == 9058             ? SoundCodec::kSpeex8
+    const SoundCodec expected = c == code::kSoundGsm     ? SoundCodec::kGsm
+                                : c == code::kSoundG711  ? SoundCodec::kG711
+                                : c == 9058              ? SoundCodec::kSpeex8
                                 : c == 9059 || c == 9060 ? SoundCodec::kSpeex16
                                 : c == 9061 || c == 9062 ? SoundCodec::kSpeex32
                                                          : SoundCodec::kPcm;
