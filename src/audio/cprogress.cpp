@@ -8,6 +8,11 @@
 namespace {
 
 constexpr auto kRelaxed = std::memory_order_relaxed;
+// Samples are stored with release and loaded with acquire: a reader that sees
+// a sample of a newer write then also sees that write's odd sequence count,
+// and rejects the frame. On x86 both are plain moves.
+constexpr auto kSample = std::memory_order_release;
+constexpr auto kSampleRead = std::memory_order_acquire;
 
 }  // namespace
 
@@ -31,8 +36,6 @@ bool CProgress::BeginWrite(bool wait) {
   for (;;) {
     if ((seen & 1u) == 0 &&
         sequence_.compare_exchange_weak(seen, seen + 1, std::memory_order_acquire, kRelaxed)) {
-      // Keeps the samples written next from being seen before the odd count.
-      std::atomic_thread_fence(std::memory_order_release);
       return true;
     }
     if (!wait) return false;
@@ -51,8 +54,8 @@ void CProgress::Tap(std::span<const int16_t> frame) {
   const uint32_t position = writePosition_.load(kRelaxed);
   std::atomic<int16_t>* slot = &samples_[position * frameSamples_];
   const std::size_t n = std::min(frame.size(), frameSamples_);
-  for (std::size_t i = 0; i < n; ++i) slot[i].store(frame[i], kRelaxed);
-  for (std::size_t i = n; i < frameSamples_; ++i) slot[i].store(0, kRelaxed);
+  for (std::size_t i = 0; i < n; ++i) slot[i].store(frame[i], kSample);
+  for (std::size_t i = n; i < frameSamples_; ++i) slot[i].store(0, kSample);
   levels_[position].store(level, kRelaxed);
   if (history_) writePosition_.store(static_cast<uint32_t>((position + 1) % slots_), kRelaxed);
   EndWrite();
@@ -81,14 +84,13 @@ bool CProgress::GetFrame(std::span<int16_t> out) const {
   const uint32_t position = writePosition_.load(kRelaxed);
   const std::atomic<int16_t>* slot = &samples_[position * frameSamples_];
   const std::size_t n = std::min(out.size(), frameSamples_);
-  for (std::size_t i = 0; i < n; ++i) out[i] = slot[i].load(kRelaxed);
-  std::atomic_thread_fence(std::memory_order_acquire);
+  for (std::size_t i = 0; i < n; ++i) out[i] = slot[i].load(kSampleRead);
   return sequence_.load(kRelaxed) == before;
 }
 
 void CProgress::Clear() {
   BeginWrite(true);
-  for (std::size_t i = 0; i < slots_ * frameSamples_; ++i) samples_[i].store(0, kRelaxed);
+  for (std::size_t i = 0; i < slots_ * frameSamples_; ++i) samples_[i].store(0, kSample);
   for (std::size_t i = 0; i < slots_; ++i) levels_[i].store(0, kRelaxed);
   EndWrite();
 }
