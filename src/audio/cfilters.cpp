@@ -1,0 +1,90 @@
+#include "audio/cfilters.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "audio/soundtypes.h"
+#include "settings/cparams.h"
+
+namespace {
+
+constexpr int32_t kDefaultFrequency = 1500;
+constexpr int32_t kDefaultGain = -4;
+constexpr int32_t kDefaultQ = 90;      // hundredths
+constexpr int32_t kDefaultScale = 10;  // tenths
+constexpr int32_t kDefaultCascades = 1;
+
+// The stored value, or the default (written back) when the stored one is
+// below `lowest`: 0 means never set, and smaller values are no better.
+int32_t ReadWithDefault(CParams& params, const char* name, int32_t lowest, int32_t fallback) {
+  const int32_t value = params.GetInt(name);
+  if (value >= lowest) return value;
+  params.SetInt(name, fallback);
+  return fallback;
+}
+
+}  // namespace
+
+CFilters::CFilters(CParams& params) : params_(params), published_(Settings{}) {
+  LoadFilterSettings();
+}
+
+void CFilters::LoadFilterSettings() {
+  Settings s;
+  s.limiterOn = params_.GetInt("FilterLimiter") != 0;
+  s.frequency = static_cast<float>(ReadWithDefault(params_, "FilterBpFreq", 1, kDefaultFrequency));
+  int32_t gain = params_.GetInt("FilterBpGain");
+  if (gain == 0) {
+    gain = kDefaultGain;
+    params_.SetInt("FilterBpGain", gain);
+  }
+  s.gain = static_cast<float>(std::clamp(gain, -kMaxGainDb, kMaxGainDb));
+  s.q = static_cast<float>(ReadWithDefault(params_, "FilterBpQ", 1, kDefaultQ)) * 0.01f;
+  const float scale = static_cast<float>(ReadWithDefault(params_, "FilterBpScale", 1, kDefaultScale)) * 0.1f;
+  const int32_t bandpass = params_.GetInt("FilterBp");
+  if (bandpass == 0) params_.SetInt("FilterBp", 0);
+  s.bandpassOn = bandpass != 0;
+  const int32_t cascades =
+      std::min(ReadWithDefault(params_, "FilterBpCascade", 1, kDefaultCascades), kMaxCascades);
+  s.channels = GetChannels();
+  s.frameBytes = GetFrameBytes();
+  s.bandpass = CPeakingFilter(
+      CPeakingFilter::Design(static_cast<float>(GetSampleRate()), s.frequency, s.gain, s.q), scale, cascades);
+  loaded_ = s;
+  published_.Back() = std::move(s);
+  published_.Publish();
+}
+
+void CFilters::Bandpass(std::span<int16_t> frame) {
+  const Settings& s = published_.Front();
+  if (s.bandpassOn) s.bandpass.Run(frame);
+}
+
+void CFilters::Limit(std::span<int16_t> frame, int32_t level) {
+  if (!published_.Front().limiterOn || level <= 0) return;
+  const int32_t c = level - level / 2;
+  for (int16_t& x : frame) x = static_cast<int16_t>(std::clamp<int32_t>(x, -c, c));
+}
+
+void CFilters::Average(std::span<int16_t> destination, std::span<const int16_t> skipped,
+                       std::span<const int16_t> next) {
+  const std::size_t n = std::min({destination.size(), skipped.size(), next.size()});
+  for (std::size_t i = 0; i < n; ++i) {
+    const int32_t sum = int32_t{skipped[i]} + next[i];
+    if (sum == 0) return;
+    destination[i] = static_cast<int16_t>(sum / 2);
+  }
+}
+
+void CFilters::Reverse(std::span<int16_t> frame) {
+  if (published_.Front().channels != 2) {
+    std::reverse(frame.begin(), frame.end());
+    return;
+  }
+  const std::size_t pairs = frame.size() / 2;
+  if (pairs < 2) return;
+  for (std::size_t i = 0, j = pairs - 1; i < j; ++i, --j) {
+    std::swap(frame[2 * i], frame[2 * j]);
+    std::swap(frame[2 * i + 1], frame[2 * j + 1]);
+  }
+}

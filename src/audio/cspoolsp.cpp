@@ -1,0 +1,107 @@
+#include "audio/cspoolsp.h"
+
+#include <algorithm>
+
+#include "audio/cfilters.h"
+#include "audio/soundtypes.h"
+#include "settings/cparams.h"
+
+namespace {
+
+constexpr uint64_t kMinimumFill = 1;  // no start-up pre-fill: play as soon as one frame waits
+constexpr uint32_t kReversedUnderruns = 2;
+
+}  // namespace
+
+CSpoolSp::CSpoolSp(CParams& params, CFilters& filters)
+    : params_(params),
+      filters_(filters),
+      frameSamples_(static_cast<std::size_t>(std::max(GetFrameBytes(), 0)) / 2),
+      storage_(std::make_unique<int16_t[]>(kSlotCount * frameSamples_)),
+      lastPlayed_(std::make_unique<int16_t[]>(frameSamples_)) {
+  LoadPreBuffer();
+}
+
+CSpoolSp::~CSpoolSp() = default;
+
+void CSpoolSp::LoadPreBuffer() {
+  int32_t value = params_.GetInt("PreBuffer");
+  if (value == 0) {
+    value = static_cast<int32_t>(kDefaultPreBuffer);
+    params_.SetInt("PreBuffer", value);
+  }
+  // Compared as unsigned: a negative setting never trims.
+  preBuffer_.store(static_cast<uint32_t>(value), std::memory_order_relaxed);
+}
+
+uint32_t CSpoolSp::Backlog() const {
+  const uint64_t read = framesRead_.load(std::memory_order_acquire);
+  return static_cast<uint32_t>(framesWritten_.load(std::memory_order_acquire) - read);
+}
+
+std::span<int16_t> CSpoolSp::Slot(uint64_t count) const {
+  return {storage_.get() + (count % kSlotCount) * frameSamples_, frameSamples_};
+}
+
+void CSpoolSp::Put(std::span<const int16_t> frame) {
+  if (resetRequest_.load(std::memory_order_acquire)) return;
+  const uint64_t written = framesWritten_.load(std::memory_order_relaxed);
+  if (written - framesRead_.load(std::memory_order_acquire) >= kSlotCount) {
+    RequestReset();
+    return;
+  }
+  const std::span<int16_t> slot = Slot(written);
+  const std::size_t n = std::min(frame.size(), slot.size());
+  std::copy_n(frame.begin(), n, slot.begin());
+  std::fill(slot.begin() + static_cast<std::ptrdiff_t>(n), slot.end(), int16_t{0});
+  framesWritten_.store(written + 1, std::memory_order_release);
+}
+
+bool CSpoolSp::Get(std::span<int16_t> out) {
+  out = out.first(std::min(out.size(), frameSamples_));
+  const std::span<int16_t> last(lastPlayed_.get(), frameSamples_);
+
+  if (resetRequest_.load(std::memory_order_acquire)) {
+    // Everything waiting is dropped; a frame put meanwhile counts from here.
+    framesRead_.store(framesWritten_.load(std::memory_order_acquire), std::memory_order_release);
+    underruns_ = 0;
+    limitLevel_.store(0, std::memory_order_relaxed);
+    std::fill(last.begin(), last.end(), int16_t{0});
+    resetRequest_.store(false, std::memory_order_release);
+    std::fill(out.begin(), out.end(), int16_t{0});
+    return false;
+  }
+
+  uint64_t read = framesRead_.load(std::memory_order_relaxed);
+  uint64_t backlog = framesWritten_.load(std::memory_order_acquire) - read;
+
+  // Trim: blend the oldest frame into the next and drop it. The skipped slot
+  // stays ours until the read count passes it, so it needs no copy.
+  if (backlog > preBuffer_.load(std::memory_order_relaxed) && backlog >= 2) {
+    const std::span<int16_t> next = Slot(read + 1);
+    filters_.Average(next, Slot(read), next);
+    framesRead_.store(++read, std::memory_order_release);
+    --backlog;
+  }
+
+  if (backlog >= kMinimumFill) {
+    const std::span<int16_t> slot = Slot(read);
+    filters_.Bandpass(slot);
+    filters_.Limit(slot, limitLevel_.load(std::memory_order_relaxed));
+    std::copy(slot.begin(), slot.end(), last.begin());
+    std::copy_n(slot.begin(), out.size(), out.begin());
+    framesRead_.store(read + 1, std::memory_order_release);
+    underruns_ = 0;
+    return true;
+  }
+
+  // Underrun: the last frame backwards, then forwards again, then silence.
+  if (underruns_ < kReversedUnderruns) {
+    ++underruns_;
+    filters_.Reverse(last);
+  } else {
+    std::fill(last.begin(), last.end(), int16_t{0});
+  }
+  std::copy_n(last.begin(), out.size(), out.begin());
+  return false;
+}

@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "audio/cfilters.h"
+#include "audio/cspoolsp.h"
+#include "audio/soundtypes.h"
+#include "fakes/cmemorykeystore.h"
+#include "settings/cparams.h"
+
+namespace {
+
+using Frame = std::vector<int16_t>;
+
+class CSpoolSpTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(SetSoundType(9050)); }
+
+  // A spool after its first Get, which carries out the reset it is made with.
+  CSpoolSp& Spool() {
+    if (!spool_) {
+      filters_.emplace(params);
+      spool_.emplace(params, *filters_);
+      Frame out(160, 1);
+      EXPECT_FALSE(spool_->Get(out));
+      EXPECT_EQ(out, Frame(160, 0));
+    }
+    return *spool_;
+  }
+
+  // Frame k: a ramp that no other frame shares and that never sums to zero
+  // with another one.
+  static Frame Numbered(int k) {
+    Frame f(160);
+    for (std::size_t i = 0; i < f.size(); ++i) f[i] = static_cast<int16_t>(100 * k + static_cast<int>(i) + 1);
+    return f;
+  }
+
+  static Frame Mean(const Frame& a, const Frame& b) {
+    Frame m(a.size());
+    for (std::size_t i = 0; i < a.size(); ++i) m[i] = static_cast<int16_t>((a[i] + b[i]) / 2);
+    return m;
+  }
+
+  static Frame Reversed(Frame f) {
+    std::reverse(f.begin(), f.end());
+    return f;
+  }
+
+  CFilters& Filters() {
+    Spool();
+    return *filters_;
+  }
+
+  std::pair<bool, Frame> Get() {
+    Frame out(160, 7777);
+    const bool played = Spool().Get(out);
+    return {played, out};
+  }
+
+  CMemoryKeyStore store;
+  CParams params{store};
+
+ private:
+  std::optional<CFilters> filters_;
+  std::optional<CSpoolSp> spool_;
+};
+
+TEST_F(CSpoolSpTest, FramesPlayInOrderFromTheFirstOne) {
+  for (int k = 0; k < 3; ++k) Spool().Put(Numbered(k));
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(Get(), std::make_pair(true, Numbered(k)));
+  EXPECT_EQ(Spool().Backlog(), 0u);
+}
+
+TEST_F(CSpoolSpTest, ABacklogAbovePreBufferIsTrimmedOneFrameAGet) {
+  for (int k = 0; k < 20; ++k) Spool().Put(Numbered(k));
+  ASSERT_EQ(Spool().PreBuffer(), 15u);
+  // Each of three Gets skips a frame, blends it into the next and plays that.
+  for (int skipped : {0, 2, 4}) {
+    EXPECT_EQ(Get(), std::make_pair(true, Mean(Numbered(skipped), Numbered(skipped + 1))));
+  }
+  EXPECT_EQ(Spool().Backlog(), 14u);
+  EXPECT_EQ(Get(), std::make_pair(true, Numbered(6)));  // 14 is within PreBuffer: no skip
+  EXPECT_EQ(Spool().Backlog(), 13u);
+}
+
+TEST_F(CSpoolSpTest, AGapIsBridgedReversedThenRestoredThenSilent) {
+  Spool().Put(Numbered(1));
+  EXPECT_EQ(Get(), std::make_pair(true, Numbered(1)));
+  EXPECT_EQ(Get(), std::make_pair(false, Reversed(Numbered(1))));
+  EXPECT_EQ(Get(), std::make_pair(false, Numbered(1)));
+  EXPECT_EQ(Get(), std::make_pair(false, Frame(160, 0)));
+  EXPECT_EQ(Get(), std::make_pair(false, Frame(160, 0)));
+  // A received frame ends the gap and starts the count again.
+  Spool().Put(Numbered(2));
+  EXPECT_EQ(Get(), std::make_pair(true, Numbered(2)));
+  EXPECT_EQ(Get(), std::make_pair(false, Reversed(Numbered(2))));
+}
+
+TEST_F(CSpoolSpTest, APutWhileAResetIsPendingIsLost) {
+  Spool().Put(Numbered(1));
+  Spool().RequestReset();
+  Spool().Put(Numbered(2));
+  EXPECT_EQ(Get(), std::make_pair(false, Frame(160, 0)));  // the reset: frame 1 dropped
+  EXPECT_EQ(Get(), std::make_pair(false, Frame(160, 0)));  // frame 2 never stored
+  Spool().Put(Numbered(3));
+  EXPECT_EQ(Get(), std::make_pair(true, Numbered(3)));
+}
+
+TEST_F(CSpoolSpTest, AFullRingResetsItselfAndStartsAgain) {
+  params.SetInt("PreBuffer", 200);  // no trimming, so the ring can fill
+  for (int k = 0; k < 100; ++k) Spool().Put(Numbered(k));
+  EXPECT_EQ(Spool().Backlog(), 100u);
+  Spool().Put(Numbered(100));  // no room: requests the reset
+  Spool().Put(Numbered(101));  // and is dropped while it waits
+  EXPECT_EQ(Spool().Backlog(), 100u);
+  EXPECT_EQ(Get(), std::make_pair(false, Frame(160, 0)));
+  EXPECT_EQ(Spool().Backlog(), 0u);
+  EXPECT_EQ(Get().first, false);
+  Spool().Put(Numbered(102));
+  EXPECT_EQ(Get(), std::make_pair(true, Numbered(102)));
+}
+
+TEST_F(CSpoolSpTest, PreBufferDefaultsTo15AndIsReloadedOnRequest) {
+  EXPECT_EQ(Spool().PreBuffer(), 15u);
+  std::string text;
+  params.GetString("PreBuffer", text);
+  EXPECT_EQ(text, "15");
+
+  params.SetInt("PreBuffer", 3);
+  EXPECT_EQ(Spool().PreBuffer(), 15u);  // the playback thread never reads the store
+  Spool().LoadPreBuffer();
+  EXPECT_EQ(Spool().PreBuffer(), 3u);
+
+  // Negative values compare as huge: never trimmed.
+  params.SetInt("PreBuffer", -1);
+  Spool().LoadPreBuffer();
+  for (int k = 0; k < 50; ++k) Spool().Put(Numbered(k));
+  EXPECT_EQ(Get(), std::make_pair(true, Numbered(0)));
+  EXPECT_EQ(Spool().Backlog(), 49u);
+}
+
+TEST_F(CSpoolSpTest, LeavingFramesRunThroughTheFiltersAndAResetClearsTheLimit) {
+  params.SetInt("FilterLimiter", 1);
+  Spool().SetLimitLevel(1001);  // clamps at +-501
+  Spool().Put(Frame(160, 3000));
+  Spool().Put(Frame(160, -3000));
+  EXPECT_EQ(Get(), std::make_pair(true, Frame(160, 501)));
+  Spool().RequestReset();
+  Get();
+  EXPECT_EQ(Spool().LimitLevel(), 0);
+  Spool().Put(Frame(160, -3000));
+  EXPECT_EQ(Get(), std::make_pair(true, Frame(160, -3000)));  // level 0: not limited
+}
+
+TEST_F(CSpoolSpTest, ShortFramesArePaddedAndLongOnesCut) {
+  Spool().Put(Frame(100, 9));
+  Frame expected(160, 0);
+  std::fill_n(expected.begin(), 100, int16_t{9});
+  EXPECT_EQ(Get(), std::make_pair(true, expected));
+  Spool().Put(Frame(500, 4));
+  EXPECT_EQ(Get(), std::make_pair(true, Frame(160, 4)));
+}
+
+// The receive thread puts, the playback thread gets and the main thread
+// reloads and resets, all at once, as in a call. Every frame played must be
+// whole (all its samples from one Put) and later than the one before;
+// ThreadSanitizer checks the rest.
+TEST_F(CSpoolSpTest, ProducerAndConsumerThreadsRunAtOnce) {
+  params.SetInt("PreBuffer", 8);
+  CSpoolSp& spool = Spool();
+  constexpr int kFrames = 30000;
+  std::atomic<bool> producerDone{false};
+  std::atomic<bool> consumerDone{false};
+
+  std::thread producer([&] {
+    Frame frame(160);
+    for (int k = 1; k <= kFrames; ++k) {
+      std::fill(frame.begin(), frame.end(), static_cast<int16_t>(k));
+      spool.Put(frame);
+      if (k % 64 == 0) std::this_thread::yield();
+    }
+    producerDone = true;
+  });
+  int played = 0, torn = 0, outOfOrder = 0, last = 0;
+  std::thread consumer([&] {
+    Frame out(160);
+    while (!producerDone.load() || spool.Backlog() > 0) {
+      if (!spool.Get(out)) continue;
+      ++played;
+      if (std::any_of(out.begin(), out.end(), [&](int16_t s) { return s != out[0]; })) ++torn;
+      if (out[0] <= last) ++outOfOrder;
+      last = out[0];
+    }
+    consumerDone = true;
+  });
+  for (int i = 0; !consumerDone.load(); ++i) {
+    if (i % 500 == 0) spool.RequestReset();
+    spool.SetLimitLevel(65535);
+    spool.LoadPreBuffer();
+    if (i % 100 == 0) Filters().LoadFilterSettings();
+    std::this_thread::yield();
+  }
+  producer.join();
+  consumer.join();
+  EXPECT_GT(played, 0);
+  EXPECT_EQ(torn, 0);
+  EXPECT_EQ(outOfOrder, 0);
+}
+
+}  // namespace

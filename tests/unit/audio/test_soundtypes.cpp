@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "audio/soundtypes.h"
+#include "net/codes.h"
+
+namespace {
+
+struct Row {
+  uint32_t code;
+  const char* name;
+  int32_t rate;
+  int32_t channels;
+  int32_t factor;
+  int32_t frameBytes;
+};
+
+// Written out again by hand, so a slip in the program's table shows here.
+const Row kRows[] = {
+    {9050, "GSM 8 kHz mono", 8000, 1, 4, 320},         {9051, "PCM 8 kHz mono", 8000, 1, 4, 320},
+    {9052, "PCM 8 kHz stereo", 8000, 2, 16, 320},      {9053, "PCM 16 kHz mono", 16000, 1, 4, 640},
+    {9054, "PCM 16 kHz stereo", 16000, 2, 16, 640},    {9055, "PCM 22 kHz mono", 22050, 1, 16, 320},
+    {9056, "PCM 22 kHz stereo", 22050, 2, 256, 640},   {9057, "PCM 44 kHz stereo", 44100, 2, 256, 1280},
+    {9058, "Speex 8 kHz mono", 8000, 1, 4, 320},       {9059, "Speex 16 kHz mono", 16000, 1, 4, 640},
+    {9060, "Speex 16 kHz stereo", 16000, 2, 16, 640},  {9061, "Speex 32 kHz mono", 32000, 1, 4, 1280},
+    {9062, "Speex 32 kHz stereo", 32000, 2, 16, 1280}, {9063, "PCM 11kHz mono", 11025, 1, 4, 320},
+    {9064, "G711 uLaw 8kHz", 8000, 1, 4, 320},
+};
+
+class SoundTypeRowTest : public ::testing::TestWithParam<Row> {};
+
+TEST_P(SoundTypeRowTest, SelectingSetsEveryDerivedValueAndTheWaveFormat) {
+  const Row& row = GetParam();
+  ASSERT_TRUE(SetSoundType(row.code));
+  EXPECT_EQ(GetSampleRate(), row.rate);
+  EXPECT_EQ(GetChannels(), row.channels);
+  EXPECT_EQ(GetBitsPerSample(), 16);
+  EXPECT_EQ(GetBufferFactor(), row.factor);
+  EXPECT_EQ(GetFrameBytes(), row.frameBytes);
+  EXPECT_EQ(GetCaptureBufferCount(), 4 * row.factor);
+  EXPECT_EQ(GetPlaybackBufferCount(), row.factor);
+  EXPECT_EQ(GetPlaybackBufferBytes(), 2 * row.frameBytes);
+  EXPECT_EQ(GetSpeakerHistoryFrames(), 2 * row.factor);
+  EXPECT_STREQ(SoundTypeName(row.code), row.name);
+
+  WaveFormat format;
+  FillWaveFormat(format);
+  EXPECT_EQ(format.formatTag, 1);
+  EXPECT_EQ(format.channels, row.channels);
+  EXPECT_EQ(format.samplesPerSec, static_cast<uint32_t>(row.rate));
+  EXPECT_EQ(format.bitsPerSample, 16);
+  EXPECT_EQ(format.blockAlign, row.channels * 2);
+  EXPECT_EQ(format.avgBytesPerSec, static_cast<uint32_t>(row.channels * 2 * row.rate));
+  EXPECT_EQ(format.extraSize, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllTypes, SoundTypeRowTest, ::testing::ValuesIn(kRows),
+                         [](const auto& info) { return std::to_string(info.param.code); });
+
+TEST(SoundTypesTest, StereoFramesKeepTheByteSizeAndHalveTheDuration) {
+  ASSERT_TRUE(SetSoundType(9060));
+  // 640 bytes of interleaved pairs: 160 samples a channel, 10 ms, although
+  // the wide-band codec frame is 320 samples.
+  EXPECT_EQ(GetFrameBytes() / 2 / GetChannels(), 160);
+  EXPECT_EQ(1000 * GetFrameBytes() / 2 / GetChannels() / GetSampleRate(), 10);
+
+  ASSERT_TRUE(SetSoundType(9057));
+  EXPECT_EQ(GetCaptureBufferCount(), 1024);
+  EXPECT_EQ(GetPlaybackBufferCount(), 256);
+  EXPECT_EQ(GetPlaybackBufferBytes(), 2560);
+  EXPECT_EQ(GetSpeakerHistoryFrames(), 512);
+}
+
+TEST(SoundTypesTest, AnUnknownCodeChangesNothing) {
+  ASSERT_TRUE(SetSoundType(9055));
+  for (uint32_t bad : {0u, 9049u, 9065u, 9099u}) {
+    EXPECT_FALSE(SetSoundType(bad)) << bad;
+    EXPECT_EQ(GetSampleRate(), 22050);
+    EXPECT_EQ(GetChannels(), 1);
+    EXPECT_EQ(GetBufferFactor(), 16);
+    EXPECT_EQ(GetFrameBytes(), 320);
+    EXPECT_EQ(FindSoundType(bad), nullptr);
+    EXPECT_STREQ(SoundTypeName(bad), "");
+  }
+}
+
+TEST(SoundTypesTest, TheDialogListHasItsOwnOrderBothWays) {
+  const uint32_t expected[] = {9050, 9064, 9051, 9052, 9063, 9053, 9054, 9055,
+                               9056, 9057, 9058, 9059, 9060, 9061, 9062};
+  for (int index = 0; index < 15; ++index) {
+    EXPECT_EQ(SoundTypeFromListIndex(index), expected[index]) << index;
+    EXPECT_EQ(SoundTypeToListIndex(expected[index]), index);
+  }
+  EXPECT_STREQ(SoundTypeName(SoundTypeFromListIndex(4)), "PCM 11kHz mono");
+  EXPECT_STREQ(SoundTypeName(SoundTypeFromListIndex(1)), "G711 uLaw 8kHz");
+  EXPECT_EQ(SoundTypeFromListIndex(-1), 0u);
+  EXPECT_EQ(SoundTypeFromListIndex(15), 0u);
+  EXPECT_EQ(SoundTypeToListIndex(9049), -1);
+}
+
+TEST(SoundTypesTest, EveryTypeNamesItsCodec) {
+  for (uint32_t c = code::kSoundFirst; c <= code::kSoundLast; ++c) {
+    const SoundTypeInfo* row = FindSoundType(c);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->code, c);
+    const SoundCodec expected = c == code::kSoundGsm     ? SoundCodec::kGsm
+                                : c == code::kSoundG711  ? SoundCodec::kG711
+                                : c == 9058              ? SoundCodec::kSpeex8
+                                : c == 9059 || c == 9060 ? SoundCodec::kSpeex16
+                                : c == 9061 || c == 9062 ? SoundCodec::kSpeex32
+                                                         : SoundCodec::kPcm;
+    EXPECT_EQ(row->codec, expected) << c;
+  }
+}
+
+}  // namespace
