@@ -1,0 +1,434 @@
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+
+#include <atomic>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "audio/audiobackend.h"
+#include "audio/caudiopaths.h"
+#include "audio/cdevicemc.h"
+#include "audio/cdevicesp.h"
+#include "audio/cspoolsp.h"
+#include "audio/soundtypes.h"
+#include "fakes/cfakemessageboxes.h"
+#include "fakes/cfakewindowport.h"
+#include "fakes/cmemorykeystore.h"
+#include "net/cclient.h"
+#include "net/codes.h"
+#include "net/datagramreader.h"
+#include "net/transport.h"
+#include "settings/clog.h"
+#include "settings/cparams.h"
+
+namespace {
+
+using Kind = CFakeWindowPort::Message::Kind;
+
+// Streams that run only when a test says so; opening can be made to fail.
+class ManualBackend : public AudioBackend {
+ public:
+  struct Stream : AudioStream {
+    Stream(ManualBackend& b, bool in) : backend(b), input(in) {}
+    ~Stream() override { (input ? backend.input : backend.output) = nullptr; }
+    ManualBackend& backend;
+    bool input;
+    StreamRequest request;
+    StreamCallback callback = nullptr;
+    void* user = nullptr;
+  };
+
+  std::unique_ptr<AudioStream> OpenInput(const StreamRequest& r, StreamCallback cb, void* user,
+                                         std::string& error) override {
+    return Open(true, r, cb, user, error);
+  }
+  std::unique_ptr<AudioStream> OpenOutput(const StreamRequest& r, StreamCallback cb, void* user,
+                                          std::string& error) override {
+    return Open(false, r, cb, user, error);
+  }
+  int InputDeviceCount() override { return 1; }
+  int OutputDeviceCount() override { return 1; }
+  bool InputDeviceName(int, std::string& name) override { return name = "in", true; }
+  bool OutputDeviceName(int, std::string& name) override { return name = "out", true; }
+
+  std::unique_ptr<AudioStream> Open(bool in, const StreamRequest& r, StreamCallback cb, void* user,
+                                    std::string& error) {
+    ++opens;
+    if (fail) {
+      error = "no such device";
+      return nullptr;
+    }
+    auto stream = std::make_unique<Stream>(*this, in);
+    stream->request = r;
+    stream->callback = cb;
+    stream->user = user;
+    (in ? input : output) = stream.get();
+    return stream;
+  }
+
+  bool fail = false;
+  int opens = 0;
+  Stream* input = nullptr;
+  Stream* output = nullptr;
+};
+
+uint32_t Loopback(uint8_t n) { return htonl(0x7F000000u | n); }
+
+// One side of a call: its socket, settings, log, line and audio paths.
+struct Side {
+  Side(uint32_t address, int port, const std::filesystem::path& dir)
+      : params(store), log(params, dir, [] { return std::string("d t"); }) {
+    socket = net::OpenSocket(port, address);
+    timeval timeout{5, 0};
+    ::setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    line1 = std::make_unique<CClient>(1, params, log, window, socket);
+    line2 = std::make_unique<CClient>(2, params, log, window, socket);
+  }
+  ~Side() {
+    paths.reset();
+    net::CloseSocket(socket);
+  }
+  void Build() {
+    paths = std::make_unique<CAudioPaths>(
+        params, log, window, boxes, backend,
+        AudioFlags{quitting, restarting, running, micMuted, speakerMuted, currentSndType, lockCodec, currentLine},
+        *line1, *line2, socket);
+    paths->SetRestartSettleMs(0);
+    paths->Build();
+    currentSndType = static_cast<uint32_t>(GetFrameBytes() ? currentType : 0);
+  }
+
+  // The next audio datagram that reached this side's socket; signalling
+  // that came first is passed over.
+  std::vector<uint8_t> NextAudio(uint32_t& code) {
+    for (;;) {
+      std::vector<uint8_t> bytes(4096);
+      const ssize_t n = ::recv(socket, bytes.data(), bytes.size(), 0);
+      if (n < 0) return {};
+      bytes.resize(static_cast<std::size_t>(n));
+      code = datagram::ReadCode(bytes);
+      if (code::IsSoundType(code) || code == code::kSoundTypeRequest || code == code::kRejection) return bytes;
+    }
+  }
+
+  CMemoryKeyStore store;
+  CParams params;
+  CLog log;
+  CFakeWindowPort window;
+  CFakeMessageBoxes boxes;
+  ManualBackend backend;
+  int socket = net::kNoSocket;
+  std::unique_ptr<CClient> line1, line2;
+  std::unique_ptr<CAudioPaths> paths;
+  std::atomic<int> quitting{0}, running{0}, micMuted{0}, speakerMuted{0}, currentLine{1};
+  std::atomic<bool> restarting{false}, lockCodec{false};
+  std::atomic<uint32_t> currentSndType{0};
+  uint32_t currentType = 0;
+};
+
+class CAudioPathsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = std::filesystem::temp_directory_path() / ("ondrel-paths-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    // Both sides on one port, each on its own loopback address.
+    const int probe = net::OpenSocket(0, Loopback(1));
+    sockaddr_in bound{};
+    socklen_t length = sizeof bound;
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&bound), &length);
+    port = ntohs(bound.sin_port);
+    int closing = probe;
+    net::CloseSocket(closing);
+    savedPort = net::GetNetPort();
+    net::SetNetPort(port);
+    caller = std::make_unique<Side>(Loopback(1), port, dir);
+    callee = std::make_unique<Side>(Loopback(2), port, dir);
+  }
+  void TearDown() override {
+    caller.reset();
+    callee.reset();
+    net::SetNetPort(savedPort);
+    std::filesystem::remove_all(dir);
+  }
+
+  void UseType(uint32_t type) {
+    ASSERT_TRUE(SetSoundType(type));
+    for (Side* side : {caller.get(), callee.get()}) {
+      side->currentType = type;
+      side->Build();
+    }
+  }
+
+  // Brings line 1 of both sides into the connected state the way the
+  // signalling does: request, ringing, answer, confirmation.
+  void Connect() {
+    caller->line1->CallOut(Loopback(2), "callee");
+    callee->line1->Incoming(Loopback(1), "caller");
+    callee->line1->Answer();
+    caller->line1->ReceiveCode(code::kAnswer);
+    callee->line1->ReceiveCode(code::kAnswerConfirmation);
+    ASSERT_EQ(caller->line1->State(), code::kAnswerConfirmation);
+    ASSERT_EQ(callee->line1->State(), code::kAnswerConfirmation);
+  }
+
+  std::vector<int16_t> Tone(double hz, int amplitude, int offset) const {
+    std::vector<int16_t> frame(static_cast<std::size_t>(GetFrameBytes() / 2));
+    const int channels = GetChannels();
+    for (std::size_t i = 0; i < frame.size(); ++i) {
+      const double t = static_cast<double>(offset + static_cast<int>(i) / channels) / GetSampleRate();
+      frame[i] = static_cast<int16_t>(amplitude * std::sin(2 * M_PI * hz * t));
+    }
+    return frame;
+  }
+
+  static double Rms(const std::vector<int16_t>& frame) {
+    double sum = 0;
+    for (int16_t s : frame) sum += static_cast<double>(s) * s;
+    return std::sqrt(sum / static_cast<double>(frame.size()));
+  }
+
+  std::filesystem::path dir;
+  int port = 0;
+  int savedPort = 0;
+  std::unique_ptr<Side> caller, callee;
+};
+
+TEST_F(CAudioPathsTest, FramesCrossBothPathsInEverySoundType) {
+  struct Case {
+    uint32_t type;
+    std::size_t datagramBytes;  // 0: it varies (Speex)
+  };
+  const Case cases[] = {
+      {9050, 41}, {9051, 328}, {9052, 328}, {9053, 648}, {9054, 648}, {9055, 328}, {9056, 648}, {9057, 1288},
+      {9058, 0},  {9059, 0},   {9060, 0},   {9061, 0},   {9062, 0},   {9063, 328}, {9064, 168},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type);
+    TearDown();
+    SetUp();
+    UseType(c.type);
+    Connect();
+    std::vector<int16_t> out(static_cast<std::size_t>(GetFrameBytes() / 2));
+    CAudioPaths::SpeakerFrame(out.data(), callee->paths.get());  // the spool starts with a reset
+    const int samplesPerFrame = GetFrameBytes() / 2 / GetChannels();
+    std::vector<int16_t> last;
+    for (int n = 0; n < 10; ++n) {
+      last = Tone(440, 8000, n * samplesPerFrame);
+      std::vector<int16_t> frame = last;
+      CAudioPaths::MicFrame(frame.data(), caller->paths.get());
+      uint32_t code = 0;
+      const auto bytes = callee->NextAudio(code);
+      ASSERT_EQ(code, c.type);
+      if (c.datagramBytes) {
+        EXPECT_EQ(bytes.size(), c.datagramBytes);
+      }
+      callee->paths->ReceiveAudio(bytes, code, Loopback(1));
+    }
+    for (int n = 0; n < 10; ++n) CAudioPaths::SpeakerFrame(out.data(), callee->paths.get());
+    const SoundTypeInfo* info = FindSoundType(c.type);
+    if (info->codec == SoundCodec::kPcm) {
+      EXPECT_EQ(out, last);
+    } else {
+      // Lossy codecs: the tone comes through with its energy.
+      EXPECT_GT(Rms(out), 0.3 * Rms(last)) << "decoded " << Rms(out) << " sent " << Rms(last);
+      EXPECT_LT(Rms(out), 2.0 * Rms(last));
+    }
+    EXPECT_GT(caller->line1->TakeTxBytes(), 0u);
+    EXPECT_GT(callee->line1->TakeRxBytes(), 0u);
+  }
+}
+
+TEST_F(CAudioPathsTest, WrongSoundTypeOnTheCallerAsksTheCalleeToFollow) {
+  UseType(9050);
+  Connect();
+  std::vector<uint8_t> g711(168, 0xFF);
+  g711[0] = 9064 & 0xFF;
+  g711[1] = 9064 >> 8;
+  caller->paths->ReceiveAudio(g711, 9064, Loopback(2));
+  uint32_t code = 0;
+  const auto request = callee->NextAudio(code);
+  EXPECT_EQ(code, code::kSoundTypeRequest);
+  EXPECT_EQ(datagram::ReadNumber(request), 9050);
+  EXPECT_EQ(caller->line1->TakeRxBytes(), 0u);  // not played, not counted
+}
+
+TEST_F(CAudioPathsTest, WrongSoundTypeOnTheCalleeFollowsOrRefuses) {
+  UseType(9050);
+  Connect();
+  std::vector<uint8_t> g711(168, 0xFF);
+  g711[0] = 9064 & 0xFF;
+  g711[1] = 9064 >> 8;
+
+  callee->paths->ReceiveAudio(g711, 9064, Loopback(1));
+  auto messages = callee->window.Messages();
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back().kind, Kind::PostCode);
+  EXPECT_EQ(messages.back().code, code::kSoundTypeRequest);
+  EXPECT_EQ(messages.back().wParam, 9064);
+
+  callee->lockCodec = true;
+  callee->params.SetInt("log", 1);
+  callee->window.Clear();
+  callee->paths->ReceiveAudio(g711, 9064, Loopback(1));
+  uint32_t code = 0;
+  caller->NextAudio(code);
+  EXPECT_EQ(code, code::kRejection);
+  messages = callee->window.Messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].code, code::kHangUpFront);
+  std::ifstream logFile(dir / CLog::kFileName);
+  std::stringstream text;
+  text << logFile.rdbuf();
+  EXPECT_NE(text.str().find("Remote rejected, wrong codec: 127.0.0.1"), std::string::npos);
+}
+
+TEST_F(CAudioPathsTest, AudioFromAnyoneButThePeerIsDropped) {
+  UseType(9051);
+  Connect();
+  std::vector<uint8_t> pcm(328, 1);
+  pcm[0] = 9051 & 0xFF;
+  pcm[1] = 9051 >> 8;
+  callee->paths->ReceiveAudio(pcm, 9051, Loopback(9));
+  EXPECT_EQ(callee->line1->TakeRxBytes(), 0u);
+  callee->paths->ReceiveAudio(pcm, 9051, Loopback(1));
+  EXPECT_EQ(callee->line1->TakeRxBytes(), 328u);
+}
+
+TEST_F(CAudioPathsTest, SpeexFrameShorterThanItsLengthIsDropped) {
+  UseType(9058);
+  Connect();
+  std::vector<int16_t> frame = Tone(300, 8000, 0);
+  CAudioPaths::MicFrame(frame.data(), caller->paths.get());
+  uint32_t code = 0;
+  auto bytes = callee->NextAudio(code);
+  ASSERT_GT(bytes.size(), 10u);
+  bytes.pop_back();
+  std::vector<int16_t> out(frame.size());
+  CAudioPaths::SpeakerFrame(out.data(), callee->paths.get());
+  callee->paths->ReceiveAudio(bytes, code, Loopback(1));
+  EXPECT_FALSE(callee->paths->Spool()->Get(out));  // nothing was spooled
+}
+
+TEST_F(CAudioPathsTest, MutedMicrophoneSendsNothingAndTapsSilence) {
+  UseType(9051);
+  Connect();
+  caller->micMuted = 1;
+  std::vector<int16_t> frame = Tone(440, 8000, 0);
+  CAudioPaths::MicFrame(frame.data(), caller->paths.get());
+  EXPECT_EQ(Rms(frame), 0.0);
+  EXPECT_EQ(caller->line1->TakeTxBytes(), 0u);
+  EXPECT_EQ(caller->paths->MicLevel(), 0);
+}
+
+TEST_F(CAudioPathsTest, MutedSpeakerPlaysSilenceAndDropsAudio) {
+  UseType(9051);
+  Connect();
+  callee->speakerMuted = 1;
+  std::vector<uint8_t> pcm(328, 1);
+  pcm[0] = 9051 & 0xFF;
+  pcm[1] = 9051 >> 8;
+  callee->paths->ReceiveAudio(pcm, 9051, Loopback(1));
+  EXPECT_EQ(callee->line1->TakeRxBytes(), 0u);
+  std::vector<int16_t> out(160, 7);
+  CAudioPaths::SpeakerFrame(out.data(), callee->paths.get());
+  EXPECT_EQ(Rms(out), 0.0);
+}
+
+TEST_F(CAudioPathsTest, SoundTestLoopsTheMicrophoneToTheSpeaker) {
+  UseType(9051);
+  caller->currentLine = 0;
+  caller->paths->SetSoundTest(true);
+  std::vector<int16_t> out(160);
+  CAudioPaths::SpeakerFrame(out.data(), caller->paths.get());
+  std::vector<int16_t> frame = Tone(440, 8000, 0);
+  const std::vector<int16_t> sent = frame;
+  CAudioPaths::MicFrame(frame.data(), caller->paths.get());
+  CAudioPaths::SpeakerFrame(out.data(), caller->paths.get());
+  EXPECT_EQ(out, sent);
+}
+
+TEST_F(CAudioPathsTest, RestartRebuildsInOrderAndTellsThePeer) {
+  UseType(9050);
+  Connect();
+  caller->paths->OpenDevices();
+  ASSERT_TRUE(caller->paths->Speaker()->IsOpen());
+  std::vector<std::string> events;
+  caller->paths->SetRestartHooks(
+      [&](bool on) {
+        events.push_back(on ? "lamp on" : "lamp off");
+        EXPECT_EQ(caller->restarting.load(), on);
+      },
+      [&] {
+        events.push_back("teardown");
+        EXPECT_EQ(caller->backend.output, nullptr);  // devices closed first
+        EXPECT_EQ(caller->running.load(), 0);
+      },
+      [&] {
+        events.push_back("rebuilt");
+        EXPECT_EQ(GetFrameBytes(), 320);
+      });
+  caller->paths->RestartSound(9064, true);
+  EXPECT_EQ(events, (std::vector<std::string>{"lamp on", "teardown", "rebuilt", "lamp off"}));
+  EXPECT_EQ(caller->currentSndType.load(), 9064u);
+  EXPECT_EQ(caller->running.load(), 1);
+  // The call is up, so the devices come back at once.
+  EXPECT_TRUE(caller->paths->Speaker()->IsOpen());
+  uint32_t code = 0;
+  const auto request = callee->NextAudio(code);
+  EXPECT_EQ(code, code::kSoundTypeRequest);
+  EXPECT_EQ(datagram::ReadNumber(request), 9064);
+}
+
+TEST_F(CAudioPathsTest, DevicesFollowTheSoundTypeAndTheChosenDevice) {
+  UseType(9057);
+  caller->params.SetInt("deviceMc", 2);
+  caller->paths->OpenDevices();
+  ASSERT_NE(caller->backend.input, nullptr);
+  ASSERT_NE(caller->backend.output, nullptr);
+  const StreamRequest& in = caller->backend.input->request;
+  EXPECT_EQ(in.device, 1);
+  EXPECT_EQ(in.sampleRate, 44100);
+  EXPECT_EQ(in.channels, 2);
+  EXPECT_EQ(in.framesPerCallback, 320);  // one 1280-byte frame
+  const StreamRequest& out = caller->backend.output->request;
+  EXPECT_EQ(out.device, -1);
+  EXPECT_EQ(out.framesPerCallback, 640);  // two frames
+  EXPECT_NEAR(out.latencySeconds, GetPlaybackBufferCount() * 640.0 / 44100, 1e-9);
+  caller->paths->OpenDevices();  // already open: nothing new
+  EXPECT_EQ(caller->backend.opens, 2);
+}
+
+TEST_F(CAudioPathsTest, ADeviceThatKeepsFailingIsReportedOnce) {
+  UseType(9050);
+  caller->backend.fail = true;
+  for (int tick = 0; tick < 5; ++tick) caller->paths->OpenDevices();
+  EXPECT_EQ(caller->boxes.errors, (std::vector<std::string>{"Could not open output audio device.",
+                                                            "Could not open input audio device."}));
+  caller->paths->CloseDevices();  // audio no longer wanted
+  caller->paths->OpenDevices();
+  EXPECT_EQ(caller->boxes.errors.size(), 4u);
+}
+
+TEST_F(CAudioPathsTest, RestartWhileTheReceiveThreadDeliversIsSafe) {
+  UseType(9051);
+  Connect();
+  std::vector<uint8_t> pcm(328, 3);
+  pcm[0] = 9051 & 0xFF;
+  pcm[1] = 9051 >> 8;
+  std::atomic<bool> stop{false};
+  std::thread receiver([&] {
+    while (!stop.load()) callee->paths->ReceiveAudio(pcm, 9051, Loopback(1));
+  });
+  for (int i = 0; i < 20; ++i) callee->paths->RestartSound(9051, false);
+  stop = true;
+  receiver.join();
+  EXPECT_EQ(callee->currentSndType.load(), 9051u);
+}
+
+}  // namespace
