@@ -1,6 +1,7 @@
 #include "app/cdispatchbridge.h"
 
 #include "app/cobjectgraph.h"
+#include "audio/caudiopaths.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
 #include "net/datagramwriter.h"
@@ -49,12 +50,16 @@ void CDispatchBridge::TakePeerName(int line, uint32_t address, const std::string
   if (CClient* client = graph_.Line(line)) client->SetPeerName(address, name);
 }
 
-// The audio side arrives with the sound devices.
-void CDispatchBridge::ApplyRemoteSpeexOption(uint32_t, int32_t) {}
-void CDispatchBridge::ReloadPreBuffer() {}
+void CDispatchBridge::ApplyRemoteSpeexOption(uint32_t code, int32_t value) {
+  graph_.audio->ApplyRemoteSpeexOption(code, value);
+}
+void CDispatchBridge::ReloadPreBuffer() { graph_.audio->ReloadPreBuffer(); }
+void CDispatchBridge::ReloadFilters() { graph_.audio->ReloadFilters(); }
+void CDispatchBridge::RestartSound(uint32_t soundType, bool announce) {
+  graph_.audio->RestartSound(soundType, announce);
+}
+// The scope arrives with the full window.
 void CDispatchBridge::ReloadScopeZoom() {}
-void CDispatchBridge::ReloadFilters() {}
-void CDispatchBridge::RestartSound(uint32_t soundType, bool) { graph_.state.currentSndType = soundType; }
 void CDispatchBridge::UnfreezeScope() {}
 
 void CDispatchBridge::SendShort(uint32_t address, uint32_t code) {

@@ -3,6 +3,8 @@
 #include "app/cdispatchbridge.h"
 #include "app/cobjectgraph.h"
 #include "app/cuseractions.h"
+#include "audio/caudiopaths.h"
+#include "audio/cringer.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
 #include "settings/ccontact.h"
@@ -39,21 +41,24 @@ void CHeartbeatBridge::BroadcastShort(uint32_t code) {
   }
 }
 
-// The ringer and the audio devices arrive with the sound system.
-void CHeartbeatBridge::StartRinger(const std::string&) {}
-void CHeartbeatBridge::AdvanceRingerStop() {}
-bool CHeartbeatBridge::SoundTestOn() { return false; }
+void CHeartbeatBridge::StartRinger(const std::string& file) {
+  graph_.ringer->SetFileName(file);
+  graph_.ringer->Ring();
+}
+void CHeartbeatBridge::AdvanceRingerStop() { graph_.ringer->RunDown(); }
+bool CHeartbeatBridge::SoundTestOn() { return graph_.audio->SoundTestOn(); }
 bool CHeartbeatBridge::TakeRingTest() { return false; }
 bool CHeartbeatBridge::TakeAccepted() { return false; }
 void CHeartbeatBridge::RestartSound(uint32_t soundType, bool announce) {
   dispatch_.RestartSound(soundType, announce);
 }
-void CHeartbeatBridge::OpenDevices() {}
-void CHeartbeatBridge::CloseDevices() {}
-void CHeartbeatBridge::ReopenDevices() {}
+void CHeartbeatBridge::OpenDevices() { graph_.audio->OpenDevices(); }
+void CHeartbeatBridge::CloseDevices() { graph_.audio->CloseDevices(); }
+void CHeartbeatBridge::ReopenDevices() { graph_.audio->ReopenDevices(); }
+uint32_t CHeartbeatBridge::SpeakerLevel() { return static_cast<uint32_t>(graph_.audio->SpeakerLevel()); }
+uint32_t CHeartbeatBridge::MicLevel() { return static_cast<uint32_t>(graph_.audio->MicLevel()); }
+// The mixer sliders, meters and scope arrive with the full window.
 void CHeartbeatBridge::ReadMixers() {}
 void CHeartbeatBridge::FeedScope() {}
-uint32_t CHeartbeatBridge::SpeakerLevel() { return 0; }
-uint32_t CHeartbeatBridge::MicLevel() { return 0; }
 void CHeartbeatBridge::ShowMeters(uint32_t, uint32_t) {}
 void CHeartbeatBridge::ApplySpeakerLimit() {}

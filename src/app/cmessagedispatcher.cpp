@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QString>
 #include <cstdio>
+#include <memory>
 
 #include "app/dispatchtargets.h"
 #include "app/formatduration.h"
@@ -86,7 +87,7 @@ void CMessageDispatcher::ActOnCode(uint32_t code, int64_t wParam) {
       window_.ListBox1->viewport()->update();
       break;
     case code::kClientRemoved:
-      delete window_.ListBox1->takeItem(static_cast<int>(wParam));
+      std::unique_ptr<QListWidgetItem>(window_.ListBox1->takeItem(static_cast<int>(wParam))).reset();
       SelectClientRow(window_.ListBox1->currentRow() < 0 ? 0 : window_.ListBox1->currentRow());
       break;
     case code::kClientAdded:
@@ -151,6 +152,9 @@ void CMessageDispatcher::ActOnCode(uint32_t code, int64_t wParam) {
         if (TDlg::IsLine(front)) targets_.HangUp(front);
         boxes_.ShowInfo("Restricted access. " + net::AddressText(address) + " denied connection.");
       }
+      break;
+    case code::kHangUpFront:
+      if (const int front = window_.PageInFront(); TDlg::IsLine(front)) targets_.HangUp(front);
       break;
     case code::kReloadCodecLock:
       state_.lockCodec = params_.GetInt("lockCodec") != 0;

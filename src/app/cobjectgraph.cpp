@@ -1,6 +1,10 @@
 #include "app/cobjectgraph.h"
 
 #include "app/cheartbeat.h"
+#include "audio/audiobackend.h"
+#include "audio/caudiopaths.h"
+#include "audio/cringer.h"
+#include "audio/loopplayer.h"
 #include "app/cmessagedispatcher.h"
 #include "net/cclient.h"
 #include "net/cclients.h"

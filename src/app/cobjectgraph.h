@@ -5,7 +5,11 @@
 #include "app/cappstate.h"
 #include "net/transport.h"
 
+class AudioBackend;
+class CAudioPaths;
 class CAutostart;
+class CRinger;
+class LoopPlayer;
 class CClient;
 class CClients;
 class CCommand;
@@ -51,6 +55,10 @@ struct CObjectGraph {
   std::unique_ptr<CClient> line1;
   std::unique_ptr<CClient> line2;
   std::unique_ptr<CClients> lines;
+  std::unique_ptr<AudioBackend> audioBackend;
+  std::unique_ptr<CAudioPaths> audio;
+  std::unique_ptr<LoopPlayer> ringPlayer;
+  std::unique_ptr<CRinger> ringer;
   std::unique_ptr<CHeartbeat> heartbeat;
   std::unique_ptr<CAutostart> autostart;
   std::unique_ptr<CCommand> command;

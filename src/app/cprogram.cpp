@@ -17,6 +17,9 @@
 #include "app/cmessagedispatcher.h"
 #include "app/cstatussnapshot.h"
 #include "app/cuseractions.h"
+#include "audio/caudiopaths.h"
+#include "audio/cringer.h"
+#include "audio/soundtypes.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
 #include "net/cdatagramrouter.h"
@@ -24,6 +27,8 @@
 #include "net/creceivethread.h"
 #include "net/datagramwriter.h"
 #include "platform/cinikeystore.h"
+#include "platform/cportaudiobackend.h"
+#include "platform/cwavloopplayer.h"
 #include "platform/cqtmessageboxes.h"
 #include "platform/cqtwindowport.h"
 #include "platform/cremotecontrolserver.h"
@@ -73,7 +78,7 @@ bool CProgram::FormCreate() {
 
   BuildCallSide();
   ReadSoundType();
-  graph_.state.soundSystemRunning = 1;
+  BuildSoundSystem();
 
   actions_ = std::make_unique<CUserActions>(graph_);
   heartbeatBridge_ = std::make_unique<CHeartbeatBridge>(graph_, *actions_, *dispatchBridge_);
@@ -132,12 +137,34 @@ void CProgram::BuildCallSide() {
 
 void CProgram::ReadSoundType() {
   auto sndType = static_cast<uint32_t>(graph_.params->GetInt("SndType"));
-  if (sndType == 0) {
+  // Missing, or a stored value that names no sound type: the default.
+  if (!code::IsSoundType(sndType)) {
     sndType = code::kSoundGsm;
     graph_.params->SetInt("SndType", static_cast<int32_t>(sndType));
   }
   graph_.state.currentSndType = sndType;
   graph_.state.lockCodec = graph_.params->GetInt("lockCodec") != 0;
+}
+
+void CProgram::BuildSoundSystem() {
+  auto backend = std::make_unique<CPortAudioBackend>();
+  if (!backend->Started()) std::fprintf(stderr, "ondrel: no sound: %s\n", backend->StartError().c_str());
+  graph_.audioBackend = std::move(backend);
+  graph_.ringPlayer = std::make_unique<CWavLoopPlayer>(*graph_.audioBackend);
+  graph_.ringer = std::make_unique<CRinger>(*graph_.ringPlayer);
+
+  CAppState& s = graph_.state;
+  SetSoundType(s.currentSndType.load());
+  graph_.audio = std::make_unique<CAudioPaths>(
+      *graph_.params, *graph_.log, *graph_.windowPort, *graph_.boxes, *graph_.audioBackend,
+      AudioFlags{s.quitting, s.restarting, s.soundSystemRunning, s.micMuted, s.speakerMuted, s.currentSndType,
+                 s.lockCodec, s.currentLine},
+      *graph_.line1, *graph_.line2, graph_.socket);
+  graph_.audio->Build();
+  // The stored mutes hold from the start, as if their buttons were pressed.
+  s.micMuted = graph_.params->GetInt("mcMute") != 0 ? 1 : 0;
+  s.speakerMuted = graph_.params->GetInt("spMute") != 0 ? 1 : 0;
+  graph_.router->SetAudioReceiver(graph_.audio.get());
 }
 
 void CProgram::StartRemoteControl() {
@@ -225,6 +252,11 @@ void CProgram::FormClose() {
   graph_.heartbeat.reset();
   heartbeatBridge_.reset();
   actions_.reset();
+  if (graph_.router) graph_.router->SetAudioReceiver(nullptr);
+  graph_.audio.reset();
+  graph_.ringer.reset();
+  graph_.ringPlayer.reset();
+  graph_.audioBackend.reset();
   graph_.lines.reset();
   graph_.line1.reset();
   graph_.line2.reset();

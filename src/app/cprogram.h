@@ -45,6 +45,7 @@ class CProgram {
   void BuildWindow();
   void BuildCallSide();
   void ReadSoundType();
+  void BuildSoundSystem();
   void StartRemoteControl();
   bool OnWindowClose();
   void StorePosition();

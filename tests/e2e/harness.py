@@ -53,6 +53,7 @@ class Copy:
         os.makedirs(self.config_dir, exist_ok=True)
         os.makedirs(self.work_dir, exist_ok=True)
         self.process = None
+        self.extra_env = {}
 
     @property
     def conf_path(self):
@@ -95,6 +96,12 @@ class Copy:
                 return int(parts[3]), parts[5], parts[7] if len(parts) > 7 else ""
         return None
 
+    def sound_type(self):
+        for row in self.status().splitlines():
+            if row.startswith("sndtype "):
+                return int(row.split()[1])
+        return None
+
     def client(self, address):
         """(online, busy) of the client at address, or None."""
         for row in self.status().splitlines():
@@ -119,6 +126,7 @@ class Copy:
 
     def env(self):
         env = dict(os.environ)
+        env.update(self.extra_env)
         env["ONDREL_STATUS_FILE"] = self.status_path
         env["QT_QPA_PLATFORM"] = "offscreen"
         env.setdefault("XDG_RUNTIME_DIR", tempfile.gettempdir())

@@ -207,6 +207,11 @@ TEST_F(CMessageDispatcherTest, RejectionHangsUpThePageInFrontAndTellsTheUser) {
   dispatcher.HandleCode(code::kRejection, peer);
   EXPECT_EQ(targets.calls, Calls{"HangUp 2"});
   EXPECT_EQ(boxes.shown, std::vector<std::string>{"info: Restricted access. 10.1.2.3 denied connection."});
+  // A refusal of the sound type, from the receive thread, hangs up without a box.
+  targets.calls.clear();
+  dispatcher.HandleCode(code::kHangUpFront, 0);
+  EXPECT_EQ(targets.calls, Calls{"HangUp 2"});
+  EXPECT_EQ(boxes.shown.size(), 1u);
 }
 
 TEST_F(CMessageDispatcherTest, RecordsReachTheirTargets) {

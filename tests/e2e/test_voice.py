@@ -1,0 +1,172 @@
+"""Speech from one copy's microphone reaches the other copy's speaker.
+
+A private PulseAudio server stands in for both sound cards. Speech made with
+espeak-ng is played into A's microphone; B's speaker is recorded. For each
+sound type the delay is found by cross-correlation and the likeness of the
+loudness envelopes shows whether the speech came through (silence, noise, a
+wrong rate or channel layout or byte order all fail it).
+"""
+import os
+import signal
+import subprocess
+import tempfile
+import time
+import unittest
+
+from harness import Copy, free_udp_port, wait_until
+from pulse import PulseServer
+import speech
+
+A_ADDRESS = "127.1.0.1"
+B_ADDRESS = "127.1.0.2"
+CONNECTED = 9027
+RATE = 16000
+TEXT = "Hello Bob. This is Alice calling from the other machine. Can you hear me clearly?"
+
+# Type: (name, frame ms, playback buffer count). The design delay is one
+# capture frame plus the playback queue of two-frame buffers.
+TYPES = {
+    9050: ("GSM 8 kHz", 20.0, 4),
+    9064: ("G.711 8 kHz", 20.0, 4),
+    9053: ("PCM 16 kHz mono", 20.0, 4),
+    9057: ("PCM 44 kHz stereo", 1280 / 4 / 44.1, 256),
+    9058: ("Speex 8 kHz", 20.0, 4),
+    9059: ("Speex 16 kHz", 20.0, 4),
+    9061: ("Speex 32 kHz", 20.0, 4),
+}
+PCM_TYPES = {9053, 9057}
+
+pulse = None
+workdir = None
+speech_wav = None
+
+
+def setUpModule():
+    global pulse, workdir, speech_wav
+    workdir = tempfile.mkdtemp(prefix="ondrel-voice-")
+    speech_wav = os.path.join(workdir, "speech.wav")
+    subprocess.run(["espeak-ng", "-s", "150", "-w", speech_wav, TEXT], check=True, capture_output=True)
+    pulse = PulseServer(["a_spk", "a_mic", "b_spk", "b_mic"])
+    pulse.start()
+
+
+def tearDownModule():
+    if pulse:
+        pulse.stop()
+
+
+def speech_seconds():
+    out = subprocess.run(["soxi", "-D", speech_wav], capture_output=True, text=True)
+    return float(out.stdout.strip() or 5)
+
+
+class VoiceTest(unittest.TestCase):
+    def setUp(self):
+        self.root = tempfile.TemporaryDirectory(prefix="ondrel-voice-copies-")
+        self.addCleanup(self.root.cleanup)
+        self.port = free_udp_port(A_ADDRESS, B_ADDRESS)
+        self.a = Copy(self.root.name, "a", A_ADDRESS)
+        self.b = Copy(self.root.name, "b", B_ADDRESS)
+        self.a.extra_env = pulse.client_env("a_spk", "a_mic")
+        self.b.extra_env = pulse.client_env("b_spk", "b_mic")
+        for copy in (self.a, self.b):
+            self.addCleanup(copy.stop, signal.SIGKILL)
+
+    def start(self, a_type, b_type, b_params=()):
+        common = ["netPort = %d" % self.port, "log = 1"]
+        self.a.write_conf(common + ["userName = Alice", "SndType = %d" % a_type], ["%s Bob" % B_ADDRESS])
+        self.b.write_conf(common + ["userName = Bobby", "AlwaysAnswer = 1", "SndType = %d" % b_type]
+                          + list(b_params), ["%s Alice" % A_ADDRESS])
+        self.a.start()
+        self.b.start()
+        self.assertTrue(wait_until(lambda: self.a.sound_type() == a_type and self.b.sound_type() == b_type,
+                                   timeout=15), self.a.status() + self.b.status())
+
+    def call(self):
+        self.assertEqual(self.a.command(2, B_ADDRESS).returncode, 0)
+        self.assertTrue(wait_until(lambda: (self.a.line(2) or (0,))[0] == CONNECTED
+                                   and (self.b.line(2) or (0,))[0] == CONNECTED, timeout=15),
+                        self.a.status() + self.b.status())
+
+    def hang_up(self):
+        self.a.command(3)
+        self.assertTrue(wait_until(lambda: self.a.line(2)[0] == 0 and self.b.line(2)[0] == 0, timeout=15))
+
+    def speak(self, tag, tail_seconds):
+        """Plays the speech into A's microphone; returns the figures of B's speaker."""
+        reference = os.path.join(workdir, tag + "-mic.raw")
+        output = os.path.join(workdir, tag + "-spk.raw")
+        recorders = [pulse.record("a_mic.monitor", reference, RATE), pulse.record("b_spk.monitor", output, RATE)]
+        time.sleep(0.5)
+        player = pulse.play("a_mic", speech_wav)
+        player.wait(timeout=60)
+        time.sleep(tail_seconds)
+        for recorder in recorders:
+            pulse.stop_recording(recorder)
+        return speech.compare(reference, output, RATE)
+
+    def check_came_through(self, sound_type, figures):
+        name = TYPES[sound_type][0]
+        self.assertGreater(figures["level"], 100, "%s: silence at the speaker %s" % (name, figures))
+        self.assertGreater(figures["likeness"], 0.7, "%s: the speech did not come through %s" % (name, figures))
+        self.assertGreater(figures["delay_ms"], 0, "%s: %s" % (name, figures))
+        if sound_type in PCM_TYPES:
+            self.assertGreater(figures["snr_db"], 10, "%s: %s" % (name, figures))
+
+    def test_speech_in_every_sound_type(self):
+        results = {}
+        for sound_type, (name, frame_ms, buffers) in TYPES.items():
+            with self.subTest(name):
+                self.start(sound_type, sound_type)
+                self.call()
+                time.sleep(1.0)  # devices open at the next heartbeat
+                design = frame_ms + buffers * 2 * frame_ms
+                figures = self.speak("t%d" % sound_type, tail_seconds=1.5 + design / 1000.0)
+                results[sound_type] = (name, design, figures)
+                self.check_came_through(sound_type, figures)
+                self.hang_up()
+                self.a.stop()
+                self.b.stop()
+        floor = self.measure_floor()
+        print("\nsound type            design ms  delay ms  over design  over floor  likeness  SNR dB")
+        for sound_type, (name, design, f) in results.items():
+            print("%-20s %10.0f %9.0f %12.0f %11.0f %9.3f %7.1f" % (
+                name, design, f["delay_ms"], f["delay_ms"] - design, f["delay_ms"] - floor, f["likeness"],
+                f["snr_db"]))
+        print("harness floor (parecord | pacat, no program): %.0f ms" % floor)
+
+    def measure_floor(self):
+        """The same PulseAudio path with no program between microphone and speaker."""
+        pipe = subprocess.Popen(
+            "parecord --device=a_mic.monitor --latency-msec=20 --raw --format=s16le --rate=16000 --channels=1"
+            " | pacat --device=b_spk --latency-msec=20 --raw --format=s16le --rate=16000 --channels=1",
+            shell=True, env=pulse.env, start_new_session=True)
+        try:
+            time.sleep(0.5)
+            figures = self.speak("floor", tail_seconds=1.0)
+        finally:
+            os.killpg(pipe.pid, signal.SIGTERM)
+            pipe.wait(timeout=10)
+        return figures["delay_ms"]
+
+    def test_callee_follows_the_callers_sound_type_and_returns_after(self):
+        self.start(9064, 9050)
+        self.call()
+        self.assertTrue(wait_until(lambda: self.b.sound_type() == 9064, timeout=10), self.b.status())
+        time.sleep(1.0)
+        self.check_came_through(9064, self.speak("follow", tail_seconds=1.5))
+        self.hang_up()
+        self.assertTrue(wait_until(lambda: self.b.sound_type() == 9050, timeout=10), self.b.status())
+
+    def test_locked_callee_refuses_another_sound_type(self):
+        self.start(9064, 9050, b_params=["lockCodec = 1"])
+        self.assertEqual(self.a.command(2, B_ADDRESS).returncode, 0)
+        self.assertTrue(wait_until(lambda: "Remote rejected, wrong codec: %s" % A_ADDRESS in self.b.log(),
+                                   timeout=15), self.b.log())
+        self.assertTrue(wait_until(lambda: self.a.line(2)[0] == 0 and self.b.line(2)[0] == 0, timeout=15),
+                        self.a.status() + self.b.status())
+        self.assertEqual(self.b.sound_type(), 9050)
+
+
+if __name__ == "__main__":
+    unittest.main()
