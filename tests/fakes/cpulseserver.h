@@ -1,0 +1,177 @@
+#pragma once
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+
+// A private PulseAudio server with one null sink, for tests of real audio
+// and mixer code. It lives in its own runtime directory, which this process's
+// environment points at (XDG_RUNTIME_DIR, PULSE_SINK, PULSE_SOURCE) until the
+// object goes; the previous environment is restored then. Clients never
+// autospawn a server of their own, so a test that stops this one sees it gone.
+class CPulseServer {
+ public:
+  static constexpr const char* kSink = "t_spk";
+
+  CPulseServer() : dir_(UniqueDirectory()) {
+    pulseaudio_ = FindProgram("pulseaudio");
+    pactl_ = FindProgram("pactl");
+    if (pulseaudio_.empty() || pactl_.empty()) {
+      problem_ = "pulseaudio or pactl is not installed (Debian: pulseaudio pulseaudio-utils)";
+      return;
+    }
+    std::filesystem::create_directories(dir_);
+    std::ofstream(dir_ / "client.conf") << "autospawn = no\n";
+    SetEnv("XDG_RUNTIME_DIR", dir_.string());
+    SetEnv("PULSE_SINK", kSink);
+    SetEnv("PULSE_SOURCE", std::string(kSink) + ".monitor");
+    SetEnv("PULSE_CLIENTCONFIG", (dir_ / "client.conf").string());
+    SetEnv("PULSE_SERVER", std::nullopt);
+    const std::string start = Quote(pulseaudio_) +
+                              " -n --daemonize=yes --exit-idle-time=-1 --disallow-exit"
+                              " --load=module-native-protocol-unix"
+                              " --load='module-null-sink sink_name=" +
+                              kSink + "' >" + Quote((dir_ / "server.log").string()) + " 2>&1";
+    if (std::system(start.c_str()) != 0) {
+      problem_ = "pulseaudio did not start: " + Contents(dir_ / "server.log");
+      return;
+    }
+    if (!WaitFor([this] { return Pactl("info", nullptr); }))
+      problem_ = "pulseaudio started but does not answer";
+  }
+
+  ~CPulseServer() {
+    Stop();
+    for (const auto& [name, value] : saved_) {
+      if (value) {
+        ::setenv(name.c_str(), value->c_str(), 1);
+      } else {
+        ::unsetenv(name.c_str());
+      }
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+  CPulseServer(const CPulseServer&) = delete;
+  CPulseServer& operator=(const CPulseServer&) = delete;
+
+  static bool Installed() { return !FindProgram("pulseaudio").empty() && !FindProgram("pactl").empty(); }
+  bool Running() const { return problem_.empty(); }
+  const std::string& Problem() const { return problem_; }
+
+  // Ends the server and waits until it is gone.
+  void Stop() {
+    const auto pid = Pid();
+    if (!pid) return;
+    ::kill(*pid, SIGTERM);
+    if (!WaitFor([&pid] { return Gone(*pid); })) ::kill(*pid, SIGKILL);
+    std::filesystem::remove(dir_ / "pulse" / "pid");
+  }
+
+  // Runs "pactl <arguments>"; false when it fails. output, if given, gets what it printed.
+  bool Pactl(const std::string& arguments, std::string* output) const {
+    const std::string command = Quote(pactl_) + " " + arguments + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return false;
+    std::string text;
+    std::array<char, 256> chunk{};
+    while (std::fgets(chunk.data(), chunk.size(), pipe) != nullptr) text += chunk.data();
+    const int status = ::pclose(pipe);
+    if (output != nullptr) *output = text;
+    return status == 0;
+  }
+
+  // The sink's volume of its first channel in PulseAudio's units (65536 = 100%).
+  std::optional<long> SinkVolume() const {
+    std::string text;
+    if (!Pactl(std::string("get-sink-volume ") + kSink, &text)) return std::nullopt;
+    const auto colon = text.find(':', text.find("front-left"));
+    if (colon == std::string::npos) return std::nullopt;
+    return std::strtol(text.c_str() + colon + 1, nullptr, 10);
+  }
+  std::optional<bool> SinkMuted() const {
+    std::string text;
+    if (!Pactl(std::string("get-sink-mute ") + kSink, &text)) return std::nullopt;
+    return text.find("yes") != std::string::npos;
+  }
+
+  // Polls until done() holds; false after a generous bound.
+  static bool WaitFor(const std::function<bool()>& done) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > until) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+  }
+
+  static std::string FindProgram(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::stringstream dirs(path != nullptr ? path : "/usr/bin:/bin");
+    for (std::string dir; std::getline(dirs, dir, ':');) {
+      const std::filesystem::path candidate = std::filesystem::path(dir) / name;
+      if (!dir.empty() && ::access(candidate.c_str(), X_OK) == 0) return candidate.string();
+    }
+    return "";
+  }
+
+ private:
+  // Short, because the server's socket path must fit a sockaddr_un.
+  static std::filesystem::path UniqueDirectory() {
+    static int count = 0;
+    return std::filesystem::temp_directory_path() /
+           ("ondrel-pa-" + std::to_string(::getpid()) + "-" + std::to_string(++count));
+  }
+
+  static std::string Quote(const std::string& text) { return "'" + text + "'"; }
+
+  static std::string Contents(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+  std::optional<pid_t> Pid() const {
+    std::ifstream in(dir_ / "pulse" / "pid");
+    long pid = 0;
+    if (!(in >> pid) || pid <= 0) return std::nullopt;
+    return static_cast<pid_t>(pid);
+  }
+
+  // The daemon is nobody's child here, so it may linger as a zombie until init reaps it.
+  static bool Gone(pid_t pid) {
+    if (::kill(pid, 0) != 0) return true;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string pidField, name, state;
+    return !(stat >> pidField >> name >> state) || state == "Z";
+  }
+
+  void SetEnv(const std::string& name, const std::optional<std::string>& value) {
+    if (saved_.count(name) == 0) {
+      const char* old = std::getenv(name.c_str());
+      saved_[name] = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
+    }
+    if (value) {
+      ::setenv(name.c_str(), value->c_str(), 1);
+    } else {
+      ::unsetenv(name.c_str());
+    }
+  }
+
+  std::filesystem::path dir_;
+  std::string pulseaudio_;
+  std::string pactl_;
+  std::string problem_;
+  std::map<std::string, std::optional<std::string>> saved_;
+};
