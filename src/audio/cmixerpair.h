@@ -31,8 +31,8 @@ class CMixerPair {
   // The mixer change message (976 or 977, control in wParam): the sliders
   // whose own control it names and whose position it changes.
   Moves Changed(int64_t control, uint32_t speakerPosition, uint32_t microphonePosition);
-  // A slider moved by the user or the keys. Written only while the sound
-  // system runs; true when written, and the hint should show the position.
+  // A slider moved by the user or the keys: taken only while the sound system
+  // runs, and then true, so that the slider's hint shows the new position.
   bool MoveSpeaker(uint32_t position, bool soundRunning);
   bool MoveMicrophone(uint32_t position, bool soundRunning);
 

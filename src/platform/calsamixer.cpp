@@ -258,10 +258,11 @@ void CAlsaMixer::Track(snd_mixer_elem_t* elem) {
   snd_mixer_elem_set_callback(elem, &CAlsaMixer::OnElementEvent);
   snd_mixer_elem_set_callback_private(elem, this);
   for (Element& e : elements_) {
-    if (e.id == id) {
-      e.elem = elem;  // back after a removal: the slot that held it works again
-      return;
-    }
+    if (e.id != id) continue;
+    // Back after a removal, the slot that held it works again; a live element
+    // under the same number would be a hash collision, and the first one keeps it.
+    if (e.elem == nullptr) e.elem = elem;
+    return;
   }
   elements_.push_back({id, elem});
 }

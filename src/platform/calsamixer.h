@@ -47,6 +47,8 @@ class CAlsaMixer : public MixerBackend {
   // The name of device n of a side in the audio backend's enumeration.
   using DeviceNames = std::function<bool(MixerSide side, int device, std::string& name)>;
 
+  // Open, Close and the queries belong to one thread (the main thread); only
+  // the change callback runs on the poll thread. devices must outlive the mixer.
   explicit CAlsaMixer(DeviceNames names = {});
   explicit CAlsaMixer(AudioBackend& devices);
   ~CAlsaMixer() override;

@@ -45,6 +45,25 @@ class MixerTest : public ::testing::Test {
     return mixer;
   }
 
+  // A speaker mixer with control 1 and a microphone mixer with control 2.
+  struct Mixers {
+    CFakeMixerBackend* fakeSp = nullptr;
+    CFakeMixerBackend* fakeMc = nullptr;
+    std::unique_ptr<CMixerSp> sp;
+    std::unique_ptr<CMixerMc> mc;
+    CMixerPair Pair() { return CMixerPair(sp.get(), mc.get()); }
+  };
+  Mixers Both(Control speaker, Control microphone) {
+    Mixers m;
+    m.sp = Make<CMixerSp>(m.fakeSp);
+    m.mc = Make<CMixerMc>(m.fakeMc);
+    m.fakeSp->controls[1] = speaker;
+    m.fakeSp->playbackLines = {Line(kWaveOut, 1)};
+    m.fakeMc->controls[2] = microphone;
+    m.fakeMc->captureLines = {Line(kMic, 2)};
+    return m;
+  }
+
   CMemoryKeyStore store;
   CParams params{store};
   CFakeWindowPort window;
@@ -204,37 +223,26 @@ TEST_F(MixerTest, WithoutAControlTheSliderIsDisabledAtZeroAndMovesWriteNothing) 
   };
   for (const MissingCase& c : cases) {
     SCOPED_TRACE(c.what);
-    CFakeMixerBackend* fakeSp = nullptr;
-    CFakeMixerBackend* fakeMc = nullptr;
-    auto sp = Make<CMixerSp>(fakeSp);
-    auto mc = Make<CMixerMc>(fakeMc);
-    fakeSp->openFails = c.openFails;
-    fakeSp->controls[1] = c.control;
-    fakeSp->playbackLines = {Line(c.type, 1)};
-    CMixerPair pair(sp.get(), mc.get());
+    Mixers m = Both(c.control, Control());
+    m.fakeSp->openFails = c.openFails;
+    m.fakeSp->playbackLines = {Line(c.type, 1)};
+    m.fakeMc->captureLines.clear();
+    CMixerPair pair = m.Pair();
 
     const CMixerPair::Sliders sliders = pair.ReadMixers();
     EXPECT_FALSE(sliders.speaker.enabled);
     EXPECT_EQ(sliders.speaker.position, 0u);
     EXPECT_FALSE(sliders.microphone.enabled);
-    const int64_t before = fakeSp->controls[1].value;
+    const int64_t before = m.fakeSp->controls[1].value;
     pair.MoveSpeaker(40000, true);
-    EXPECT_EQ(fakeSp->controls[1].value, before);
-    EXPECT_EQ(fakeSp->controls[1].volumeWrites, 0);
+    EXPECT_EQ(m.fakeSp->controls[1].value, before);
+    EXPECT_EQ(m.fakeSp->controls[1].volumeWrites, 0);
   }
 }
 
 TEST_F(MixerTest, ReadMixersEnablesEachSliderAtItsControlsPosition) {
-  CFakeMixerBackend* fakeSp = nullptr;
-  CFakeMixerBackend* fakeMc = nullptr;
-  auto sp = Make<CMixerSp>(fakeSp);
-  auto mc = Make<CMixerMc>(fakeMc);
-  fakeSp->controls[1] = Control().Range(0, 100).Value(50);
-  fakeSp->playbackLines = {Line(kWaveOut, 1)};
-  fakeMc->controls[2] = Control().Range(-10, 10).Value(10);
-  fakeMc->captureLines = {Line(kMic, 2)};
-
-  const CMixerPair::Sliders sliders = CMixerPair(sp.get(), mc.get()).ReadMixers();
+  Mixers m = Both(Control().Range(0, 100).Value(50), Control().Range(-10, 10).Value(10));
+  const CMixerPair::Sliders sliders = m.Pair().ReadMixers();
   EXPECT_TRUE(sliders.speaker.enabled);
   EXPECT_EQ(sliders.speaker.position, 32768u);
   EXPECT_TRUE(sliders.microphone.enabled);
@@ -246,21 +254,15 @@ TEST_F(MixerTest, ReadMixersEnablesEachSliderAtItsControlsPosition) {
 }
 
 TEST_F(MixerTest, ChangeMovesOnlyTheSliderOfTheNamedControlAndOnlyWhenItDiffers) {
-  CFakeMixerBackend* fakeSp = nullptr;
-  CFakeMixerBackend* fakeMc = nullptr;
-  auto sp = Make<CMixerSp>(fakeSp);
-  auto mc = Make<CMixerMc>(fakeMc);
-  fakeSp->controls[1] = Control().Value(1000);
-  fakeSp->controls[3] = Control().Value(3000);  // on the mixer, but not the slider's
-  fakeSp->playbackLines = {Line(kWaveOut, 1), Line(kWaveOut, 3)};
-  fakeMc->controls[2] = Control().Value(2000);
-  fakeMc->captureLines = {Line(kMic, 2)};
-  CMixerPair pair(sp.get(), mc.get());
+  Mixers m = Both(Control().Value(1000), Control().Value(2000));
+  m.fakeSp->controls[3] = Control().Value(3000);  // on the mixer, but not the slider's
+  m.fakeSp->playbackLines.push_back(Line(kWaveOut, 3));
+  CMixerPair pair = m.Pair();
   pair.ReadMixers();
 
-  fakeSp->controls[1].value = 1111;
-  fakeSp->controls[3].value = 3333;
-  fakeMc->controls[2].value = 2222;
+  m.fakeSp->controls[1].value = 1111;
+  m.fakeSp->controls[3].value = 3333;
+  m.fakeMc->controls[2].value = 2222;
   for (int64_t other : {int64_t{3}, int64_t{99}, int64_t{-1}, int64_t{1} << 40}) {
     const CMixerPair::Moves moves = pair.Changed(other, 1000, 2000);
     EXPECT_FALSE(moves.speaker.has_value()) << other;
@@ -278,25 +280,18 @@ TEST_F(MixerTest, ChangeMovesOnlyTheSliderOfTheNamedControlAndOnlyWhenItDiffers)
 }
 
 TEST_F(MixerTest, SliderMovesReachTheMixerOnlyWhileTheSoundSystemRuns) {
-  CFakeMixerBackend* fakeSp = nullptr;
-  CFakeMixerBackend* fakeMc = nullptr;
-  auto sp = Make<CMixerSp>(fakeSp);
-  auto mc = Make<CMixerMc>(fakeMc);
-  fakeSp->controls[1] = Control().Value(1000);
-  fakeSp->playbackLines = {Line(kWaveOut, 1)};
-  fakeMc->controls[2] = Control().Value(2000);
-  fakeMc->captureLines = {Line(kMic, 2)};
-  CMixerPair pair(sp.get(), mc.get());
+  Mixers m = Both(Control().Value(1000), Control().Value(2000));
+  CMixerPair pair = m.Pair();
   pair.ReadMixers();
 
   EXPECT_FALSE(pair.MoveSpeaker(5000, false));
   EXPECT_FALSE(pair.MoveMicrophone(6000, false));
-  EXPECT_EQ(fakeSp->controls[1].value, 1000);
-  EXPECT_EQ(fakeMc->controls[2].value, 2000);
+  EXPECT_EQ(m.fakeSp->controls[1].value, 1000);
+  EXPECT_EQ(m.fakeMc->controls[2].value, 2000);
   EXPECT_TRUE(pair.MoveSpeaker(5000, true));
   EXPECT_TRUE(pair.MoveMicrophone(6000, true));
-  EXPECT_EQ(fakeSp->controls[1].value, 5000);
-  EXPECT_EQ(fakeMc->controls[2].value, 6000);
+  EXPECT_EQ(m.fakeSp->controls[1].value, 5000);
+  EXPECT_EQ(m.fakeMc->controls[2].value, 6000);
 }
 
 TEST_F(MixerTest, BackendChangesArePostedAsMixerMessagesWithTheControl) {
