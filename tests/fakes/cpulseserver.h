@@ -1,9 +1,13 @@
 #pragma once
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -15,12 +19,15 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 // A private PulseAudio server with one null sink, for tests of real audio
 // and mixer code. It lives in its own runtime directory, which this process's
 // environment points at (XDG_RUNTIME_DIR, PULSE_SINK, PULSE_SOURCE) until the
 // object goes; the previous environment is restored then. Clients never
 // autospawn a server of their own, so a test that stops this one sees it gone.
+// The server is this process's child and is told to end when the test
+// process dies, so a crashed or halted test leaves no server behind.
 class CPulseServer {
  public:
   static constexpr const char* kSink = "t_spk";
@@ -39,17 +46,12 @@ class CPulseServer {
     SetEnv("PULSE_SOURCE", std::string(kSink) + ".monitor");
     SetEnv("PULSE_CLIENTCONFIG", (dir_ / "client.conf").string());
     SetEnv("PULSE_SERVER", std::nullopt);
-    const std::string start = Quote(pulseaudio_) +
-                              " -n --daemonize=yes --exit-idle-time=-1 --disallow-exit"
-                              " --load=module-native-protocol-unix"
-                              " --load='module-null-sink sink_name=" +
-                              kSink + "' >" + Quote((dir_ / "server.log").string()) + " 2>&1";
-    if (std::system(start.c_str()) != 0) {
-      problem_ = "pulseaudio did not start: " + Contents(dir_ / "server.log");
-      return;
+    Start();
+    if (pid_ < 0) {
+      problem_ = "pulseaudio could not be started";
+    } else if (!WaitFor([this] { return Ended() || Pactl("info", nullptr); }) || Ended()) {
+      problem_ = "pulseaudio did not come up: " + Contents(dir_ / "server.log");
     }
-    if (!WaitFor([this] { return Pactl("info", nullptr); }))
-      problem_ = "pulseaudio started but does not answer";
   }
 
   ~CPulseServer() {
@@ -73,11 +75,13 @@ class CPulseServer {
 
   // Ends the server and waits until it is gone.
   void Stop() {
-    const auto pid = Pid();
-    if (!pid) return;
-    ::kill(*pid, SIGTERM);
-    if (!WaitFor([&pid] { return Gone(*pid); })) ::kill(*pid, SIGKILL);
-    std::filesystem::remove(dir_ / "pulse" / "pid");
+    if (pid_ < 0) return;
+    ::kill(pid_, SIGTERM);
+    if (!WaitFor([this] { return Ended(); })) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+      pid_ = -1;
+    }
   }
 
   // Runs "pactl <arguments>"; false when it fails. output, if given, gets what it printed.
@@ -142,19 +146,41 @@ class CPulseServer {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
-  std::optional<pid_t> Pid() const {
-    std::ifstream in(dir_ / "pulse" / "pid");
-    long pid = 0;
-    if (!(in >> pid) || pid <= 0) return std::nullopt;
-    return static_cast<pid_t>(pid);
+  void Start() {
+    std::vector<std::string> args = {pulseaudio_,
+                                     "-n",
+                                     "--daemonize=no",
+                                     "--use-pid-file=no",
+                                     "--exit-idle-time=-1",
+                                     "--disallow-exit",
+                                     "--load=module-native-protocol-unix",
+                                     std::string("--load=module-null-sink sink_name=") + kSink};
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const std::string log = (dir_ / "server.log").string();
+    const pid_t parent = ::getpid();
+    pid_ = ::fork();
+    if (pid_ != 0) return;
+    // Only async-signal-safe calls between fork and exec.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent) ::_exit(127);
+    const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      ::dup2(fd, STDOUT_FILENO);
+      ::dup2(fd, STDERR_FILENO);
+    }
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
   }
 
-  // The daemon is nobody's child here, so it may linger as a zombie until init reaps it.
-  static bool Gone(pid_t pid) {
-    if (::kill(pid, 0) != 0) return true;
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string pidField, name, state;
-    return !(stat >> pidField >> name >> state) || state == "Z";
+  // Reaps the server once it has ended.
+  bool Ended() {
+    if (pid_ < 0) return true;
+    const pid_t reaped = ::waitpid(pid_, nullptr, WNOHANG);
+    if (reaped == 0 || (reaped < 0 && errno == EINTR)) return false;
+    pid_ = -1;
+    return true;
   }
 
   void SetEnv(const std::string& name, const std::optional<std::string>& value) {
@@ -173,5 +199,6 @@ class CPulseServer {
   std::string pulseaudio_;
   std::string pactl_;
   std::string problem_;
+  pid_t pid_ = -1;
   std::map<std::string, std::optional<std::string>> saved_;
 };
