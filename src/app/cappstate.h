@@ -16,6 +16,12 @@ struct CAppState {
   // The line whose page is in front: 1 or 2, 0 for none. The audio paths
   // read it on their own threads.
   std::atomic<int> currentLine{0};
+  // The volume sliders: where they stand and whether a mixer control backs
+  // them. The speaker slider's position is also the limiter's level.
+  uint32_t speakerSlider = 0;
+  uint32_t micSlider = 0;
+  bool speakerSliderEnabled = false;
+  bool micSliderEnabled = false;
   bool busyAnnounced = false;
   bool systemKey = false;
   int shownOnce = 0;

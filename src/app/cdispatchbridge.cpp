@@ -2,6 +2,9 @@
 
 #include "app/cobjectgraph.h"
 #include "audio/caudiopaths.h"
+#include "audio/cmixermc.h"
+#include "audio/cmixerpair.h"
+#include "audio/cmixersp.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
 #include "net/datagramwriter.h"
@@ -71,6 +74,22 @@ void CDispatchBridge::SendSignalling(uint32_t address, uint32_t code, const std:
   if (address == 0) return;
   const auto bytes = datagram::BuildSignalling(code, text);
   net::SendToPeer(graph_.socket, bytes.data(), bytes.size(), address);
+}
+
+void CDispatchBridge::MixerChanged(int64_t control) {
+  CAppState& s = graph_.state;
+  const auto moves = CMixerPair(graph_.mixerSp.get(), graph_.mixerMc.get()).Changed(control, s.speakerSlider, s.micSlider);
+  if (moves.speaker) s.speakerSlider = *moves.speaker;
+  if (moves.microphone) s.micSlider = *moves.microphone;
+}
+
+void CDispatchBridge::ReadMixers() {
+  const auto sliders = CMixerPair(graph_.mixerSp.get(), graph_.mixerMc.get()).ReadMixers();
+  CAppState& s = graph_.state;
+  s.speakerSliderEnabled = sliders.speaker.enabled;
+  s.speakerSlider = sliders.speaker.position;
+  s.micSliderEnabled = sliders.microphone.enabled;
+  s.micSlider = sliders.microphone.position;
 }
 
 uint32_t CDispatchBridge::OwnAddress() { return graph_.ownAddress; }

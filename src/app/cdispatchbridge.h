@@ -32,6 +32,10 @@ class CDispatchBridge : public DispatchTargets {
   void ReloadFilters() override;
   void RestartSound(uint32_t soundType, bool announce) override;
   void UnfreezeScope() override;
+  void MixerChanged(int64_t control) override;
+
+  // Binds both mixers afresh and sets the sliders from them.
+  void ReadMixers();
 
   void SendShort(uint32_t address, uint32_t code) override;
   void SendSignalling(uint32_t address, uint32_t code, const std::string& text) override;

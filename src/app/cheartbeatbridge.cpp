@@ -57,8 +57,8 @@ void CHeartbeatBridge::CloseDevices() { graph_.audio->CloseDevices(); }
 void CHeartbeatBridge::ReopenDevices() { graph_.audio->ReopenDevices(); }
 uint32_t CHeartbeatBridge::SpeakerLevel() { return static_cast<uint32_t>(graph_.audio->SpeakerLevel()); }
 uint32_t CHeartbeatBridge::MicLevel() { return static_cast<uint32_t>(graph_.audio->MicLevel()); }
-// The mixer sliders, meters and scope arrive with the full window.
-void CHeartbeatBridge::ReadMixers() {}
+void CHeartbeatBridge::ReadMixers() { dispatch_.ReadMixers(); }
+void CHeartbeatBridge::ApplySpeakerLimit() { graph_.audio->SetSpeakerLimit(static_cast<int32_t>(graph_.state.speakerSlider)); }
+// The meters and the scope arrive with the full window.
 void CHeartbeatBridge::FeedScope() {}
 void CHeartbeatBridge::ShowMeters(uint32_t, uint32_t) {}
-void CHeartbeatBridge::ApplySpeakerLimit() {}

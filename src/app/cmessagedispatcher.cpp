@@ -8,6 +8,7 @@
 
 #include "app/dispatchtargets.h"
 #include "app/formatduration.h"
+#include "audio/cmixer.h"
 #include "net/codes.h"
 #include "net/transport.h"
 #include "platform/messageboxport.h"
@@ -155,6 +156,10 @@ void CMessageDispatcher::ActOnCode(uint32_t code, int64_t wParam) {
       break;
     case code::kHangUpFront:
       if (const int front = window_.PageInFront(); TDlg::IsLine(front)) targets_.HangUp(front);
+      break;
+    case CMixer::kLineChangeMessage:
+    case CMixer::kControlChangeMessage:
+      targets_.MixerChanged(wParam);
       break;
     case code::kReloadCodecLock:
       state_.lockCodec = params_.GetInt("lockCodec") != 0;

@@ -3,6 +3,8 @@
 #include "app/cheartbeat.h"
 #include "audio/audiobackend.h"
 #include "audio/caudiopaths.h"
+#include "audio/cmixermc.h"
+#include "audio/cmixersp.h"
 #include "audio/cringer.h"
 #include "audio/loopplayer.h"
 #include "app/cmessagedispatcher.h"

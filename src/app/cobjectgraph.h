@@ -8,6 +8,8 @@
 class AudioBackend;
 class CAudioPaths;
 class CAutostart;
+class CMixerMc;
+class CMixerSp;
 class CRinger;
 class LoopPlayer;
 class CClient;
@@ -57,6 +59,8 @@ struct CObjectGraph {
   std::unique_ptr<CClients> lines;
   std::unique_ptr<AudioBackend> audioBackend;
   std::unique_ptr<CAudioPaths> audio;
+  std::unique_ptr<CMixerSp> mixerSp;
+  std::unique_ptr<CMixerMc> mixerMc;
   std::unique_ptr<LoopPlayer> ringPlayer;
   std::unique_ptr<CRinger> ringer;
   std::unique_ptr<CHeartbeat> heartbeat;

@@ -18,6 +18,8 @@
 #include "app/cstatussnapshot.h"
 #include "app/cuseractions.h"
 #include "audio/caudiopaths.h"
+#include "audio/cmixermc.h"
+#include "audio/cmixersp.h"
 #include "audio/cringer.h"
 #include "audio/soundtypes.h"
 #include "net/cclient.h"
@@ -26,6 +28,7 @@
 #include "net/codes.h"
 #include "net/creceivethread.h"
 #include "net/datagramwriter.h"
+#include "platform/calsamixer.h"
 #include "platform/cinikeystore.h"
 #include "platform/cportaudiobackend.h"
 #include "platform/cwavloopplayer.h"
@@ -161,10 +164,29 @@ void CProgram::BuildSoundSystem() {
                  s.lockCodec, s.currentLine},
       *graph_.line1, *graph_.line2, graph_.socket);
   graph_.audio->Build();
+  BuildMixers();
+  dispatchBridge_->ReadMixers();
+  graph_.audio->SetRestartHooks(
+      [](bool) {},
+      [this] {
+        graph_.mixerSp.reset();
+        graph_.mixerMc.reset();
+      },
+      [this] {
+        BuildMixers();
+        dispatchBridge_->ReadMixers();
+      });
   // The stored mutes hold from the start, as if their buttons were pressed.
   s.micMuted = graph_.params->GetInt("mcMute") != 0 ? 1 : 0;
   s.speakerMuted = graph_.params->GetInt("spMute") != 0 ? 1 : 0;
   graph_.router->SetAudioReceiver(graph_.audio.get());
+}
+
+void CProgram::BuildMixers() {
+  graph_.mixerSp = std::make_unique<CMixerSp>(*graph_.params, *graph_.windowPort,
+                                              std::make_unique<CAlsaMixer>(*graph_.audioBackend));
+  graph_.mixerMc = std::make_unique<CMixerMc>(*graph_.params, *graph_.windowPort,
+                                              std::make_unique<CAlsaMixer>(*graph_.audioBackend));
 }
 
 void CProgram::StartRemoteControl() {
@@ -254,6 +276,8 @@ void CProgram::FormClose() {
   actions_.reset();
   if (graph_.router) graph_.router->SetAudioReceiver(nullptr);
   graph_.audio.reset();
+  graph_.mixerSp.reset();
+  graph_.mixerMc.reset();
   graph_.ringer.reset();
   graph_.ringPlayer.reset();
   graph_.audioBackend.reset();

@@ -46,6 +46,7 @@ class CProgram {
   void BuildCallSide();
   void ReadSoundType();
   void BuildSoundSystem();
+  void BuildMixers();
   void StartRemoteControl();
   bool OnWindowClose();
   void StorePosition();

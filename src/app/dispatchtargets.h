@@ -50,6 +50,8 @@ class DispatchTargets {
   virtual void ReloadFilters() = 0;
   virtual void RestartSound(uint32_t soundType, bool announce) = 0;
   virtual void UnfreezeScope() = 0;
+  // A mixer reported a change of one of its controls.
+  virtual void MixerChanged(int64_t control) = 0;
 
   // The socket.
   virtual void SendShort(uint32_t address, uint32_t code) = 0;

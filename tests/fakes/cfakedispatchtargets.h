@@ -37,6 +37,7 @@ class CFakeDispatchTargets : public DispatchTargets {
   void ReloadFilters() override { Log("ReloadFilters"); }
   void RestartSound(uint32_t type, bool announce) override { Log("RestartSound", type, announce); }
   void UnfreezeScope() override { Log("UnfreezeScope"); }
+  void MixerChanged(int64_t control) override { Log("MixerChanged", control); }
 
   void SendShort(uint32_t a, uint32_t code) override { Log("SendShort", a, code); }
   void SendSignalling(uint32_t a, uint32_t code, const std::string& text) override {

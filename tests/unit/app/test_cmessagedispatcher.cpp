@@ -140,6 +140,8 @@ TEST_F(CMessageDispatcherTest, CodesReachTheirTargets) {
       {code::kReloadScopeZoom, false, {"ReloadScopeZoom"}},
       {code::kReloadFilters, false, {"ReloadFilters"}},
       {code::kRestartAndAnnounce, false, {"RestartSound 9050 1"}},
+      {976, false, {"MixerChanged " + p}},
+      {977, false, {"MixerChanged " + p}},
       {9033, false, {}},
   };
   for (const Case& c : cases) {
