@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <limits>
 #include <numbers>
 #include <thread>
@@ -58,11 +59,29 @@ inline double ToneShare(const std::vector<int16_t>& samples, std::size_t first, 
   return energy > 0 ? 2 * power / (double(count) * energy) : 0;
 }
 
+// Analysis windows are a tenth of a second: a whole number of cycles of every tone used here.
+inline std::size_t Window(int rate) { return static_cast<std::size_t>(rate / 10); }
+
+// True when the window from first on is clearly the tone, or the sum of the tones.
+inline bool IsTone(const std::vector<int16_t>& samples, std::size_t first, int rate,
+                   std::initializer_list<double> hz) {
+  double share = 0;
+  for (const double h : hz) share += ToneShare(samples, first, Window(rate), rate, h);
+  return share > 0.6;
+}
+
 // True once the last window of the samples is clearly the tone.
 inline bool EndsInTone(const std::vector<int16_t>& samples, int rate, double hz) {
-  const auto window = static_cast<std::size_t>(rate / 10);
-  if (samples.size() < window) return false;
-  return ToneShare(samples, samples.size() - window, window, rate, hz) > 0.6;
+  return samples.size() >= Window(rate) && IsTone(samples, samples.size() - Window(rate), rate, {hz});
+}
+
+// How many whole windows of the samples are clearly the tones.
+inline int ToneWindows(const std::vector<int16_t>& samples, int rate, std::initializer_list<double> hz) {
+  int found = 0;
+  for (std::size_t first = 0; first + Window(rate) <= samples.size(); first += Window(rate)) {
+    found += IsTone(samples, first, rate, hz) ? 1 : 0;
+  }
+  return found;
 }
 
 inline bool WaitUntil(const auto& done) {
