@@ -44,7 +44,8 @@ CPortAudioBackend::~CPortAudioBackend() = default;
 
 std::string CPortAudioBackend::DisplayName(const char* utf8Name) {
   const QByteArray latin1 = QString::fromUtf8(utf8Name ? utf8Name : "").toLatin1();
-  return BoundedText(std::string_view(latin1.constData(), static_cast<std::size_t>(latin1.size())), kMaxNameChars);
+  return BoundedText(std::string_view(latin1.constData(), static_cast<std::size_t>(latin1.size())),
+                     kMaxNameChars);
 }
 
 bool CPortAudioBackend::NameOf(const std::vector<Device>& devices, int index, std::string& name) {
@@ -53,21 +54,28 @@ bool CPortAudioBackend::NameOf(const std::vector<Device>& devices, int index, st
   return true;
 }
 
-bool CPortAudioBackend::InputDeviceName(int index, std::string& name) { return NameOf(inputs_, index, name); }
-bool CPortAudioBackend::OutputDeviceName(int index, std::string& name) { return NameOf(outputs_, index, name); }
+bool CPortAudioBackend::InputDeviceName(int index, std::string& name) {
+  return NameOf(inputs_, index, name);
+}
+bool CPortAudioBackend::OutputDeviceName(int index, std::string& name) {
+  return NameOf(outputs_, index, name);
+}
 
-std::unique_ptr<AudioStream> CPortAudioBackend::OpenInput(const StreamRequest& request, StreamCallback callback,
-                                                          void* user, std::string& error) {
+std::unique_ptr<AudioStream> CPortAudioBackend::OpenInput(const StreamRequest& request,
+                                                          StreamCallback callback, void* user,
+                                                          std::string& error) {
   return Open(true, request, callback, user, error);
 }
 
-std::unique_ptr<AudioStream> CPortAudioBackend::OpenOutput(const StreamRequest& request, StreamCallback callback,
-                                                           void* user, std::string& error) {
+std::unique_ptr<AudioStream> CPortAudioBackend::OpenOutput(const StreamRequest& request,
+                                                           StreamCallback callback, void* user,
+                                                           std::string& error) {
   return Open(false, request, callback, user, error);
 }
 
 std::unique_ptr<AudioStream> CPortAudioBackend::Open(bool input, const StreamRequest& request,
-                                                     StreamCallback callback, void* user, std::string& error) {
+                                                     StreamCallback callback, void* user,
+                                                     std::string& error) {
   const std::string kind = input ? "input" : "output";
   if (!Started()) {
     error = startError_;

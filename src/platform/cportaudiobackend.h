@@ -47,8 +47,8 @@ class CPortAudioBackend : public AudioBackend {
     std::string name;
   };
 
-  std::unique_ptr<AudioStream> Open(bool input, const StreamRequest& request, StreamCallback callback, void* user,
-                                    std::string& error);
+  std::unique_ptr<AudioStream> Open(bool input, const StreamRequest& request, StreamCallback callback,
+                                    void* user, std::string& error);
   static bool NameOf(const std::vector<Device>& devices, int index, std::string& name);
 
   std::shared_ptr<void> library_;

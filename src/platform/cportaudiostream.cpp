@@ -15,7 +15,8 @@ std::string ErrorText(PaError error) {
 
 }  // namespace
 
-CPortAudioStream::CPortAudioStream(std::shared_ptr<void> library, AudioBackend::StreamCallback callback, void* user)
+CPortAudioStream::CPortAudioStream(std::shared_ptr<void> library, AudioBackend::StreamCallback callback,
+                                   void* user)
     : library_(std::move(library)), callback_(callback), user_(user) {}
 
 CPortAudioStream::~CPortAudioStream() {
@@ -26,14 +27,15 @@ CPortAudioStream::~CPortAudioStream() {
   if (stream_) Pa_CloseStream(stream_);
 }
 
-bool CPortAudioStream::Start(PaDeviceIndex device, bool input, const StreamRequest& request, std::string& error) {
+bool CPortAudioStream::Start(PaDeviceIndex device, bool input, const StreamRequest& request,
+                             std::string& error) {
   const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
   if (!info) {
     error = "PortAudio has no device " + std::to_string(device) + ".";
     return false;
   }
-  const std::string what =
-      std::string("Could not open ") + (input ? "input" : "output") + " audio device \"" + info->name + "\": ";
+  const std::string what = std::string("Could not open ") + (input ? "input" : "output") +
+                           " audio device \"" + info->name + "\": ";
   if (request.channels <= 0 || request.framesPerCallback <= 0 || request.sampleRate <= 0) {
     error = what + "invalid stream format (" + std::to_string(request.sampleRate) + " Hz, " +
             std::to_string(request.channels) + " channels, " + std::to_string(request.framesPerCallback) +
@@ -68,8 +70,8 @@ bool CPortAudioStream::Start(PaDeviceIndex device, bool input, const StreamReque
 
 // The device's thread: hands the buffer over and nothing else, so no
 // allocation, lock or wait happens here.
-int CPortAudioStream::OnBuffer(const void* input, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
-                               PaStreamCallbackFlags, void* self) {
+int CPortAudioStream::OnBuffer(const void* input, void* output, unsigned long frames,
+                               const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void* self) {
   auto& stream = *static_cast<CPortAudioStream*>(self);
   const std::size_t count = frames * stream.channels_;
   if (output) {

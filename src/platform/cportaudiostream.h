@@ -23,8 +23,8 @@ class CPortAudioStream : public AudioStream {
   bool Start(PaDeviceIndex device, bool input, const StreamRequest& request, std::string& error);
 
  private:
-  static int OnBuffer(const void* input, void* output, unsigned long frames, const PaStreamCallbackTimeInfo* time,
-                      PaStreamCallbackFlags flags, void* self);
+  static int OnBuffer(const void* input, void* output, unsigned long frames,
+                      const PaStreamCallbackTimeInfo* time, PaStreamCallbackFlags flags, void* self);
 
   std::shared_ptr<void> library_;
   AudioBackend::StreamCallback callback_;

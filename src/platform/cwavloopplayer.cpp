@@ -3,7 +3,9 @@
 #include <QFile>
 #include <algorithm>
 
-static void RegisterRingSound() { Q_INIT_RESOURCE(ring); }
+static void RegisterRingSound() {
+  Q_INIT_RESOURCE(ring);
+}
 
 namespace {
 
@@ -38,7 +40,9 @@ CWavLoopPlayer::CWavLoopPlayer(AudioBackend& backend, int device) : backend_(bac
   RegisterRingSound();
 }
 
-CWavLoopPlayer::~CWavLoopPlayer() { Stop(); }
+CWavLoopPlayer::~CWavLoopPlayer() {
+  Stop();
+}
 
 bool CWavLoopPlayer::PlayFileLooping(const std::string& path, std::string& error) {
   if (Playing()) return true;
@@ -56,7 +60,8 @@ bool CWavLoopPlayer::PlayBuiltInLooping(std::string& error) {
   QFile resource(":/sounds/ring.wav");
   MemoryFile memory;
   if (resource.open(QIODevice::ReadOnly)) memory.bytes = resource.readAll();
-  SF_VIRTUAL_IO io{&MemoryFile::Length, &MemoryFile::Seek, &MemoryFile::Read, &MemoryFile::Write, &MemoryFile::Tell};
+  SF_VIRTUAL_IO io{&MemoryFile::Length, &MemoryFile::Seek, &MemoryFile::Read, &MemoryFile::Write,
+                   &MemoryFile::Tell};
   SF_INFO info{};
   SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, &memory);
   if (!file) {
@@ -77,7 +82,8 @@ bool CWavLoopPlayer::Play(SNDFILE* file, const SF_INFO& info, const std::string&
   sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
   for (std::size_t frames = 0; frames < maxFrames;) {
     const auto wanted = static_cast<sf_count_t>(std::min(maxFrames - frames, std::size_t{4096}));
-    const auto got = static_cast<std::size_t>(std::max<sf_count_t>(sf_readf_short(file, chunk.data(), wanted), 0));
+    const auto got =
+        static_cast<std::size_t>(std::max<sf_count_t>(sf_readf_short(file, chunk.data(), wanted), 0));
     if (got == 0) break;
     // A player of one or two channels keeps the first two of a surround file.
     for (std::size_t f = 0; f < got; ++f) {

@@ -94,7 +94,8 @@ class CFakeAudioBackend : public AudioBackend {
  private:
   class Stream : public AudioStream {
    public:
-    Stream(CFakeAudioBackend& backend, bool input, const StreamRequest& request, StreamCallback callback, void* user)
+    Stream(CFakeAudioBackend& backend, bool input, const StreamRequest& request, StreamCallback callback,
+           void* user)
         : backend_(backend),
           input_(input),
           callback_(callback),

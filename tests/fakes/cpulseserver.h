@@ -107,7 +107,8 @@ class CPulseServer {
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     std::vector<int16_t> samples(bytes.size() / 2);
     for (std::size_t i = 0; i < samples.size(); ++i) {
-      samples[i] = static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * i]) | (static_cast<uint8_t>(bytes[2 * i + 1]) << 8));
+      samples[i] = static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * i]) |
+                                        (static_cast<uint8_t>(bytes[2 * i + 1]) << 8));
     }
     return samples;
   }

@@ -14,7 +14,8 @@ namespace {
 const bool kPinned = [] {
   Dl_info alsa{};
   if (dladdr(reinterpret_cast<void*>(&snd_pcm_open), &alsa) == 0 || !alsa.dli_fname) return false;
-  const auto plugin = std::filesystem::path(alsa.dli_fname).parent_path() / "alsa-lib" / "libasound_module_pcm_a52.so";
+  const auto plugin =
+      std::filesystem::path(alsa.dli_fname).parent_path() / "alsa-lib" / "libasound_module_pcm_a52.so";
   return dlopen(plugin.c_str(), RTLD_NOW | RTLD_NODELETE) != nullptr;
 }();
 

@@ -19,11 +19,13 @@
 namespace audiosignals {
 
 // Interleaved frames of one sine on every channel.
-inline std::vector<int16_t> Tone(int rate, int channels, double hz, double seconds, double amplitude = 12000) {
+inline std::vector<int16_t> Tone(int rate, int channels, double hz, double seconds,
+                                 double amplitude = 12000) {
   const auto frames = static_cast<std::size_t>(rate * seconds);
   std::vector<int16_t> samples(frames * static_cast<std::size_t>(channels));
   for (std::size_t f = 0; f < frames; ++f) {
-    const auto value = static_cast<int16_t>(std::lround(amplitude * std::sin(2 * std::numbers::pi * hz * f / rate)));
+    const auto value =
+        static_cast<int16_t>(std::lround(amplitude * std::sin(2 * std::numbers::pi * hz * f / rate)));
     std::fill_n(samples.begin() + static_cast<std::ptrdiff_t>(f * channels), channels, value);
   }
   return samples;
@@ -55,12 +57,15 @@ inline double ToneShare(const std::vector<int16_t>& samples, std::size_t first, 
     previous = current;
     energy += double(samples[i]) * samples[i];
   }
-  const double power = previous * previous + beforePrevious * beforePrevious - coefficient * previous * beforePrevious;
+  const double power =
+      previous * previous + beforePrevious * beforePrevious - coefficient * previous * beforePrevious;
   return energy > 0 ? 2 * power / (double(count) * energy) : 0;
 }
 
 // Analysis windows are a tenth of a second: a whole number of cycles of every tone used here.
-inline std::size_t Window(int rate) { return static_cast<std::size_t>(rate / 10); }
+inline std::size_t Window(int rate) {
+  return static_cast<std::size_t>(rate / 10);
+}
 
 // True when the window from first on is clearly the tone, or the sum of the tones.
 inline bool IsTone(const std::vector<int16_t>& samples, std::size_t first, int rate,
@@ -106,7 +111,8 @@ struct CallbackSizes {
 
 // An output callback playing a sine on every channel.
 struct ToneSource {
-  ToneSource(int rate, int channels, double hz) : step(2 * std::numbers::pi * hz / rate), channels(channels) {}
+  ToneSource(int rate, int channels, double hz)
+      : step(2 * std::numbers::pi * hz / rate), channels(channels) {}
   static void Fill(int16_t* samples, std::size_t count, void* user) {
     auto& self = *static_cast<ToneSource*>(user);
     self.sizes.Note(count);
@@ -136,7 +142,8 @@ struct Recorder {
   }
   // What has been recorded so far.
   std::vector<int16_t> Recorded() const {
-    return {samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(filled.load(std::memory_order_acquire))};
+    return {samples.begin(),
+            samples.begin() + static_cast<std::ptrdiff_t>(filled.load(std::memory_order_acquire))};
   }
   std::vector<int16_t> samples;
   std::size_t channels;

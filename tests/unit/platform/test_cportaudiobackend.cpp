@@ -30,7 +30,8 @@ class CPortAudioBackendTest : public ::testing::Test {
     const int count = input ? backend->InputDeviceCount() : backend->OutputDeviceCount();
     for (int i = 0; i < count; ++i) {
       std::string found;
-      if ((input ? backend->InputDeviceName(i, found) : backend->OutputDeviceName(i, found)) && found == name) return i;
+      if ((input ? backend->InputDeviceName(i, found) : backend->OutputDeviceName(i, found)) && found == name)
+        return i;
     }
     ADD_FAILURE() << "no device " << name;
     return -1;
@@ -61,7 +62,8 @@ TEST_F(CPortAudioBackendTest, OutputStreamsReachTheLoudspeaker) {
     const auto recording = pulse.Directory() / "speaker.raw";
     pulse.Record("t_spk.monitor", kMonitorRate, recording);
     ToneSource tone(c.rate, c.channels, c.hz);
-    const StreamRequest request{DeviceIndex(false, c.device), c.rate, c.channels, c.frames, 8.0 * c.frames / c.rate};
+    const StreamRequest request{DeviceIndex(false, c.device), c.rate, c.channels, c.frames,
+                                8.0 * c.frames / c.rate};
     std::string error;
     auto stream = backend->OpenOutput(request, &ToneSource::Fill, &tone, error);
     ASSERT_TRUE(stream) << error;
@@ -132,7 +134,8 @@ TEST_F(CPortAudioBackendTest, StreamsThatCannotOpenSayWhy) {
   };
   for (const Case& c : cases) {
     StreamRequest request{c.device, 8000, c.channels, 160, 0.1};
-    if (c.device == kPastTheEnd) request.device = c.input ? backend->InputDeviceCount() : backend->OutputDeviceCount();
+    if (c.device == kPastTheEnd)
+      request.device = c.input ? backend->InputDeviceCount() : backend->OutputDeviceCount();
     ToneSource tone(8000, 1, 500);
     std::string error;
     auto stream = c.input ? backend->OpenInput(request, &ToneSource::Fill, &tone, error)
@@ -159,7 +162,8 @@ TEST(CPortAudioBackendNameTest, NamesBecomeShortLatin1Texts) {
   };
   const Case cases[] = {
       {"pulse", "pulse"},
-      {"HDA Intel PCH: ALC3246 Analog (hw:0,0) with a very long tail", "HDA Intel PCH: ALC3246 Analog (hw:0,0) with a ver"},
+      {"HDA Intel PCH: ALC3246 Analog (hw:0,0) with a very long tail",
+       "HDA Intel PCH: ALC3246 Analog (hw:0,0) with a ver"},
       {"Mikrofon B\xc3\xbcro \xe2\x80\x93 links", "Mikrofon B\xfcro ? links"},
       {nullptr, ""},
   };

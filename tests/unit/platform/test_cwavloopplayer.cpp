@@ -29,7 +29,8 @@ std::vector<int16_t> Pattern(int channels) {
 std::vector<int16_t> FirstTwo(const std::vector<int16_t>& samples, int channels) {
   if (channels <= 2) return samples;
   std::vector<int16_t> kept;
-  for (std::size_t i = 0; i < samples.size(); i += channels) kept.insert(kept.end(), {samples[i], samples[i + 1]});
+  for (std::size_t i = 0; i < samples.size(); i += channels)
+    kept.insert(kept.end(), {samples[i], samples[i + 1]});
   return kept;
 }
 
@@ -53,9 +54,9 @@ TEST_F(CWavLoopPlayerTest, LoopsFilesOfAnyWidthAtTheirOwnRate) {
     int format;
   };
   const Case cases[] = {
-      {11025, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_U8},   {44100, 2, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
-      {8000, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_24},    {22050, 2, SF_FORMAT_WAV | SF_FORMAT_FLOAT},
-      {16000, 1, SF_FORMAT_AIFF | SF_FORMAT_PCM_16},  {48000, 4, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+      {11025, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_U8},  {44100, 2, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+      {8000, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_24},   {22050, 2, SF_FORMAT_WAV | SF_FORMAT_FLOAT},
+      {16000, 1, SF_FORMAT_AIFF | SF_FORMAT_PCM_16}, {48000, 4, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.rate) + " Hz, " + std::to_string(c.channels) + " channels");
