@@ -3,6 +3,8 @@
 #include <QFile>
 #include <algorithm>
 
+// The ring sound is a resource of a static library: unless something calls
+// its registration, the linker leaves it out of the program.
 static void RegisterRingSound() {
   Q_INIT_RESOURCE(ring);
 }
@@ -16,7 +18,6 @@ struct MemoryFile {
 
   static MemoryFile& Of(void* user) { return *static_cast<MemoryFile*>(user); }
   static sf_count_t Size(void* user) { return static_cast<sf_count_t>(Of(user).bytes.size()); }
-  static sf_count_t Length(void* user) { return Size(user); }
   static sf_count_t Seek(sf_count_t offset, int whence, void* user) {
     MemoryFile& file = Of(user);
     const sf_count_t base = whence == SEEK_CUR ? file.position : whence == SEEK_END ? Size(user) : 0;
@@ -60,7 +61,7 @@ bool CWavLoopPlayer::PlayBuiltInLooping(std::string& error) {
   QFile resource(":/sounds/ring.wav");
   MemoryFile memory;
   if (resource.open(QIODevice::ReadOnly)) memory.bytes = resource.readAll();
-  SF_VIRTUAL_IO io{&MemoryFile::Length, &MemoryFile::Seek, &MemoryFile::Read, &MemoryFile::Write,
+  SF_VIRTUAL_IO io{&MemoryFile::Size, &MemoryFile::Seek, &MemoryFile::Read, &MemoryFile::Write,
                    &MemoryFile::Tell};
   SF_INFO info{};
   SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, &memory);
