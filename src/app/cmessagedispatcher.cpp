@@ -168,6 +168,9 @@ void CMessageDispatcher::ActOnCode(uint32_t code, int64_t wParam) {
       targets_.RestartSound(state_.currentSndType.load(), true);
       break;
     case code::kSoundTypeRequest:
+      // A side that locks its sound type does not follow a peer's request;
+      // it refuses the call when the peer's audio comes in another type.
+      if (state_.lockCodec.load()) break;
       if (static_cast<uint32_t>(wParam) != state_.currentSndType.load()) {
         targets_.RestartSound(static_cast<uint32_t>(wParam), false);
       }

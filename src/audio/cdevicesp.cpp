@@ -34,9 +34,13 @@ bool CDeviceSp::OpenOutput(std::string& error) {
   request.sampleRate = sampleRate_;
   request.channels = channels_;
   request.framesPerCallback = kFramesPerBuffer * static_cast<int>(frameSamples_) / channels_;
-  // The queue of the sound type's buffers, two frames each, is what absorbs
-  // the scheduling jitter of the playback thread.
-  request.latencySeconds = static_cast<double>(bufferCount_) * request.framesPerCallback / sampleRate_;
+  // The queue of the sound type's buffers, two frames each, absorbs the
+  // scheduling jitter of the playback thread. The deep queues of the short
+  // frame types would ask the sound server for seconds of buffer, which it
+  // then drains in bursts that the spool can only answer by skipping
+  // frames; past kMaxLatencySeconds a deeper queue buys nothing.
+  request.latencySeconds =
+      std::min(kMaxLatencySeconds, static_cast<double>(bufferCount_) * request.framesPerCallback / sampleRate_);
   open_.store(true);
   stream_ = backend_.OpenOutput(request, &CDeviceSp::OnSamples, this, error);
   if (!stream_) open_.store(false);

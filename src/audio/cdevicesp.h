@@ -15,6 +15,8 @@ class CParams;
 // a change of type builds a new one.
 class CDeviceSp {
  public:
+  static constexpr double kMaxLatencySeconds = 0.2;
+
   CDeviceSp(CParams& params, AudioBackend& backend, FrameCallback callback, void* user);
   ~CDeviceSp();
   CDeviceSp(const CDeviceSp&) = delete;

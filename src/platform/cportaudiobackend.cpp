@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include "platform/alsapluginpin.h"
 #include "platform/cportaudiostream.h"
 #include "settings/boundedtext.h"
 
@@ -24,6 +25,7 @@ PaError InitializeQuietly() {
 }  // namespace
 
 CPortAudioBackend::CPortAudioBackend() {
+  PinAlsaPlugins();
   const PaError result = InitializeQuietly();
   if (result != paNoError) {
     startError_ = std::string("Could not start the sound system (PortAudio): ") + Pa_GetErrorText(result);

@@ -43,8 +43,9 @@ class PulseServer:
         pid_file = os.path.join(self.runtime, "pulse", "pid")
         if os.path.exists(pid_file):
             try:
-                os.kill(int(open(pid_file).read().split()[0]), signal.SIGKILL)
-            except (OSError, ValueError):
+                with open(pid_file) as f:
+                    os.kill(int(f.read().split()[0]), signal.SIGKILL)
+            except (OSError, ValueError, IndexError):
                 pass
         shutil.rmtree(self.runtime, ignore_errors=True)
 

@@ -174,6 +174,13 @@ TEST_F(CMessageDispatcherTest, SoundTypeRequestsAndTheRestartInProgress) {
     dispatcher.HandleCode(c.code, c.value);
     EXPECT_EQ(targets.calls, c.expected) << c.code << " " << c.value;
   }
+  // A locked sound type does not follow the peer; the user's own choice still applies.
+  state.restarting = false;
+  state.lockCodec = true;
+  targets.calls.clear();
+  dispatcher.HandleCode(code::kSoundTypeRequest, 9058);
+  dispatcher.HandleCode(code::kSetSoundType, 9058);
+  EXPECT_EQ(targets.calls, Calls{"RestartSound 9058 1"});
 }
 
 TEST_F(CMessageDispatcherTest, SpeexOptionsAreAppliedOrSentInSendMode) {

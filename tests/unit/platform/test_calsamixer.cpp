@@ -11,7 +11,7 @@
 #include "audio/cmixersp.h"
 #include "fakes/cfakewindowport.h"
 #include "fakes/cmemorykeystore.h"
-#include "fakes/cpulseserver.h"
+#include "fakes/cpulsemixerserver.h"
 #include "platform/calsamixer.h"
 #include "settings/cparams.h"
 
@@ -68,11 +68,11 @@ TEST(AlsaMixerNames, TheDevicesCardIsTriedBeforeTheDefaultMixer) {
 class AlsaMixerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!CPulseServer::Installed())
+    if (!CPulseMixerServer::Installed())
       GTEST_SKIP() << "pulseaudio or pactl is not installed; these tests need both";
-    server = std::make_unique<CPulseServer>();
+    server = std::make_unique<CPulseMixerServer>();
     ASSERT_TRUE(server->Running()) << server->Problem();
-    ASSERT_TRUE(server->Pactl(std::string("set-sink-volume ") + CPulseServer::kSink + " 65536", nullptr));
+    ASSERT_TRUE(server->Pactl(std::string("set-sink-volume ") + CPulseMixerServer::kSink + " 65536", nullptr));
   }
 
   static std::optional<MixerLine> LineNamed(const std::vector<MixerLine>& lines, const std::string& name) {
@@ -101,7 +101,7 @@ class AlsaMixerTest : public ::testing::Test {
     }
   };
 
-  std::unique_ptr<CPulseServer> server;
+  std::unique_ptr<CPulseMixerServer> server;
   CMemoryKeyStore store;
   CParams params{store};
   CFakeWindowPort window;
@@ -134,7 +134,7 @@ TEST_F(AlsaMixerTest, DefaultMixerOffersMasterForPlaybackAndCaptureForTheMicroph
 }
 
 TEST_F(AlsaMixerTest, SpeakerSliderSetsTheSinkVolumeAndBindingUnmutesTheSink) {
-  ASSERT_TRUE(server->Pactl(std::string("set-sink-mute ") + CPulseServer::kSink + " 1", nullptr));
+  ASSERT_TRUE(server->Pactl(std::string("set-sink-mute ") + CPulseMixerServer::kSink + " 1", nullptr));
   CMixerSp speaker(params, window, std::make_unique<CAlsaMixer>());
   speaker.BindSpeaker();
   ASSERT_TRUE(speaker.SlotValid(CMixer::kSpeakerSlot));
@@ -142,10 +142,10 @@ TEST_F(AlsaMixerTest, SpeakerSliderSetsTheSinkVolumeAndBindingUnmutesTheSink) {
   EXPECT_EQ(speaker.GetVolume(), 65535u);
 
   speaker.SetVolume(32768);  // half of 0..65536, rounded up
-  EXPECT_TRUE(CPulseServer::WaitFor([&] { return server->SinkVolume() == 32769; })) << *server->SinkVolume();
+  EXPECT_TRUE(CPulseMixerServer::WaitFor([&] { return server->SinkVolume() == 32769; })) << *server->SinkVolume();
   EXPECT_EQ(speaker.GetVolume(), 32768u);
   speaker.SetVolume(0);
-  EXPECT_TRUE(CPulseServer::WaitFor([&] { return server->SinkVolume() == 0; })) << *server->SinkVolume();
+  EXPECT_TRUE(CPulseMixerServer::WaitFor([&] { return server->SinkVolume() == 0; })) << *server->SinkVolume();
 }
 
 TEST_F(AlsaMixerTest, ChangesMadeElsewhereArriveAsMessagesThatMoveOnlyTheirSlider) {
@@ -156,9 +156,9 @@ TEST_F(AlsaMixerTest, ChangesMadeElsewhereArriveAsMessagesThatMoveOnlyTheirSlide
   ASSERT_TRUE(sliders.speaker.enabled);
   ASSERT_TRUE(sliders.microphone.enabled);
 
-  ASSERT_TRUE(server->Pactl(std::string("set-sink-volume ") + CPulseServer::kSink + " 16384", nullptr));
+  ASSERT_TRUE(server->Pactl(std::string("set-sink-volume ") + CPulseMixerServer::kSink + " 16384", nullptr));
   std::optional<uint32_t> moved;
-  EXPECT_TRUE(CPulseServer::WaitFor([&] {
+  EXPECT_TRUE(CPulseMixerServer::WaitFor([&] {
     for (const auto& m : window.Messages()) {
       if (m.kind != CFakeWindowPort::Message::Kind::PostCode || m.code != CMixer::kControlChangeMessage)
         continue;
@@ -188,9 +188,9 @@ TEST_F(AlsaMixerTest, ClosingEndsThePollThreadAndItsReports) {
   EXPECT_FALSE(closing.Watching());
   EXPECT_EQ(closing.MixerName(), "");
   const std::size_t before = closed.Count();
-  ASSERT_TRUE(server->Pactl(std::string("set-sink-volume ") + CPulseServer::kSink + " 1000", nullptr));
+  ASSERT_TRUE(server->Pactl(std::string("set-sink-volume ") + CPulseMixerServer::kSink + " 1000", nullptr));
   // By the time the open mixer has heard of the change, the closed one would have too.
-  EXPECT_TRUE(CPulseServer::WaitFor([&] { return open.Saw(MixerChange::Control, master); }));
+  EXPECT_TRUE(CPulseMixerServer::WaitFor([&] { return open.Saw(MixerChange::Control, master); }));
   EXPECT_EQ(closed.Count(), before);
   int64_t value = 0;
   EXPECT_FALSE(closing.ReadVolume(master, value));
@@ -201,7 +201,7 @@ TEST_F(AlsaMixerTest, ServerGoingAwayStopsThePollThreadInsteadOfSpinning) {
   ASSERT_TRUE(mixer.Open(MixerSide::Playback, -1));
   ASSERT_TRUE(mixer.Watching());
   server->Stop();
-  EXPECT_TRUE(CPulseServer::WaitFor([&] { return !mixer.Watching(); }));
+  EXPECT_TRUE(CPulseMixerServer::WaitFor([&] { return !mixer.Watching(); }));
   mixer.Close();
   EXPECT_EQ(mixer.MixerName(), "");
 }
