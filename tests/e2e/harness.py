@@ -139,6 +139,8 @@ class Copy:
         return args + list(extra)
 
     def start(self):
+        if self.running():
+            self.stop()
         self.process = subprocess.Popen(
             self.args(), cwd=self.work_dir, env=self.env(),
             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
