@@ -7,10 +7,10 @@
 
 #include "app/cmessagedispatcher.h"
 #include "fakes/cfakedispatchtargets.h"
+#include "fakes/cfakemessageboxes.h"
 #include "fakes/cmemorykeystore.h"
 #include "net/codes.h"
 #include "net/transport.h"
-#include "platform/messageboxport.h"
 #include "settings/cparams.h"
 #include "ui/dlgmain.h"
 #include "ui/linepage.h"
@@ -18,14 +18,6 @@
 namespace {
 
 using Calls = std::vector<std::string>;
-
-class RecordingBoxes : public MessageBoxPort {
- public:
-  void ShowError(const std::string& t) override { shown.push_back("error: " + t); }
-  void ShowInfo(const std::string& t) override { shown.push_back("info: " + t); }
-  bool AskYesNo(const std::string&, const std::string&) override { return false; }
-  std::vector<std::string> shown;
-};
 
 class CMessageDispatcherTest : public ::testing::Test {
  protected:
@@ -42,7 +34,7 @@ class CMessageDispatcherTest : public ::testing::Test {
   TDlg window;
   CMemoryKeyStore store;
   CParams params;
-  RecordingBoxes boxes;
+  CFakeMessageBoxes boxes;
   CFakeDispatchTargets targets;
   CMessageDispatcher dispatcher;
   int quits = 0;
@@ -210,17 +202,17 @@ TEST_F(CMessageDispatcherTest, NameRequestAnswersWithTheUserNameOrTheOwnAddress)
 
 TEST_F(CMessageDispatcherTest, RejectionHangsUpThePageInFrontAndTellsTheUser) {
   dispatcher.HandleCode(code::kRejection, peer);  // no current line: nothing
-  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_TRUE(boxes.infos.empty());
   StartLine(2);
   targets.calls.clear();
   dispatcher.HandleCode(code::kRejection, peer);
   EXPECT_EQ(targets.calls, Calls{"HangUp 2"});
-  EXPECT_EQ(boxes.shown, std::vector<std::string>{"info: Restricted access. 10.1.2.3 denied connection."});
+  EXPECT_EQ(boxes.infos, std::vector<std::string>{"Restricted access. 10.1.2.3 denied connection."});
   // A refusal of the sound type, from the receive thread, hangs up without a box.
   targets.calls.clear();
   dispatcher.HandleCode(code::kHangUpFront, 0);
   EXPECT_EQ(targets.calls, Calls{"HangUp 2"});
-  EXPECT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.infos.size(), 1u);
 }
 
 TEST_F(CMessageDispatcherTest, RecordsReachTheirTargets) {

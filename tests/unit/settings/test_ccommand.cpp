@@ -2,22 +2,14 @@
 
 #include <arpa/inet.h>
 
+#include "fakes/cfakemessageboxes.h"
 #include "fakes/cfakewindowport.h"
 #include "fakes/cmemorykeystore.h"
 #include "net/codes.h"
-#include "platform/messageboxport.h"
 #include "settings/ccommand.h"
 #include "settings/cparams.h"
 
 namespace {
-
-class RecordingBoxes : public MessageBoxPort {
- public:
-  void ShowError(const std::string& t) override { shown.push_back("error: " + t); }
-  void ShowInfo(const std::string& t) override { shown.push_back("info: " + t); }
-  bool AskYesNo(const std::string&, const std::string&) override { return false; }
-  std::vector<std::string> shown;
-};
 
 class CCommandTest : public ::testing::Test {
  protected:
@@ -25,7 +17,7 @@ class CCommandTest : public ::testing::Test {
   CMemoryKeyStore store;
   CParams params;
   CFakeWindowPort window;
-  RecordingBoxes boxes;
+  CFakeMessageBoxes boxes;
   CCommand command;
 };
 
@@ -83,9 +75,9 @@ TEST_F(CCommandTest, RefusedCommandsChangeNothing) {
 TEST_F(CCommandTest, TestCommandShowsItsTextAndNumber) {
   EXPECT_TRUE(command.Execute("hello", 1));
   EXPECT_TRUE(command.Execute(std::string(300, 'x'), 1));
-  ASSERT_EQ(boxes.shown.size(), 2u);
-  EXPECT_EQ(boxes.shown[0], "info: [hello][1]");
-  EXPECT_EQ(boxes.shown[1], "info: [" + std::string(254, 'x') + "][1]");
+  ASSERT_EQ(boxes.infos.size(), 2u);
+  EXPECT_EQ(boxes.infos[0], "[hello][1]");
+  EXPECT_EQ(boxes.infos[1], "[" + std::string(254, 'x') + "][1]");
 }
 
 }  // namespace
