@@ -17,7 +17,7 @@ CDeviceMc::CDeviceMc(CParams& params, AudioBackend& backend, FrameCallback callb
 CDeviceMc::~CDeviceMc() { CloseInput(); }
 
 bool CDeviceMc::OpenInput(std::string& error) {
-  if (open_.load()) return true;
+  if (stream_.IsOpen()) return true;
   if (!callback_ || frame_.empty() || sampleRate_ <= 0) {
     error = "no sound type selected";
     return false;
@@ -30,23 +30,15 @@ bool CDeviceMc::OpenInput(std::string& error) {
   // The microphone hands each frame on at once: one frame is all it holds.
   request.latencySeconds = static_cast<double>(request.framesPerCallback) / sampleRate_;
   std::fill(frame_.begin(), frame_.end(), 0);
-  // The flag goes up first so that the very first callback is not lost.
-  open_.store(true);
-  stream_ = backend_.OpenInput(request, &CDeviceMc::OnSamples, this, error);
-  if (!stream_) open_.store(false);
-  return stream_ != nullptr;
+  return stream_.Open([&](std::string& why) { return backend_.OpenInput(request, &CDeviceMc::OnSamples, this, why); },
+                      error);
 }
 
-void CDeviceMc::CloseInput() {
-  // Callbacks that come while closing see the flag down and do nothing;
-  // destroying the stream waits for the one that may be running.
-  open_.store(false);
-  stream_.reset();
-}
+void CDeviceMc::CloseInput() { stream_.Close(); }
 
 void CDeviceMc::OnSamples(int16_t* samples, std::size_t count, void* self) {
   auto* device = static_cast<CDeviceMc*>(self);
-  if (!device->open_.load()) return;
+  if (!device->stream_.IsOpen()) return;
   const std::size_t n = std::min(count, device->frame_.size());
   std::copy(samples, samples + n, device->frame_.begin());
   std::fill(device->frame_.begin() + static_cast<std::ptrdiff_t>(n), device->frame_.end(), 0);

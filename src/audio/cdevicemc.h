@@ -1,11 +1,10 @@
 #pragma once
 
-#include <atomic>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "audio/audiobackend.h"
+#include "audio/cdevicestream.h"
 #include "audio/framecallback.h"
 
 class CParams;
@@ -24,7 +23,7 @@ class CDeviceMc {
   // n-th input device). True when it is open; false with the reason in error.
   bool OpenInput(std::string& error);
   void CloseInput();
-  bool IsOpen() const { return open_.load(); }
+  bool IsOpen() const { return stream_.IsOpen(); }
 
   int FrameSamples() const { return static_cast<int>(frame_.size()); }
 
@@ -38,6 +37,5 @@ class CDeviceMc {
   const int channels_;
   const int sampleRate_;
   std::vector<int16_t> frame_;
-  std::atomic<bool> open_{false};
-  std::unique_ptr<AudioStream> stream_;
+  CDeviceStream stream_;
 };

@@ -24,7 +24,7 @@ CDeviceSp::CDeviceSp(CParams& params, AudioBackend& backend, FrameCallback callb
 CDeviceSp::~CDeviceSp() { CloseOutput(); }
 
 bool CDeviceSp::OpenOutput(std::string& error) {
-  if (open_.load()) return true;
+  if (stream_.IsOpen()) return true;
   if (!callback_ || frameSamples_ == 0 || sampleRate_ <= 0) {
     error = "no sound type selected";
     return false;
@@ -41,20 +41,15 @@ bool CDeviceSp::OpenOutput(std::string& error) {
   // frames; past kMaxLatencySeconds a deeper queue buys nothing.
   request.latencySeconds =
       std::min(kMaxLatencySeconds, static_cast<double>(bufferCount_) * request.framesPerCallback / sampleRate_);
-  open_.store(true);
-  stream_ = backend_.OpenOutput(request, &CDeviceSp::OnSamples, this, error);
-  if (!stream_) open_.store(false);
-  return stream_ != nullptr;
+  return stream_.Open([&](std::string& why) { return backend_.OpenOutput(request, &CDeviceSp::OnSamples, this, why); },
+                      error);
 }
 
-void CDeviceSp::CloseOutput() {
-  open_.store(false);
-  stream_.reset();
-}
+void CDeviceSp::CloseOutput() { stream_.Close(); }
 
 void CDeviceSp::OnSamples(int16_t* samples, std::size_t count, void* self) {
   auto* device = static_cast<CDeviceSp*>(self);
-  if (!device->open_.load() || count < kFramesPerBuffer * device->frameSamples_) {
+  if (!device->stream_.IsOpen() || count < kFramesPerBuffer * device->frameSamples_) {
     std::fill(samples, samples + count, 0);
     return;
   }

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <atomic>
-#include <memory>
 #include <string>
 
 #include "audio/audiobackend.h"
+#include "audio/cdevicestream.h"
 #include "audio/framecallback.h"
 
 class CParams;
@@ -26,7 +25,7 @@ class CDeviceSp {
   // n-th output device). True when it is open; false with the reason in error.
   bool OpenOutput(std::string& error);
   void CloseOutput();
-  bool IsOpen() const { return open_.load(); }
+  bool IsOpen() const { return stream_.IsOpen(); }
 
  private:
   static void OnSamples(int16_t* samples, std::size_t count, void* self);
@@ -39,6 +38,5 @@ class CDeviceSp {
   const int sampleRate_;
   const std::size_t frameSamples_;
   const int bufferCount_;
-  std::atomic<bool> open_{false};
-  std::unique_ptr<AudioStream> stream_;
+  CDeviceStream stream_;
 };

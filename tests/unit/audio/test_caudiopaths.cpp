@@ -80,6 +80,13 @@ class ManualBackend : public AudioBackend {
 
 uint32_t Loopback(uint8_t n) { return htonl(0x7F000000u | n); }
 
+// An audio datagram of the given type and size, every payload byte fill.
+std::vector<uint8_t> Datagram(uint32_t type, std::size_t size, uint8_t fill) {
+  std::vector<uint8_t> bytes(size, fill);
+  for (int i = 0; i < 4; ++i) bytes[static_cast<std::size_t>(i)] = static_cast<uint8_t>(type >> (8 * i));
+  return bytes;
+}
+
 // One side of a call: its socket, settings, log, line and audio paths.
 struct Side {
   Side(uint32_t address, int port, const std::filesystem::path& dir)
@@ -247,9 +254,7 @@ TEST_F(CAudioPathsTest, FramesCrossBothPathsInEverySoundType) {
 TEST_F(CAudioPathsTest, WrongSoundTypeOnTheCallerAsksTheCalleeToFollow) {
   UseType(9050);
   Connect();
-  std::vector<uint8_t> g711(168, 0xFF);
-  g711[0] = 9064 & 0xFF;
-  g711[1] = 9064 >> 8;
+  const std::vector<uint8_t> g711 = Datagram(9064, 168, 0xFF);
   caller->paths->ReceiveAudio(g711, 9064, Loopback(2));
   uint32_t code = 0;
   const auto request = callee->NextAudio(code);
@@ -261,9 +266,7 @@ TEST_F(CAudioPathsTest, WrongSoundTypeOnTheCallerAsksTheCalleeToFollow) {
 TEST_F(CAudioPathsTest, WrongSoundTypeOnTheCalleeFollowsOrRefuses) {
   UseType(9050);
   Connect();
-  std::vector<uint8_t> g711(168, 0xFF);
-  g711[0] = 9064 & 0xFF;
-  g711[1] = 9064 >> 8;
+  const std::vector<uint8_t> g711 = Datagram(9064, 168, 0xFF);
 
   callee->paths->ReceiveAudio(g711, 9064, Loopback(1));
   auto messages = callee->window.Messages();
@@ -291,9 +294,7 @@ TEST_F(CAudioPathsTest, WrongSoundTypeOnTheCalleeFollowsOrRefuses) {
 TEST_F(CAudioPathsTest, AudioFromAnyoneButThePeerIsDropped) {
   UseType(9051);
   Connect();
-  std::vector<uint8_t> pcm(328, 1);
-  pcm[0] = 9051 & 0xFF;
-  pcm[1] = 9051 >> 8;
+  const std::vector<uint8_t> pcm = Datagram(9051, 328, 1);
   callee->paths->ReceiveAudio(pcm, 9051, Loopback(9));
   EXPECT_EQ(callee->line1->TakeRxBytes(), 0u);
   callee->paths->ReceiveAudio(pcm, 9051, Loopback(1));
@@ -330,9 +331,7 @@ TEST_F(CAudioPathsTest, MutedSpeakerPlaysSilenceAndDropsAudio) {
   UseType(9051);
   Connect();
   callee->speakerMuted = 1;
-  std::vector<uint8_t> pcm(328, 1);
-  pcm[0] = 9051 & 0xFF;
-  pcm[1] = 9051 >> 8;
+  const std::vector<uint8_t> pcm = Datagram(9051, 328, 1);
   callee->paths->ReceiveAudio(pcm, 9051, Loopback(1));
   EXPECT_EQ(callee->line1->TakeRxBytes(), 0u);
   std::vector<int16_t> out(160, 7);
@@ -418,9 +417,7 @@ TEST_F(CAudioPathsTest, ADeviceThatKeepsFailingIsReportedOnce) {
 TEST_F(CAudioPathsTest, RestartWhileTheReceiveThreadDeliversIsSafe) {
   UseType(9051);
   Connect();
-  std::vector<uint8_t> pcm(328, 3);
-  pcm[0] = 9051 & 0xFF;
-  pcm[1] = 9051 >> 8;
+  const std::vector<uint8_t> pcm = Datagram(9051, 328, 3);
   std::atomic<bool> stop{false};
   std::thread receiver([&] {
     while (!stop.load()) callee->paths->ReceiveAudio(pcm, 9051, Loopback(1));
