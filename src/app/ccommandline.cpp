@@ -6,7 +6,8 @@
 #include "settings/decimaltext.h"
 
 std::filesystem::path CCommandLine::DefaultConfigDir() {
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) return std::filesystem::path(xdg) / "ondrel";
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
+    return std::filesystem::path(xdg) / "ondrel";
   if (const char* home = std::getenv("HOME"); home && *home) {
     return std::filesystem::path(home) / ".config" / "ondrel";
   }
@@ -44,7 +45,8 @@ std::optional<CCommandLine> CCommandLine::Parse(const std::vector<std::string>& 
   } else if (!loose.empty()) {
     return error = "unexpected argument: " + loose.front(), std::nullopt;
   }
-  if (line.sendCommand && !line.bindText.empty()) return error = "--bind does not go with --command", std::nullopt;
+  if (line.sendCommand && !line.bindText.empty())
+    return error = "--bind does not go with --command", std::nullopt;
   if (line.configDir.empty()) line.configDir = DefaultConfigDir();
   return line;
 }

@@ -13,12 +13,24 @@
 
 CDispatchBridge::CDispatchBridge(CObjectGraph& graph) : graph_(graph) {}
 
-void CDispatchBridge::ProbeReceived(uint32_t address) { graph_.contacts->ProbeReceived(address); }
-void CDispatchBridge::ReplyReceived(uint32_t address) { graph_.contacts->ReplyReceived(address); }
-void CDispatchBridge::GoneOffline(uint32_t address) { graph_.contacts->GoneOffline(address); }
-void CDispatchBridge::BusyChanged(uint32_t address, bool busy) { graph_.contacts->BusyChanged(address, busy); }
-bool CDispatchBridge::IsClient(const std::string& addressText) { return graph_.contacts->Contains(addressText); }
-bool CDispatchBridge::HasClientAt(int row) { return graph_.contacts->At(row) != nullptr; }
+void CDispatchBridge::ProbeReceived(uint32_t address) {
+  graph_.contacts->ProbeReceived(address);
+}
+void CDispatchBridge::ReplyReceived(uint32_t address) {
+  graph_.contacts->ReplyReceived(address);
+}
+void CDispatchBridge::GoneOffline(uint32_t address) {
+  graph_.contacts->GoneOffline(address);
+}
+void CDispatchBridge::BusyChanged(uint32_t address, bool busy) {
+  graph_.contacts->BusyChanged(address, busy);
+}
+bool CDispatchBridge::IsClient(const std::string& addressText) {
+  return graph_.contacts->Contains(addressText);
+}
+bool CDispatchBridge::HasClientAt(int row) {
+  return graph_.contacts->At(row) != nullptr;
+}
 // The client dialog follows the selection once it exists.
 void CDispatchBridge::ClientSelected(int) {}
 
@@ -35,7 +47,9 @@ LineTraffic CDispatchBridge::TakeTraffic(int line) {
   return LineTraffic{client->TakeRxBytes(), client->TakeTxBytes()};
 }
 
-void CDispatchBridge::RouteCode(uint32_t address, uint32_t code) { graph_.lines->RouteCode(address, code); }
+void CDispatchBridge::RouteCode(uint32_t address, uint32_t code) {
+  graph_.lines->RouteCode(address, code);
+}
 
 void CDispatchBridge::HangUp(int line) {
   if (CClient* client = graph_.Line(line)) client->HangUp();
@@ -56,8 +70,12 @@ void CDispatchBridge::TakePeerName(int line, uint32_t address, const std::string
 void CDispatchBridge::ApplyRemoteSpeexOption(uint32_t code, int32_t value) {
   graph_.audio->ApplyRemoteSpeexOption(code, value);
 }
-void CDispatchBridge::ReloadPreBuffer() { graph_.audio->ReloadPreBuffer(); }
-void CDispatchBridge::ReloadFilters() { graph_.audio->ReloadFilters(); }
+void CDispatchBridge::ReloadPreBuffer() {
+  graph_.audio->ReloadPreBuffer();
+}
+void CDispatchBridge::ReloadFilters() {
+  graph_.audio->ReloadFilters();
+}
 void CDispatchBridge::RestartSound(uint32_t soundType, bool announce) {
   graph_.audio->RestartSound(soundType, announce);
 }
@@ -78,7 +96,8 @@ void CDispatchBridge::SendSignalling(uint32_t address, uint32_t code, const std:
 
 void CDispatchBridge::MixerChanged(int64_t control) {
   CAppState& s = graph_.state;
-  const auto moves = CMixerPair(graph_.mixerSp.get(), graph_.mixerMc.get()).Changed(control, s.speakerSlider, s.micSlider);
+  const auto moves =
+      CMixerPair(graph_.mixerSp.get(), graph_.mixerMc.get()).Changed(control, s.speakerSlider, s.micSlider);
   if (moves.speaker) s.speakerSlider = *moves.speaker;
   if (moves.microphone) s.micSlider = *moves.microphone;
 }
@@ -92,4 +111,6 @@ void CDispatchBridge::ReadMixers() {
   s.micSlider = sliders.microphone.position;
 }
 
-uint32_t CDispatchBridge::OwnAddress() { return graph_.ownAddress; }
+uint32_t CDispatchBridge::OwnAddress() {
+  return graph_.ownAddress;
+}

@@ -13,8 +13,12 @@
 CHeartbeatBridge::CHeartbeatBridge(CObjectGraph& graph, CUserActions& actions, CDispatchBridge& dispatch)
     : graph_(graph), actions_(actions), dispatch_(dispatch) {}
 
-void CHeartbeatBridge::SendToTray() { actions_.SendToTray(); }
-void CHeartbeatBridge::ConnectPageInFront() { actions_.SBYesClick(); }
+void CHeartbeatBridge::SendToTray() {
+  actions_.SendToTray();
+}
+void CHeartbeatBridge::ConnectPageInFront() {
+  actions_.SBYesClick();
+}
 
 // The tray, the skin, the system key and the properties dialog arrive with
 // the full window.
@@ -23,15 +27,21 @@ void CHeartbeatBridge::PollSystemKey() {}
 void CHeartbeatBridge::UpdateTitlePicture() {}
 void CHeartbeatBridge::RefreshPropertiesDialog() {}
 
-void CHeartbeatBridge::TickClients() { graph_.contacts->Tick(); }
-void CHeartbeatBridge::TickLines() { graph_.lines->TickAll(); }
+void CHeartbeatBridge::TickClients() {
+  graph_.contacts->Tick();
+}
+void CHeartbeatBridge::TickLines() {
+  graph_.lines->TickAll();
+}
 
 uint32_t CHeartbeatBridge::LineState(int line) {
   const CClient* client = graph_.Line(line);
   return client ? client->State() : 0;
 }
 
-bool CHeartbeatBridge::AnyRinging() { return graph_.lines->AnyRinging(); }
+bool CHeartbeatBridge::AnyRinging() {
+  return graph_.lines->AnyRinging();
+}
 
 void CHeartbeatBridge::BroadcastShort(uint32_t code) {
   graph_.contacts->RewindBroadcast();
@@ -45,20 +55,42 @@ void CHeartbeatBridge::StartRinger(const std::string& file) {
   graph_.ringer->SetFileName(file);
   graph_.ringer->Ring();
 }
-void CHeartbeatBridge::AdvanceRingerStop() { graph_.ringer->RunDown(); }
-bool CHeartbeatBridge::SoundTestOn() { return graph_.audio->SoundTestOn(); }
-bool CHeartbeatBridge::TakeRingTest() { return false; }
-bool CHeartbeatBridge::TakeAccepted() { return false; }
+void CHeartbeatBridge::AdvanceRingerStop() {
+  graph_.ringer->RunDown();
+}
+bool CHeartbeatBridge::SoundTestOn() {
+  return graph_.audio->SoundTestOn();
+}
+bool CHeartbeatBridge::TakeRingTest() {
+  return false;
+}
+bool CHeartbeatBridge::TakeAccepted() {
+  return false;
+}
 void CHeartbeatBridge::RestartSound(uint32_t soundType, bool announce) {
   dispatch_.RestartSound(soundType, announce);
 }
-void CHeartbeatBridge::OpenDevices() { graph_.audio->OpenDevices(); }
-void CHeartbeatBridge::CloseDevices() { graph_.audio->CloseDevices(); }
-void CHeartbeatBridge::ReopenDevices() { graph_.audio->ReopenDevices(); }
-uint32_t CHeartbeatBridge::SpeakerLevel() { return static_cast<uint32_t>(graph_.audio->SpeakerLevel()); }
-uint32_t CHeartbeatBridge::MicLevel() { return static_cast<uint32_t>(graph_.audio->MicLevel()); }
-void CHeartbeatBridge::ReadMixers() { dispatch_.ReadMixers(); }
-void CHeartbeatBridge::ApplySpeakerLimit() { graph_.audio->SetSpeakerLimit(static_cast<int32_t>(graph_.state.speakerSlider)); }
+void CHeartbeatBridge::OpenDevices() {
+  graph_.audio->OpenDevices();
+}
+void CHeartbeatBridge::CloseDevices() {
+  graph_.audio->CloseDevices();
+}
+void CHeartbeatBridge::ReopenDevices() {
+  graph_.audio->ReopenDevices();
+}
+uint32_t CHeartbeatBridge::SpeakerLevel() {
+  return static_cast<uint32_t>(graph_.audio->SpeakerLevel());
+}
+uint32_t CHeartbeatBridge::MicLevel() {
+  return static_cast<uint32_t>(graph_.audio->MicLevel());
+}
+void CHeartbeatBridge::ReadMixers() {
+  dispatch_.ReadMixers();
+}
+void CHeartbeatBridge::ApplySpeakerLimit() {
+  graph_.audio->SetSpeakerLimit(static_cast<int32_t>(graph_.state.speakerSlider));
+}
 // The meters and the scope arrive with the full window.
 void CHeartbeatBridge::FeedScope() {}
 void CHeartbeatBridge::ShowMeters(uint32_t, uint32_t) {}

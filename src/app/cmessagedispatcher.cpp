@@ -19,7 +19,9 @@
 namespace {
 
 // Texts are 8-bit Latin-1 everywhere but on screen.
-QString Latin1(const std::string& text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
+QString Latin1(const std::string& text) {
+  return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
 
 QString Kilobytes(uint64_t bytes) {
   char text[64];
@@ -191,7 +193,8 @@ void CMessageDispatcher::HandleRecord(uint32_t code, Record record) {
   const int line = CurrentLine();
   if (const auto* text = std::get_if<TextRecord>(&record)) {
     if (code == code::kPeerName) ShowPeerName(text->number, text->text);
-    if (code == code::kCallRequest) targets_.AcceptCallRequest(static_cast<uint32_t>(text->number), text->text);
+    if (code == code::kCallRequest)
+      targets_.AcceptCallRequest(static_cast<uint32_t>(text->number), text->text);
     if (code == code::kNameReply && line != 0) {
       targets_.TakePeerName(line, static_cast<uint32_t>(text->number), text->text);
     }

@@ -31,10 +31,10 @@
 #include "platform/calsamixer.h"
 #include "platform/cinikeystore.h"
 #include "platform/cportaudiobackend.h"
-#include "platform/cwavloopplayer.h"
 #include "platform/cqtmessageboxes.h"
 #include "platform/cqtwindowport.h"
 #include "platform/cremotecontrolserver.h"
+#include "platform/cwavloopplayer.h"
 #include "settings/cautostart.h"
 #include "settings/ccommand.h"
 #include "settings/ccontact.h"
@@ -58,9 +58,13 @@ std::string LocaleTimestamp() {
 
 CProgram::CProgram(const CCommandLine& commandLine) : commandLine_(commandLine) {}
 
-CProgram::~CProgram() { FormClose(); }
+CProgram::~CProgram() {
+  FormClose();
+}
 
-TDlg& CProgram::Window() { return *graph_.window; }
+TDlg& CProgram::Window() {
+  return *graph_.window;
+}
 
 bool CProgram::FormCreate() {
   graph_.keyStore = std::make_unique<CIniKeyStore>(commandLine_.configDir / "ondrel.conf");
@@ -166,16 +170,15 @@ void CProgram::BuildSoundSystem() {
   graph_.audio->Build();
   BuildMixers();
   dispatchBridge_->ReadMixers();
-  graph_.audio->SetRestartHooks(
-      [](bool) {},
-      [this] {
-        graph_.mixerSp.reset();
-        graph_.mixerMc.reset();
-      },
-      [this] {
-        BuildMixers();
-        dispatchBridge_->ReadMixers();
-      });
+  graph_.audio->SetRestartHooks([](bool) {},
+                                [this] {
+                                  graph_.mixerSp.reset();
+                                  graph_.mixerMc.reset();
+                                },
+                                [this] {
+                                  BuildMixers();
+                                  dispatchBridge_->ReadMixers();
+                                });
   // The stored mutes hold from the start, as if their buttons were pressed.
   s.micMuted = graph_.params->GetInt("mcMute") != 0 ? 1 : 0;
   s.speakerMuted = graph_.params->GetInt("spMute") != 0 ? 1 : 0;

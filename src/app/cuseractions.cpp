@@ -25,4 +25,6 @@ void CUserActions::SBNoClick() {
   if (CClient* line = graph_.Line(graph_.window->PageInFront())) line->HangUp();
 }
 
-void CUserActions::SendToTray() { graph_.window->hide(); }
+void CUserActions::SendToTray() {
+  graph_.window->hide();
+}

@@ -11,7 +11,7 @@
 // with the other platform stand-ins; tests drive a fake one by hand.
 
 struct StreamRequest {
-  int device = -1;          // -1: the system default; n: device n of the enumeration
+  int device = -1;  // -1: the system default; n: device n of the enumeration
   int sampleRate = 0;
   int channels = 0;
   int framesPerCallback = 0;    // sample frames (one sample per channel) per callback

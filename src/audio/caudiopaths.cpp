@@ -72,7 +72,9 @@ CAudioPaths::~CAudioPaths() {
   while (receiving_.load() != 0) std::this_thread::yield();
 }
 
-CCodecSet& CAudioPaths::Codecs(int line) { return *codecs_.at(static_cast<std::size_t>(line - 1)); }
+CCodecSet& CAudioPaths::Codecs(int line) {
+  return *codecs_.at(static_cast<std::size_t>(line - 1));
+}
 
 CClient* CAudioPaths::CurrentLine() const {
   const int line = flags_.currentLine.load();
@@ -199,7 +201,8 @@ void CAudioPaths::MuteSpeaker(bool muted) {
     return;
   }
   std::string error;
-  if (!speaker_->OpenOutput(error)) Report(speakerFailureShown_, "Could not open output audio device.", error);
+  if (!speaker_->OpenOutput(error))
+    Report(speakerFailureShown_, "Could not open output audio device.", error);
   if (spool_) spool_->RequestReset();
 }
 
@@ -216,9 +219,12 @@ void CAudioPaths::MuteMicrophone(bool muted) {
 void CAudioPaths::ApplySpeexOptions(int line) {
   CSpeex& speex = Codecs(line).Speex8();
   const std::pair<const char*, void (CSpeex::*)(int32_t)> options[] = {
-      {"SpeexVbrQuality", &CSpeex::SetVbrQuality}, {"SpeexVbr", &CSpeex::SetVbr},
-      {"SpeexQuality", &CSpeex::SetQuality},       {"SpeexComplexity", &CSpeex::SetComplexity},
-      {"SpeexEnhancer", &CSpeex::SetEnhancer},     {"SpeexVad", &CSpeex::SetVad},
+      {"SpeexVbrQuality", &CSpeex::SetVbrQuality},
+      {"SpeexVbr", &CSpeex::SetVbr},
+      {"SpeexQuality", &CSpeex::SetQuality},
+      {"SpeexComplexity", &CSpeex::SetComplexity},
+      {"SpeexEnhancer", &CSpeex::SetEnhancer},
+      {"SpeexVad", &CSpeex::SetVad},
       {"SpeexDtx", &CSpeex::SetDtx},
   };
   for (const auto& [name, set] : options) {
@@ -266,8 +272,12 @@ void CAudioPaths::SetSpeakerLimit(int32_t level) {
   if (spool_) spool_->SetLimitLevel(level);
 }
 
-int32_t CAudioPaths::SpeakerLevel() { return speakerTap_ ? speakerTap_->ReadLevel() : 0; }
-int32_t CAudioPaths::MicLevel() { return micTap_ ? micTap_->ReadLevel() : 0; }
+int32_t CAudioPaths::SpeakerLevel() {
+  return speakerTap_ ? speakerTap_->ReadLevel() : 0;
+}
+int32_t CAudioPaths::MicLevel() {
+  return micTap_ ? micTap_->ReadLevel() : 0;
+}
 
 void CAudioPaths::MicFrame(int16_t* frame, void* user) {
   auto* self = static_cast<CAudioPaths*>(user);
@@ -333,7 +343,8 @@ std::size_t CAudioPaths::Encode(CClient& line, std::span<int16_t> frame, uint32_
 
 void CAudioPaths::ReceiveAudio(std::span<const uint8_t> datagram, uint32_t code, uint32_t sender) {
   const ReceiveGuard guard(receiving_);
-  if (flags_.quitting.load() > 0 || flags_.restarting.load() || flags_.speakerMuted.load() != 0 || SoundTestOn()) {
+  if (flags_.quitting.load() > 0 || flags_.restarting.load() || flags_.speakerMuted.load() != 0 ||
+      SoundTestOn()) {
     return;
   }
   CClient* line = CurrentLine();
@@ -374,8 +385,8 @@ bool CAudioPaths::Decode(CClient& line, std::span<const uint8_t> datagram, uint3
   switch (info->codec) {
     case SoundCodec::kGsm:
     case SoundCodec::kG711: {
-      const std::size_t bytes = info->codec == SoundCodec::kGsm ? datagram::kGsmPayloadBytes
-                                                                : datagram::kG711PayloadBytes;
+      const std::size_t bytes =
+          info->codec == SoundCodec::kGsm ? datagram::kGsmPayloadBytes : datagram::kG711PayloadBytes;
       datagram::ReadPayload(datagram, std::span(encoded_.data(), bytes));
       std::fill(frame.begin(), frame.end(), 0);
       const auto payload = std::span<const uint8_t>(encoded_.data(), bytes);
@@ -383,13 +394,15 @@ bool CAudioPaths::Decode(CClient& line, std::span<const uint8_t> datagram, uint3
                                              : codecs.G711().Decode(payload, frame);
     }
     case SoundCodec::kPcm:
-      datagram::ReadPayload(datagram, std::span(reinterpret_cast<uint8_t*>(frame.data()), frame.size_bytes()));
+      datagram::ReadPayload(datagram,
+                            std::span(reinterpret_cast<uint8_t*>(frame.data()), frame.size_bytes()));
       return true;
     default: {
       CSpeex* speex = codecs.SpeexFor(code);
       const auto payload = datagram::SpeexPayload(datagram);
       // A frame cut short in transit would decode to noise; it is dropped.
-      if (!speex || payload.empty() || static_cast<int32_t>(payload.size()) != datagram::ReadSpeexLength(datagram)) {
+      if (!speex || payload.empty() ||
+          static_cast<int32_t>(payload.size()) != datagram::ReadSpeexLength(datagram)) {
         return false;
       }
       return speex->Decode(payload, frame);

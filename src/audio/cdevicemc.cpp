@@ -14,7 +14,9 @@ CDeviceMc::CDeviceMc(CParams& params, AudioBackend& backend, FrameCallback callb
       sampleRate_(GetSampleRate()),
       frame_(static_cast<std::size_t>(GetFrameBytes() / 2), 0) {}
 
-CDeviceMc::~CDeviceMc() { CloseInput(); }
+CDeviceMc::~CDeviceMc() {
+  CloseInput();
+}
 
 bool CDeviceMc::OpenInput(std::string& error) {
   if (stream_.IsOpen()) return true;
@@ -30,11 +32,13 @@ bool CDeviceMc::OpenInput(std::string& error) {
   // The microphone hands each frame on at once: one frame is all it holds.
   request.latencySeconds = static_cast<double>(request.framesPerCallback) / sampleRate_;
   std::fill(frame_.begin(), frame_.end(), 0);
-  return stream_.Open([&](std::string& why) { return backend_.OpenInput(request, &CDeviceMc::OnSamples, this, why); },
-                      error);
+  return stream_.Open(
+      [&](std::string& why) { return backend_.OpenInput(request, &CDeviceMc::OnSamples, this, why); }, error);
 }
 
-void CDeviceMc::CloseInput() { stream_.Close(); }
+void CDeviceMc::CloseInput() {
+  stream_.Close();
+}
 
 void CDeviceMc::OnSamples(int16_t* samples, std::size_t count, void* self) {
   auto* device = static_cast<CDeviceMc*>(self);

@@ -21,7 +21,9 @@ CDeviceSp::CDeviceSp(CParams& params, AudioBackend& backend, FrameCallback callb
       frameSamples_(static_cast<std::size_t>(GetFrameBytes() / 2)),
       bufferCount_(GetPlaybackBufferCount()) {}
 
-CDeviceSp::~CDeviceSp() { CloseOutput(); }
+CDeviceSp::~CDeviceSp() {
+  CloseOutput();
+}
 
 bool CDeviceSp::OpenOutput(std::string& error) {
   if (stream_.IsOpen()) return true;
@@ -39,13 +41,16 @@ bool CDeviceSp::OpenOutput(std::string& error) {
   // frame types would ask the sound server for seconds of buffer, which it
   // then drains in bursts that the spool can only answer by skipping
   // frames; past kMaxLatencySeconds a deeper queue buys nothing.
-  request.latencySeconds =
-      std::min(kMaxLatencySeconds, static_cast<double>(bufferCount_) * request.framesPerCallback / sampleRate_);
-  return stream_.Open([&](std::string& why) { return backend_.OpenOutput(request, &CDeviceSp::OnSamples, this, why); },
-                      error);
+  request.latencySeconds = std::min(
+      kMaxLatencySeconds, static_cast<double>(bufferCount_) * request.framesPerCallback / sampleRate_);
+  return stream_.Open(
+      [&](std::string& why) { return backend_.OpenOutput(request, &CDeviceSp::OnSamples, this, why); },
+      error);
 }
 
-void CDeviceSp::CloseOutput() { stream_.Close(); }
+void CDeviceSp::CloseOutput() {
+  stream_.Close();
+}
 
 void CDeviceSp::OnSamples(int16_t* samples, std::size_t count, void* self) {
   auto* device = static_cast<CDeviceSp*>(self);

@@ -69,8 +69,14 @@ inline constexpr uint32_t kSpeexOptionLast = 9105;
 
 inline constexpr uint32_t kReloadFilters = 9201;
 
-constexpr bool IsSoundType(uint32_t c) { return c >= kSoundFirst && c <= kSoundLast; }
-constexpr bool IsSpeexType(uint32_t c) { return c >= kSpeexFirst && c <= kSpeexLast; }
-constexpr bool IsSpeexOption(uint32_t c) { return c >= kSpeexOptionFirst && c <= kSpeexOptionLast; }
+constexpr bool IsSoundType(uint32_t c) {
+  return c >= kSoundFirst && c <= kSoundLast;
+}
+constexpr bool IsSpeexType(uint32_t c) {
+  return c >= kSpeexFirst && c <= kSpeexLast;
+}
+constexpr bool IsSpeexOption(uint32_t c) {
+  return c >= kSpeexOptionFirst && c <= kSpeexOptionLast;
+}
 
 }  // namespace code

@@ -15,7 +15,9 @@ CReceiveThread::CReceiveThread(int socket, uint32_t localAddress, const std::ato
                                DatagramSink& sink, WindowPort& window)
     : socket_(socket), localAddress_(localAddress), quitting_(quitting), sink_(sink), window_(window) {}
 
-CReceiveThread::~CReceiveThread() { Stop(); }
+CReceiveThread::~CReceiveThread() {
+  Stop();
+}
 
 void CReceiveThread::Start() {
   if (thread_.joinable() || socket_ < 0) return;

@@ -39,10 +39,16 @@ std::vector<uint32_t> Resolve(const std::string& host) {
 
 }  // namespace
 
-void SetNetPort(int port) { g_netPort.store(port); }
-int GetNetPort() { return g_netPort.load(); }
+void SetNetPort(int port) {
+  g_netPort.store(port);
+}
+int GetNetPort() {
+  return g_netPort.load();
+}
 
-void StartNetwork() { std::srand(static_cast<unsigned>(std::time(nullptr))); }
+void StartNetwork() {
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+}
 void StopNetwork() {}
 
 int OpenSocket(int port, uint32_t bindAddress, std::string* error) {

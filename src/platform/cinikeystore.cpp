@@ -59,7 +59,9 @@ std::string Utf8ToLatin1(const std::string& text) {
 
 }  // namespace
 
-CIniKeyStore::CIniKeyStore(std::filesystem::path file) : file_(std::move(file)) { ReadFile(); }
+CIniKeyStore::CIniKeyStore(std::filesystem::path file) : file_(std::move(file)) {
+  ReadFile();
+}
 
 std::string CIniKeyStore::EncodeValue(const std::string& bytes) {
   static const char kHex[] = "0123456789abcdef";

@@ -7,7 +7,9 @@
 namespace {
 
 // Texts are 8-bit Latin-1 throughout the program.
-QString FromLatin1(const std::string& text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
+QString FromLatin1(const std::string& text) {
+  return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
 
 void Report(const char* title, const std::string& text) {
   std::fprintf(stderr, "%s: %s\n", title, text.c_str());

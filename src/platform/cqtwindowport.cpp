@@ -27,8 +27,7 @@ void CQtWindowPort::PostCode(uint32_t code, int64_t wParam) {
 }
 
 void CQtWindowPort::PostRecord(uint32_t code, Record record) {
-  QCoreApplication::postEvent(this,
-                              new MessageEvent(MessageEvent::Kind::Record, code, 0, std::move(record)));
+  QCoreApplication::postEvent(this, new MessageEvent(MessageEvent::Kind::Record, code, 0, std::move(record)));
 }
 
 void CQtWindowPort::PostCommand(int command, TextRecord record) {
@@ -36,9 +35,13 @@ void CQtWindowPort::PostCommand(int command, TextRecord record) {
                                                      static_cast<uint32_t>(command), 0, std::move(record)));
 }
 
-void CQtWindowPort::SendCode(uint32_t code, int64_t wParam) { handler_.HandleCode(code, wParam); }
+void CQtWindowPort::SendCode(uint32_t code, int64_t wParam) {
+  handler_.HandleCode(code, wParam);
+}
 
-void CQtWindowPort::SendRecord(uint32_t code, Record record) { handler_.HandleRecord(code, std::move(record)); }
+void CQtWindowPort::SendRecord(uint32_t code, Record record) {
+  handler_.HandleRecord(code, std::move(record));
+}
 
 void CQtWindowPort::customEvent(QEvent* event) {
   if (event->type() != kMessageEvent) return;

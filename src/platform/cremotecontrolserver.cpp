@@ -11,7 +11,9 @@ CRemoteControlServer::CRemoteControlServer(const std::filesystem::path& configDi
   connect(server_, &QLocalServer::newConnection, this, &CRemoteControlServer::OnConnection);
 }
 
-CRemoteControlServer::~CRemoteControlServer() { server_->close(); }
+CRemoteControlServer::~CRemoteControlServer() {
+  server_->close();
+}
 
 bool CRemoteControlServer::Listen(std::string& error) {
   const QString name = remotecontrol::ServerName(configDir_);

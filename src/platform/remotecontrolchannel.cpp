@@ -33,7 +33,9 @@ std::string EncodeRequest(int32_t command, const std::string& text) {
 
 std::optional<Request> DecodeRequest(const std::string& bytes) {
   if (bytes.size() < kHeaderBytes) return std::nullopt;
-  const auto byte = [&](std::size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(bytes[i])); };
+  const auto byte = [&](std::size_t i) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(bytes[i]));
+  };
   const uint32_t command = byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24;
   const std::size_t length = byte(4) | byte(5) << 8;
   if (bytes.size() < kHeaderBytes + length) return std::nullopt;

@@ -21,8 +21,12 @@ struct PairRecord {
 
 using Record = std::variant<TextRecord, PairRecord>;
 
-inline Record MakeTextRecord(int32_t number, std::string text) { return TextRecord{number, std::move(text)}; }
-inline Record MakePairRecord(int32_t line, int32_t value) { return PairRecord{line, value}; }
+inline Record MakeTextRecord(int32_t number, std::string text) {
+  return TextRecord{number, std::move(text)};
+}
+inline Record MakePairRecord(int32_t line, int32_t value) {
+  return PairRecord{line, value};
+}
 
 class WindowPort {
  public:

@@ -10,7 +10,9 @@
 
 namespace {
 
-bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool IsBlank(char c) {
+  return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
 
 // A run of non-blank characters, with the index just past it.
 struct Run {
@@ -53,9 +55,13 @@ std::optional<std::pair<std::string, std::string>> ScanClientLine(std::string_vi
 
 }  // namespace
 
-CParams::CParams(KeyStore& store) : store_(store), clientsCursor_(clients_.end()) { Load(); }
+CParams::CParams(KeyStore& store) : store_(store), clientsCursor_(clients_.end()) {
+  Load();
+}
 
-CParams::~CParams() { Save(); }
+CParams::~CParams() {
+  Save();
+}
 
 void CParams::Load() {
   std::lock_guard lock(mutex_);
@@ -139,9 +145,13 @@ bool CParams::GetUnsigned(const std::string& name, uint32_t& out) {
   return true;
 }
 
-void CParams::SetInt(const std::string& name, int32_t value) { SetString(name, std::to_string(value)); }
+void CParams::SetInt(const std::string& name, int32_t value) {
+  SetString(name, std::to_string(value));
+}
 
-void CParams::SetSlot(const std::string& name, uintptr_t value) { SetString(name, std::to_string(value)); }
+void CParams::SetSlot(const std::string& name, uintptr_t value) {
+  SetString(name, std::to_string(value));
+}
 
 uintptr_t CParams::GetSlot(const std::string& name) {
   std::string text;

@@ -40,9 +40,13 @@ TDlg::TDlg(QWidget* parent) : QWidget(parent) {
   SetCommandAvailability(false, false, true, false);
 }
 
-TLinePage& TDlg::LinePage(int line) const { return *linePages_.at(static_cast<std::size_t>(line - 1)); }
+TLinePage& TDlg::LinePage(int line) const {
+  return *linePages_.at(static_cast<std::size_t>(line - 1));
+}
 
-bool TDlg::IsTabShown(int page) const { return page == 0 || PageControl1->isTabVisible(page); }
+bool TDlg::IsTabShown(int page) const {
+  return page == 0 || PageControl1->isTabVisible(page);
+}
 
 void TDlg::ShowTab(int page, bool shown) {
   if (page < 1 || page > kLines) return;
@@ -59,7 +63,9 @@ int TDlg::TabImage(int page) const {
   return page >= 0 && page <= kLines ? tabImages_[static_cast<std::size_t>(page)] : -1;
 }
 
-int TDlg::PageInFront() const { return PageControl1->currentIndex(); }
+int TDlg::PageInFront() const {
+  return PageControl1->currentIndex();
+}
 
 void TDlg::BringToFront(int page) {
   if (IsTabShown(page)) PageControl1->setCurrentIndex(page);

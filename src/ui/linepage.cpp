@@ -61,7 +61,9 @@ void TLinePage::SetFilterOn(bool on) {
   FilterButton->setText(on ? "F+" : "F");
 }
 
-bool TLinePage::ScopeShown() const { return !ScopeView->isHidden(); }
+bool TLinePage::ScopeShown() const {
+  return !ScopeView->isHidden();
+}
 
 void TLinePage::ShowScope(bool shown) {
   ScopeView->setHidden(!shown);

@@ -28,10 +28,16 @@ class CFakeDispatchTargets : public DispatchTargets {
   void RouteCode(uint32_t a, uint32_t code) override { Log("RouteCode", a, code); }
   void HangUp(int line) override { Log("HangUp", line); }
   void PlaceCall(int line, uint32_t a, const std::string& name) override { Log("PlaceCall", line, a, name); }
-  void AcceptCallRequest(uint32_t a, const std::string& request) override { Log("AcceptCallRequest", a, request); }
-  void TakePeerName(int line, uint32_t a, const std::string& name) override { Log("TakePeerName", line, a, name); }
+  void AcceptCallRequest(uint32_t a, const std::string& request) override {
+    Log("AcceptCallRequest", a, request);
+  }
+  void TakePeerName(int line, uint32_t a, const std::string& name) override {
+    Log("TakePeerName", line, a, name);
+  }
 
-  void ApplyRemoteSpeexOption(uint32_t code, int32_t value) override { Log("ApplyRemoteSpeexOption", code, value); }
+  void ApplyRemoteSpeexOption(uint32_t code, int32_t value) override {
+    Log("ApplyRemoteSpeexOption", code, value);
+  }
   void ReloadPreBuffer() override { Log("ReloadPreBuffer"); }
   void ReloadScopeZoom() override { Log("ReloadScopeZoom"); }
   void ReloadFilters() override { Log("ReloadFilters"); }

@@ -33,8 +33,9 @@ TEST(CCommandLineTest, DefaultConfigDirFollowsXdg) {
 
 TEST(CCommandLineTest, BadArgumentsAreRefusedWithAMessage) {
   const std::vector<std::vector<std::string>> cases = {
-      {"--bind"}, {"--bind", "host.example"}, {"--config-dir"}, {"--command"}, {"--command", "x"},
-      {"--frobnicate"}, {"stray"}, {"--command", "2", "a", "b"}, {"--command", "4", "--bind", "127.0.0.1"},
+      {"--bind"},    {"--bind", "host.example"},   {"--config-dir"},
+      {"--command"}, {"--command", "x"},           {"--frobnicate"},
+      {"stray"},     {"--command", "2", "a", "b"}, {"--command", "4", "--bind", "127.0.0.1"},
   };
   for (const auto& args : cases) {
     std::string error;

@@ -170,10 +170,12 @@ TEST_F(CHeartbeatTest, OwnSoundTypeComesBackOutsideACall) {
   state.currentLine = 1;
   targets.lineStates[1] = code::kAnswerConfirmation;
   heartbeat.Timer2Timer();
-  EXPECT_TRUE(std::find(targets.calls.begin(), targets.calls.end(), "RestartSound 9050 0") == targets.calls.end());
+  EXPECT_TRUE(std::find(targets.calls.begin(), targets.calls.end(), "RestartSound 9050 0") ==
+              targets.calls.end());
   targets.lineStates[1] = code::kHangUpAck;
   heartbeat.Timer2Timer();
-  EXPECT_TRUE(std::find(targets.calls.begin(), targets.calls.end(), "RestartSound 9050 0") != targets.calls.end());
+  EXPECT_TRUE(std::find(targets.calls.begin(), targets.calls.end(), "RestartSound 9050 0") !=
+              targets.calls.end());
 }
 
 TEST_F(CHeartbeatTest, MetersDecayByHalfAndDropOnSilence) {

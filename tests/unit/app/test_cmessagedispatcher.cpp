@@ -184,8 +184,9 @@ TEST_F(CMessageDispatcherTest, SpeexOptionsAreAppliedOrSentInSendMode) {
   dispatcher.HandleCode(code::kSpeexDtx, -2);
   dispatcher.HandleCode(code::kSpeexSendMode, 0);
   dispatcher.HandleCode(code::kSpeexVad, 1);
-  EXPECT_EQ(targets.calls, (Calls{"ApplyRemoteSpeexOption 9100 7", "SendSignalling " + std::to_string(peer) + " 9105 -2",
-                                  "ApplyRemoteSpeexOption 9104 1"}));
+  EXPECT_EQ(targets.calls,
+            (Calls{"ApplyRemoteSpeexOption 9100 7", "SendSignalling " + std::to_string(peer) + " 9105 -2",
+                   "ApplyRemoteSpeexOption 9104 1"}));
 }
 
 TEST_F(CMessageDispatcherTest, NameRequestAnswersWithTheUserNameOrTheOwnAddress) {
@@ -197,7 +198,8 @@ TEST_F(CMessageDispatcherTest, NameRequestAnswersWithTheUserNameOrTheOwnAddress)
   params.SetString("userName", "Ann");
   dispatcher.HandleCode(code::kNameRequest, peer);
   const std::string p = std::to_string(peer);
-  EXPECT_EQ(targets.calls, (Calls{"SendSignalling " + p + " 9040 192.0.2.5", "SendSignalling " + p + " 9040 Ann"}));
+  EXPECT_EQ(targets.calls,
+            (Calls{"SendSignalling " + p + " 9040 192.0.2.5", "SendSignalling " + p + " 9040 Ann"}));
 }
 
 TEST_F(CMessageDispatcherTest, RejectionHangsUpThePageInFrontAndTellsTheUser) {

@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 
@@ -78,7 +77,9 @@ class ManualBackend : public AudioBackend {
   Stream* output = nullptr;
 };
 
-uint32_t Loopback(uint8_t n) { return htonl(0x7F000000u | n); }
+uint32_t Loopback(uint8_t n) {
+  return htonl(0x7F000000u | n);
+}
 
 // An audio datagram of the given type and size, every payload byte fill.
 std::vector<uint8_t> Datagram(uint32_t type, std::size_t size, uint8_t fill) {
@@ -102,10 +103,10 @@ struct Side {
     net::CloseSocket(socket);
   }
   void Build() {
-    paths = std::make_unique<CAudioPaths>(
-        params, log, window, boxes, backend,
-        AudioFlags{quitting, restarting, running, micMuted, speakerMuted, currentSndType, lockCodec, currentLine},
-        *line1, *line2, socket);
+    paths = std::make_unique<CAudioPaths>(params, log, window, boxes, backend,
+                                          AudioFlags{quitting, restarting, running, micMuted, speakerMuted,
+                                                     currentSndType, lockCodec, currentLine},
+                                          *line1, *line2, socket);
     paths->SetRestartSettleMs(0);
     paths->Build();
     currentSndType = static_cast<uint32_t>(GetFrameBytes() ? currentType : 0);
@@ -120,7 +121,8 @@ struct Side {
       if (n < 0) return {};
       bytes.resize(static_cast<std::size_t>(n));
       code = datagram::ReadCode(bytes);
-      if (code::IsSoundType(code) || code == code::kSoundTypeRequest || code == code::kRejection) return bytes;
+      if (code::IsSoundType(code) || code == code::kSoundTypeRequest || code == code::kRejection)
+        return bytes;
     }
   }
 
@@ -397,9 +399,9 @@ TEST_F(CAudioPathsTest, DevicesFollowTheSoundTypeAndTheChosenDevice) {
   EXPECT_EQ(in.framesPerCallback, 320);  // one 1280-byte frame
   const StreamRequest& out = caller->backend.output->request;
   EXPECT_EQ(out.device, -1);
-  EXPECT_EQ(out.framesPerCallback, 640);  // two frames
+  EXPECT_EQ(out.framesPerCallback, 640);                         // two frames
   EXPECT_EQ(out.latencySeconds, CDeviceSp::kMaxLatencySeconds);  // 256 buffers would be 3.7 s
-  caller->paths->OpenDevices();  // already open: nothing new
+  caller->paths->OpenDevices();                                  // already open: nothing new
   EXPECT_EQ(caller->backend.opens, 2);
 }
 

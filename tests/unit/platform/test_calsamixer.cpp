@@ -72,7 +72,8 @@ class AlsaMixerTest : public ::testing::Test {
       GTEST_SKIP() << "pulseaudio or pactl is not installed; these tests need both";
     server = std::make_unique<CPulseMixerServer>();
     ASSERT_TRUE(server->Running()) << server->Problem();
-    ASSERT_TRUE(server->Pactl(std::string("set-sink-volume ") + CPulseMixerServer::kSink + " 65536", nullptr));
+    ASSERT_TRUE(
+        server->Pactl(std::string("set-sink-volume ") + CPulseMixerServer::kSink + " 65536", nullptr));
   }
 
   static std::optional<MixerLine> LineNamed(const std::vector<MixerLine>& lines, const std::string& name) {
@@ -142,7 +143,8 @@ TEST_F(AlsaMixerTest, SpeakerSliderSetsTheSinkVolumeAndBindingUnmutesTheSink) {
   EXPECT_EQ(speaker.GetVolume(), 65535u);
 
   speaker.SetVolume(32768);  // half of 0..65536, rounded up
-  EXPECT_TRUE(CPulseMixerServer::WaitFor([&] { return server->SinkVolume() == 32769; })) << *server->SinkVolume();
+  EXPECT_TRUE(CPulseMixerServer::WaitFor([&] { return server->SinkVolume() == 32769; }))
+      << *server->SinkVolume();
   EXPECT_EQ(speaker.GetVolume(), 32768u);
   speaker.SetVolume(0);
   EXPECT_TRUE(CPulseMixerServer::WaitFor([&] { return server->SinkVolume() == 0; })) << *server->SinkVolume();

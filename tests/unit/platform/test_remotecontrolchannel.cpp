@@ -17,7 +17,8 @@ TEST(RemoteControlChannelTest, RequestsRoundTripAndLongTextsAreCut) {
 
 TEST(RemoteControlChannelTest, IncompleteRequestsWait) {
   const std::string bytes = remotecontrol::EncodeRequest(2, "1.2.3.4");
-  for (std::size_t n = 0; n < bytes.size(); ++n) EXPECT_FALSE(remotecontrol::DecodeRequest(bytes.substr(0, n))) << n;
+  for (std::size_t n = 0; n < bytes.size(); ++n)
+    EXPECT_FALSE(remotecontrol::DecodeRequest(bytes.substr(0, n))) << n;
 }
 
 TEST(RemoteControlChannelTest, NamesDifferByConfigDirectory) {

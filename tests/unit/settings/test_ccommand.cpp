@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 
 #include "fakes/cfakemessageboxes.h"
 #include "fakes/cfakewindowport.h"
@@ -28,12 +27,24 @@ TEST_F(CCommandTest, AcceptsAndRefusesByCommandAndText) {
     bool accepted;
   };
   const Case cases[] = {
-      {2, "1.2.3.4", true},          {2, "10.0.0.1", true},      {2, "192.168.100.200", true},
-      {2, "192.168.100.2000", false}, {2, "1.2.3", false},       {2, "abcdefgh", false},
-      {2, "0.0.0.0", false},         {3, "", true},              {4, "", true},
-      {5, "0", false},               {5, "65536", false},        {5, "4445", true},
-      {5, "44x", false},             {5, "", false},             {6, "9049", false},
-      {6, "9065", false},            {6, "9058", true},          {0, "", false},
+      {2, "1.2.3.4", true},
+      {2, "10.0.0.1", true},
+      {2, "192.168.100.200", true},
+      {2, "192.168.100.2000", false},
+      {2, "1.2.3", false},
+      {2, "abcdefgh", false},
+      {2, "0.0.0.0", false},
+      {3, "", true},
+      {4, "", true},
+      {5, "0", false},
+      {5, "65536", false},
+      {5, "4445", true},
+      {5, "44x", false},
+      {5, "", false},
+      {6, "9049", false},
+      {6, "9065", false},
+      {6, "9058", true},
+      {0, "", false},
       {7, "", false},
   };
   for (const Case& c : cases) {

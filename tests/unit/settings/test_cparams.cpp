@@ -7,7 +7,9 @@
 
 namespace {
 
-KeyStore::Values Lines(std::initializer_list<std::pair<const int, std::string>> lines) { return lines; }
+KeyStore::Values Lines(std::initializer_list<std::pair<const int, std::string>> lines) {
+  return lines;
+}
 
 class CParamsTest : public ::testing::Test {
  protected:
@@ -36,8 +38,8 @@ TEST_F(CParamsTest, FirstRunReadsNothingAndFirstSaveCreatesTheSection) {
 TEST_F(CParamsTest, LoadFollowsTheNumberingAndSkipsLinesThatDoNotScan) {
   store.sections["params2"] = Lines({
       {0, "SndType = 9050"},
-      {1, ""},                            // empty: skipped, reading goes on
-      {2, "userName = "},                 // no value: skipped
+      {1, ""},                              // empty: skipped, reading goes on
+      {2, "userName = "},                   // no value: skipped
       {3, "ringerFile = /home/a b/r.wav"},  // inner spaces kept
       {4, "FilterBpGain = -4"},
       {5, "SndType = 9058"},  // later line of the same name wins
@@ -88,7 +90,12 @@ TEST_F(CParamsTest, ValuesSurviveSaveAndLoad) {
 TEST_F(CParamsTest, NumbersConvertLikeTheCLibrary) {
   CParams params(store);
   const std::pair<const char*, int32_t> cases[] = {
-      {"  42", 42}, {"-7x", -7}, {"+9", 9}, {"abc", 0}, {"99999999999", 2147483647}, {"-99999999999", -2147483647 - 1},
+      {"  42", 42},
+      {"-7x", -7},
+      {"+9", 9},
+      {"abc", 0},
+      {"99999999999", 2147483647},
+      {"-99999999999", -2147483647 - 1},
   };
   for (const auto& [text, expected] : cases) {
     params.SetString("n", text);
@@ -112,7 +119,8 @@ TEST_F(CParamsTest, SlotsKeepTheFullPointerValue) {
 }
 
 TEST_F(CParamsTest, ClientLinesLoadWithTheirNames) {
-  store.sections["contacts"] = Lines({{0, "10.0.0.7 Office PC"}, {1, ""}, {2, "10.0.0.2 Lab"}, {3, "lonely"}});
+  store.sections["contacts"] =
+      Lines({{0, "10.0.0.7 Office PC"}, {1, ""}, {2, "10.0.0.2 Lab"}, {3, "lonely"}});
   CParams params(store);
   std::string address, name;
   ASSERT_TRUE(params.NextClient(address, name));
@@ -130,12 +138,14 @@ TEST_F(CParamsTest, SaveClientsWritesExactly200ValuesAndDropsTheRest) {
   CParams params(store);
   params.SetClient("", "no address");
   params.SetClient("1.1.1.1", "");
-  for (int i = 0; i < 201; ++i) params.SetClient("10.0." + std::to_string(100 + i / 100) + "." + std::to_string(i % 100), "n" + std::to_string(i));
+  for (int i = 0; i < 201; ++i)
+    params.SetClient("10.0." + std::to_string(100 + i / 100) + "." + std::to_string(i % 100),
+                     "n" + std::to_string(i));
   params.SaveClients();
   const auto& values = store.sections["contacts"];
   ASSERT_EQ(values.size(), 200u);
   EXPECT_EQ(values.at(0), "10.0.100.0 n0");
-  EXPECT_EQ(values.at(10), "10.0.100.18 n18");  // text order, not number order
+  EXPECT_EQ(values.at(10), "10.0.100.18 n18");    // text order, not number order
   EXPECT_EQ(values.at(199), "10.0.101.99 n199");  // 10.0.102.0, last in address order, is dropped
   params.ClearClients();
   params.SetClient("10.0.0.7", "Office PC");
