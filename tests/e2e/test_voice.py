@@ -59,7 +59,9 @@ def speech_seconds():
     return float(out.stdout.strip() or 5)
 
 
-class VoiceTest(unittest.TestCase):
+class VoiceCalls(unittest.TestCase):
+    """Two copies with their own sound cards, and what a call between them sounds like."""
+
     def setUp(self):
         self.root = tempfile.TemporaryDirectory(prefix="ondrel-voice-copies-")
         self.addCleanup(self.root.cleanup)
@@ -114,6 +116,8 @@ class VoiceTest(unittest.TestCase):
         # sample, while the loudness envelope shows plainly whether speech
         # came through.
 
+
+class VoiceTest(VoiceCalls):
     def test_speech_in_every_sound_type(self):
         results = {}
         for sound_type, (name, frame_ms, buffers) in TYPES.items():
@@ -173,3 +177,35 @@ class VoiceTest(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class CpuTimeTest(VoiceCalls):
+    """Prints the CPU time one copy takes in a 60-second Speex 32 kHz call.
+
+    Not a pass/fail figure: run it by hand with ONDREL_MEASURE_CPU=1.
+    """
+
+    def test_cpu_time(self):
+        if not os.environ.get("ONDREL_MEASURE_CPU"):
+            self.skipTest("set ONDREL_MEASURE_CPU to measure")
+        self.start(9061, 9061)
+        self.call()
+        time.sleep(2.0)
+        player = subprocess.Popen("while true; do paplay --device=a_mic '%s'; done" % speech_wav, shell=True,
+                                  env=pulse.env, start_new_session=True)
+        try:
+            pid = self.a.process.pid
+            before, started = cpu_seconds(pid), time.monotonic()
+            time.sleep(60)
+            used, wall = cpu_seconds(pid) - before, time.monotonic() - started
+        finally:
+            os.killpg(player.pid, signal.SIGKILL)
+        print("\ncopy A in a Speex 32 kHz call: %.2f s CPU over %.1f s = %.1f %% of one core"
+              % (used, wall, 100 * used / wall))
+
+
+def cpu_seconds(pid):
+    """User and system time of a process, from /proc."""
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
