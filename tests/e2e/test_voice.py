@@ -110,11 +110,12 @@ class VoiceCalls(unittest.TestCase):
         name = TYPES[sound_type][0]
         self.assertGreater(figures["level"], 100, "%s: silence at the speaker %s" % (name, figures))
         self.assertGreater(figures["likeness"], 0.7, "%s: the speech did not come through %s" % (name, figures))
-        self.assertGreater(figures["delay_ms"], 0, "%s: %s" % (name, figures))
-        # The waveform SNR is reported, not judged: both ends resample on the
-        # way through the sound server, so waveforms never line up to the
-        # sample, while the loudness envelope shows plainly whether speech
-        # came through.
+        # Delay and waveform SNR are reported, not judged. The two recorders
+        # are separate processes whose start times differ by tens of
+        # milliseconds or more on a loaded machine, which shifts the delay;
+        # and both ends resample on the way through the sound server, so
+        # waveforms never line up to the sample. The loudness envelope shows
+        # plainly whether speech came through.
 
 
 class VoiceTest(VoiceCalls):
