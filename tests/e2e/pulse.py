@@ -62,6 +62,17 @@ class PulseServer:
             ["parecord", "--device=" + source, "--rate=%d" % rate, "--channels=1", "--format=s16le",
              "--raw", "--latency-msec=10", path], env=self.env)
 
+    def record_pair(self, first, second, path, rate=16000):
+        """Records two sources side by side (raw s16le, two channels) in one
+        process, so that both share one time base: a delay measured between
+        the channels is not shifted by two recorders starting apart."""
+        env = dict(self.env)
+        return subprocess.Popen(
+            ["sox", "-q", "-M",
+             "-t", "pulseaudio", "-c", "1", "-r", str(rate), first,
+             "-t", "pulseaudio", "-c", "1", "-r", str(rate), second,
+             "-t", "raw", "-e", "signed", "-b", "16", "-c", "2", "-r", str(rate), path], env=env)
+
     @staticmethod
     def stop_recording(process):
         process.send_signal(signal.SIGINT)

@@ -44,10 +44,18 @@ def correlation(a, b):
     return float((a * b).sum() / denominator) if denominator > 0 else 0.0
 
 
+def compare_pair(path, rate):
+    """As compare, for a two-channel recording: reference left, output right."""
+    both = load_raw(path)
+    return compare_signals(both[0::2], both[1::2], rate)
+
+
 def compare(reference_path, output_path, rate):
+    return compare_signals(load_raw(reference_path), load_raw(output_path), rate)
+
+
+def compare_signals(reference, output, rate):
     """Delay in ms, envelope likeness (-1..1), waveform SNR in dB, output level."""
-    reference = load_raw(reference_path)
-    output = load_raw(output_path)
     env_ref = envelope(reference, rate)
     env_out = envelope(output, rate)
     lag = lag_of(env_ref, env_out)
