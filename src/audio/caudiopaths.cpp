@@ -154,9 +154,11 @@ void CAudioPaths::RestartSound(uint32_t code, bool notify) {
 }
 
 void CAudioPaths::Report(bool& reported, const char* text, const std::string& reason) {
-  std::fprintf(stderr, "ondrel: %s %s\n", text, reason.c_str());
+  // The heartbeat retries ten times a second while audio is wanted; one
+  // line and one box per failing stretch is enough.
   if (reported) return;
   reported = true;
+  std::fprintf(stderr, "ondrel: %s %s\n", text, reason.c_str());
   boxes_.ShowError(text);
 }
 
