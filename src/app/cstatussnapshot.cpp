@@ -1,10 +1,15 @@
 #include "app/cstatussnapshot.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "app/cobjectgraph.h"
+#include "audio/caudiopaths.h"
+#include "audio/cdevicemc.h"
+#include "audio/cdevicesp.h"
+#include "audio/cspoolsp.h"
 #include "net/cclient.h"
 #include "settings/ccontact.h"
 #include "settings/ccontacts.h"
@@ -20,6 +25,14 @@ std::filesystem::path CStatusSnapshot::FileFromEnvironment() {
   const char* file = std::getenv("ONDREL_STATUS_FILE");
   return file && *file ? std::filesystem::path(file) : std::filesystem::path();
 }
+
+namespace {
+
+long Milliseconds(double seconds) {
+  return std::lround(seconds * 1000);
+}
+
+}  // namespace
 
 std::string CStatusSnapshot::Text() const {
   std::ostringstream text;
@@ -37,6 +50,15 @@ std::string CStatusSnapshot::Text() const {
       text << "line " << n << " state " << line->State() << " peer " << line->PeerAddressText() << " name "
            << line->PeerName() << "\n";
     }
+  }
+  if (graph_.audio && graph_.audio->Speaker() && graph_.audio->Speaker()->IsOpen()) {
+    const CDeviceSp& speaker = *graph_.audio->Speaker();
+    text << "speaker asked_ms " << Milliseconds(speaker.OpenLatencySeconds()) << " heard_ms "
+         << Milliseconds(speaker.ReportedDelaySeconds()) << " spooled "
+         << (graph_.audio->Spool() ? graph_.audio->Spool()->Backlog() : 0) << "\n";
+  }
+  if (graph_.audio && graph_.audio->Mic() && graph_.audio->Mic()->IsOpen()) {
+    text << "microphone heard_ms " << Milliseconds(graph_.audio->Mic()->ReportedDelaySeconds()) << "\n";
   }
   return text.str();
 }

@@ -23,6 +23,15 @@ struct StreamRequest {
 class AudioStream {
  public:
   virtual ~AudioStream() = default;
+
+  // How long a sample handed to the latest callbacks waits before it is
+  // heard (output) or how long ago it was recorded (input), as the device
+  // itself reports it, sound server included; 0 when it cannot tell. Read
+  // on any thread while the callbacks run.
+  virtual double ReportedDelaySeconds() const { return 0.0; }
+  // Callbacks run so far: a delay reported after a handful of them is the
+  // start-up, not the steady state.
+  virtual uint64_t CallbackCount() const { return 0; }
 };
 
 class AudioBackend {

@@ -91,6 +91,7 @@ void CAudioPaths::Rebuild() {
   frameSamples_ = static_cast<std::size_t>(std::max(0, GetFrameBytes() / 2));
   filters_->LoadFilterSettings();
   speaker_ = std::make_unique<CDeviceSp>(params_, backend_, &CAudioPaths::SpeakerFrame, this);
+  speaker_->AssumeSurplus(speakerSurplus_);
   spool_ = std::make_unique<CSpoolSp>(params_, *filters_);
   mic_ = std::make_unique<CDeviceMc>(params_, backend_, &CAudioPaths::MicFrame, this);
   micTap_ = std::make_unique<CProgress>(kMicTap);
@@ -99,6 +100,7 @@ void CAudioPaths::Rebuild() {
 }
 
 void CAudioPaths::Teardown() {
+  if (speaker_) speakerSurplus_ = speaker_->Surplus();
   speaker_.reset();
   mic_.reset();
   spool_.reset();
@@ -164,8 +166,11 @@ void CAudioPaths::Report(bool& reported, const char* text, const std::string& re
 
 void CAudioPaths::OpenDevices() {
   if (!speaker_ || !mic_ || !spool_) return;
-  if (speaker_->IsOpen()) return;
   std::string error;
+  if (speaker_->IsOpen()) {
+    speaker_->NoteQueue();
+    return;
+  }
   if (flags_.speakerMuted.load() == 0) {
     if (speaker_->OpenOutput(error)) {
       speakerFailureShown_ = false;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "audio/audioflags.h"
+#include "audio/cdevicesp.h"
 #include "net/audioreceiver.h"
 #include "net/datagramlayout.h"
 
@@ -17,7 +18,6 @@ class AudioBackend;
 class CClient;
 class CCodecSet;
 class CDeviceMc;
-class CDeviceSp;
 class CFilters;
 class CLog;
 class CParams;
@@ -54,7 +54,8 @@ class CAudioPaths : public AudioReceiver {
   void RestartSound(uint32_t code, bool notify);
 
   // A device that keeps failing to open is reported once, until it opens or
-  // the devices are closed because no audio is wanted any more.
+  // the devices are closed because no audio is wanted any more. Called on
+  // every tick while audio is wanted; an open speaker has its queue checked.
   void OpenDevices();
   void CloseDevices();
   void ReopenDevices();
@@ -116,6 +117,7 @@ class CAudioPaths : public AudioReceiver {
   std::unique_ptr<CFilters> filters_;
   std::unique_ptr<CSpoolSp> spool_;
   std::unique_ptr<CDeviceSp> speaker_;
+  CDeviceSp::QueueSurplus speakerSurplus_;
   std::unique_ptr<CDeviceMc> mic_;
   std::unique_ptr<CProgress> micTap_;
   std::unique_ptr<CProgress> speakerTap_;

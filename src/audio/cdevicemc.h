@@ -24,6 +24,12 @@ class CDeviceMc {
   bool OpenInput(std::string& error);
   void CloseInput();
   bool IsOpen() const { return stream_.IsOpen(); }
+  // How old a frame is when it reaches the frame callback, as the open
+  // stream reports it; 0 when closed or it cannot tell.
+  double ReportedDelaySeconds() const {
+    const AudioStream* stream = stream_.Stream();
+    return stream ? stream->ReportedDelaySeconds() : 0.0;
+  }
 
   int FrameSamples() const { return static_cast<int>(frame_.size()); }
 

@@ -19,7 +19,16 @@ CDeviceSp::CDeviceSp(CParams& params, AudioBackend& backend, FrameCallback callb
       channels_(std::max(1, GetChannels())),
       sampleRate_(GetSampleRate()),
       frameSamples_(static_cast<std::size_t>(GetFrameBytes() / 2)),
-      bufferCount_(GetPlaybackBufferCount()) {}
+      framesPerCallback_(kFramesPerBuffer * static_cast<int>(frameSamples_) / channels_),
+      // The queue of the sound type's buffers, two frames each, absorbs the
+      // scheduling jitter of the playback thread. The deep queues of the
+      // short frame types would ask the sound server for seconds of buffer,
+      // which it then drains in bursts that the spool can only answer by
+      // skipping frames; past kMaxLatencySeconds a deeper queue buys nothing.
+      queueSeconds_(sampleRate_ > 0
+                        ? std::min(kMaxLatencySeconds, static_cast<double>(GetPlaybackBufferCount()) *
+                                                           framesPerCallback_ / sampleRate_)
+                        : 0.0) {}
 
 CDeviceSp::~CDeviceSp() {
   CloseOutput();
@@ -33,16 +42,12 @@ bool CDeviceSp::OpenOutput(std::string& error) {
   }
   StreamRequest request;
   request.device = params_.GetInt("deviceSp") - 1;
+  if (request.device != surplus_.device) surplus_ = {request.device, 0.0};
   request.sampleRate = sampleRate_;
   request.channels = channels_;
-  request.framesPerCallback = kFramesPerBuffer * static_cast<int>(frameSamples_) / channels_;
-  // The queue of the sound type's buffers, two frames each, absorbs the
-  // scheduling jitter of the playback thread. The deep queues of the short
-  // frame types would ask the sound server for seconds of buffer, which it
-  // then drains in bursts that the spool can only answer by skipping
-  // frames; past kMaxLatencySeconds a deeper queue buys nothing.
-  request.latencySeconds = std::min(
-      kMaxLatencySeconds, static_cast<double>(bufferCount_) * request.framesPerCallback / sampleRate_);
+  request.framesPerCallback = framesPerCallback_;
+  request.latencySeconds = RequestedLatencySeconds();
+  openLatencySeconds_ = request.latencySeconds;
   return stream_.Open(
       [&](std::string& why) { return backend_.OpenOutput(request, &CDeviceSp::OnSamples, this, why); },
       error);
@@ -50,6 +55,29 @@ bool CDeviceSp::OpenOutput(std::string& error) {
 
 void CDeviceSp::CloseOutput() {
   stream_.Close();
+}
+
+double CDeviceSp::RequestedLatencySeconds() const {
+  return std::max(0.0, queueSeconds_ - surplus_.seconds);
+}
+
+double CDeviceSp::ReportedDelaySeconds() const {
+  const AudioStream* stream = stream_.Stream();
+  return stream ? stream->ReportedDelaySeconds() : 0.0;
+}
+
+void CDeviceSp::NoteQueue() {
+  const AudioStream* stream = stream_.Stream();
+  if (!stream || sampleRate_ <= 0) return;
+  const double ran = static_cast<double>(stream->CallbackCount()) * framesPerCallback_ / sampleRate_;
+  if (ran < kSettleSeconds) return;
+  const double heard = stream->ReportedDelaySeconds();
+  const double oneFrame = static_cast<double>(framesPerCallback_ / kFramesPerBuffer) / sampleRate_;
+  if (heard <= queueSeconds_ + oneFrame) return;
+  // Reopening now would cost more than it saves: a sound server may take
+  // a second or more to start a new stream. The next open asks for less,
+  // by what the server added to this one's request.
+  surplus_.seconds = std::min(queueSeconds_, heard - openLatencySeconds_);
 }
 
 void CDeviceSp::OnSamples(int16_t* samples, std::size_t count, void* self) {

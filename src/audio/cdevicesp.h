@@ -15,6 +15,16 @@ class CParams;
 class CDeviceSp {
  public:
   static constexpr double kMaxLatencySeconds = 0.2;
+  // How much audio an open stream has taken before the delay it reports is
+  // believed: a sound server may take a first queue at once and then stall
+  // for a second while it starts.
+  static constexpr double kSettleSeconds = 1.5;
+
+  // What a device was found to add to the queue asked of it.
+  struct QueueSurplus {
+    int device = -1;  // as in StreamRequest
+    double seconds = 0.0;
+  };
 
   CDeviceSp(CParams& params, AudioBackend& backend, FrameCallback callback, void* user);
   ~CDeviceSp();
@@ -27,6 +37,27 @@ class CDeviceSp {
   void CloseOutput();
   bool IsOpen() const { return stream_.IsOpen(); }
 
+  // A sound server may keep a queue of its own behind the one asked for
+  // (PulseAudio's ALSA plugin adds up to half as much again, more after an
+  // underrun), and the listener hears both. Once the open stream has
+  // settled, the delay it reports is compared with the sound type's queue;
+  // when it is more than one frame deeper, what the server added is taken
+  // off the request of the next open. Main thread, on every tick while the
+  // device is open.
+  void NoteQueue();
+  // The queue the next open asks of the device: the sound type's, less
+  // what the device was found to add.
+  double RequestedLatencySeconds() const;
+  // The queue the open stream was asked for.
+  double OpenLatencySeconds() const { return openLatencySeconds_; }
+  // What the open stream reports it holds; 0 when closed or it cannot tell.
+  double ReportedDelaySeconds() const;
+  // Handed from one device object to the next across a change of sound
+  // type, so the next call need not be corrected again. Forgotten when
+  // another device is chosen.
+  QueueSurplus Surplus() const { return surplus_; }
+  void AssumeSurplus(const QueueSurplus& surplus) { surplus_ = surplus; }
+
  private:
   static void OnSamples(int16_t* samples, std::size_t count, void* self);
 
@@ -37,6 +68,9 @@ class CDeviceSp {
   const int channels_;
   const int sampleRate_;
   const std::size_t frameSamples_;
-  const int bufferCount_;
+  const int framesPerCallback_;
+  const double queueSeconds_;  // the sound type's queue, capped
+  QueueSurplus surplus_;
+  double openLatencySeconds_ = 0.0;
   CDeviceStream stream_;
 };

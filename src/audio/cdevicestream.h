@@ -35,6 +35,9 @@ class CDeviceStream {
   // Read on the device's thread.
   bool IsOpen() const { return open_.load(); }
 
+  // The running stream, for what it reports; nullptr when closed. Main thread.
+  const AudioStream* Stream() const { return stream_.get(); }
+
  private:
   std::atomic<bool> open_{false};
   std::unique_ptr<AudioStream> stream_;

@@ -2,6 +2,7 @@
 
 #include <portaudio.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -22,9 +23,13 @@ class CPortAudioStream : public AudioStream {
   // device refuses it. Called once.
   bool Start(PaDeviceIndex device, bool input, const StreamRequest& request, std::string& error);
 
+  double ReportedDelaySeconds() const override { return reportedDelay_.load(std::memory_order_relaxed); }
+  uint64_t CallbackCount() const override { return callbacks_.load(std::memory_order_relaxed); }
+
  private:
   static int OnBuffer(const void* input, void* output, unsigned long frames,
                       const PaStreamCallbackTimeInfo* time, PaStreamCallbackFlags flags, void* self);
+  void NoteDelay(const PaStreamCallbackTimeInfo* time, bool output);
 
   std::shared_ptr<void> library_;
   AudioBackend::StreamCallback callback_;
@@ -34,4 +39,8 @@ class CPortAudioStream : public AudioStream {
   std::vector<int16_t> recorded_;
   PaStream* stream_ = nullptr;
   bool running_ = false;
+  // Written by the callback alone, read by anyone.
+  std::atomic<double> reportedDelay_{0.0};
+  std::atomic<uint64_t> callbacks_{0};
+  static_assert(std::atomic<double>::is_always_lock_free);
 };

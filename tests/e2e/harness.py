@@ -102,6 +102,14 @@ class Copy:
                 return int(row.split()[1])
         return None
 
+    def device(self, name):
+        """The figures of an open audio device ("speaker" or "microphone"), as a dict of ints."""
+        for row in self.status().splitlines():
+            parts = row.split(" ")
+            if parts[0] == name:
+                return {key: int(value) for key, value in zip(parts[1::2], parts[2::2])}
+        return {}
+
     def client(self, address):
         """(online, busy) of the client at address, or None."""
         for row in self.status().splitlines():

@@ -36,8 +36,12 @@ class ManualBackend : public AudioBackend {
   struct Stream : AudioStream {
     Stream(ManualBackend& b, bool in) : backend(b), input(in) {}
     ~Stream() override { (input ? backend.input : backend.output) = nullptr; }
+    double ReportedDelaySeconds() const override { return delay; }
+    uint64_t CallbackCount() const override { return callbacks; }
     ManualBackend& backend;
     bool input;
+    double delay = 0.0;
+    uint64_t callbacks = 0;
     StreamRequest request;
     StreamCallback callback = nullptr;
     void* user = nullptr;
@@ -414,6 +418,70 @@ TEST_F(CAudioPathsTest, ADeviceThatKeepsFailingIsReportedOnce) {
   caller->paths->CloseDevices();  // audio no longer wanted
   caller->paths->OpenDevices();
   EXPECT_EQ(caller->boxes.errors.size(), 4u);
+}
+
+// GSM: two 20 ms frames per callback, a 160 ms queue, 38 callbacks settle it.
+class SpeakerQueueTest : public CAudioPathsTest {
+ protected:
+  void SetUp() override {
+    CAudioPathsTest::SetUp();
+    UseType(9050);
+    caller->paths->OpenDevices();
+  }
+  // The open speaker reports; the next tick looks.
+  void Report(double delay, uint64_t callbacks) {
+    ASSERT_NE(caller->backend.output, nullptr);
+    caller->backend.output->delay = delay;
+    caller->backend.output->callbacks = callbacks;
+    caller->paths->OpenDevices();
+  }
+  // The request of the next call's speaker.
+  double NextCallAsks() {
+    caller->paths->CloseDevices();
+    caller->paths->OpenDevices();
+    return caller->backend.output->request.latencySeconds;
+  }
+};
+
+TEST_F(SpeakerQueueTest, WhatTheSoundServerAddsIsTakenOffTheNextCallNotThisOne) {
+  EXPECT_DOUBLE_EQ(caller->backend.output->request.latencySeconds, 0.16);
+  Report(0.25, 37);  // not settled yet
+  EXPECT_DOUBLE_EQ(NextCallAsks(), 0.16);
+  Report(0.25, 38);
+  Report(0.25, 39);                     // the same report on the next tick: nothing more to learn
+  EXPECT_EQ(caller->backend.opens, 4);  // two calls, two devices: the running call is not reopened
+  EXPECT_NEAR(NextCallAsks(), 0.07, 1e-9);
+  Report(0.11, 100);  // now as the sound type wants
+  EXPECT_NEAR(NextCallAsks(), 0.07, 1e-9);
+  Report(0.25, 100);  // deeper again, after an underrun: the whole queue is the most taken off
+  EXPECT_DOUBLE_EQ(NextCallAsks(), 0.0);
+  EXPECT_TRUE(caller->boxes.errors.empty());
+}
+
+TEST_F(SpeakerQueueTest, AQueueWithinOneFrameOfTheSoundTypesIsKept) {
+  const struct {
+    const char* what;
+    double delay;
+  } cases[] = {
+      {"the device cannot tell", 0.0},
+      {"shallower than asked", 0.11},
+      {"as asked", 0.16},
+      {"less than one 20 ms frame deeper", 0.179},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Report(c.delay, 50);
+    EXPECT_DOUBLE_EQ(NextCallAsks(), 0.16);
+  }
+}
+
+TEST_F(SpeakerQueueTest, TheCorrectionOutlivesRestartsButNotTheChoiceOfDevice) {
+  Report(0.25, 50);
+  caller->paths->RestartSound(9064, false);  // another 20 ms type
+  EXPECT_NEAR(NextCallAsks(), 0.07, 1e-9);
+  caller->paths->CloseDevices();
+  caller->params.SetInt("deviceSp", 1);  // another device starts afresh
+  EXPECT_DOUBLE_EQ(NextCallAsks(), 0.16);
 }
 
 TEST_F(CAudioPathsTest, RestartWhileTheReceiveThreadDeliversIsSafe) {
