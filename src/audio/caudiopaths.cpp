@@ -90,8 +90,8 @@ void CAudioPaths::Build() {
 void CAudioPaths::Rebuild() {
   frameSamples_ = static_cast<std::size_t>(std::max(0, GetFrameBytes() / 2));
   filters_->LoadFilterSettings();
-  speaker_ = std::make_unique<CDeviceSp>(params_, backend_, &CAudioPaths::SpeakerFrame, this);
-  speaker_->AssumeSurplus(speakerSurplus_);
+  speaker_ =
+      std::make_unique<CDeviceSp>(params_, backend_, &CAudioPaths::SpeakerFrame, this, speakerSurplus_);
   spool_ = std::make_unique<CSpoolSp>(params_, *filters_);
   mic_ = std::make_unique<CDeviceMc>(params_, backend_, &CAudioPaths::MicFrame, this);
   micTap_ = std::make_unique<CProgress>(kMicTap);
@@ -100,7 +100,6 @@ void CAudioPaths::Rebuild() {
 }
 
 void CAudioPaths::Teardown() {
-  if (speaker_) speakerSurplus_ = speaker_->Surplus();
   speaker_.reset();
   mic_.reset();
   spool_.reset();

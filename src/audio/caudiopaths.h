@@ -116,8 +116,8 @@ class CAudioPaths : public AudioReceiver {
   std::array<std::unique_ptr<CCodecSet>, 2> codecs_;
   std::unique_ptr<CFilters> filters_;
   std::unique_ptr<CSpoolSp> spool_;
+  CDeviceSp::QueueSurplus speakerSurplus_;  // outlives the speaker it corrects
   std::unique_ptr<CDeviceSp> speaker_;
-  CDeviceSp::QueueSurplus speakerSurplus_;
   std::unique_ptr<CDeviceMc> mic_;
   std::unique_ptr<CProgress> micTap_;
   std::unique_ptr<CProgress> speakerTap_;

@@ -26,10 +26,7 @@ class CDeviceMc {
   bool IsOpen() const { return stream_.IsOpen(); }
   // How old a frame is when it reaches the frame callback, as the open
   // stream reports it; 0 when closed or it cannot tell.
-  double ReportedDelaySeconds() const {
-    const AudioStream* stream = stream_.Stream();
-    return stream ? stream->ReportedDelaySeconds() : 0.0;
-  }
+  double ReportedDelaySeconds() const { return stream_.ReportedDelaySeconds(); }
 
   int FrameSamples() const { return static_cast<int>(frame_.size()); }
 

@@ -11,7 +11,8 @@ constexpr int kFramesPerBuffer = 2;
 
 }  // namespace
 
-CDeviceSp::CDeviceSp(CParams& params, AudioBackend& backend, FrameCallback callback, void* user)
+CDeviceSp::CDeviceSp(CParams& params, AudioBackend& backend, FrameCallback callback, void* user,
+                     QueueSurplus& surplus)
     : params_(params),
       backend_(backend),
       callback_(callback),
@@ -28,7 +29,8 @@ CDeviceSp::CDeviceSp(CParams& params, AudioBackend& backend, FrameCallback callb
       queueSeconds_(sampleRate_ > 0
                         ? std::min(kMaxLatencySeconds, static_cast<double>(GetPlaybackBufferCount()) *
                                                            framesPerCallback_ / sampleRate_)
-                        : 0.0) {}
+                        : 0.0),
+      surplus_(surplus) {}
 
 CDeviceSp::~CDeviceSp() {
   CloseOutput();
@@ -61,17 +63,11 @@ double CDeviceSp::RequestedLatencySeconds() const {
   return std::max(0.0, queueSeconds_ - surplus_.seconds);
 }
 
-double CDeviceSp::ReportedDelaySeconds() const {
-  const AudioStream* stream = stream_.Stream();
-  return stream ? stream->ReportedDelaySeconds() : 0.0;
-}
-
 void CDeviceSp::NoteQueue() {
-  const AudioStream* stream = stream_.Stream();
-  if (!stream || sampleRate_ <= 0) return;
-  const double ran = static_cast<double>(stream->CallbackCount()) * framesPerCallback_ / sampleRate_;
+  if (!stream_.IsOpen() || sampleRate_ <= 0) return;
+  const double ran = static_cast<double>(stream_.CallbackCount()) * framesPerCallback_ / sampleRate_;
   if (ran < kSettleSeconds) return;
-  const double heard = stream->ReportedDelaySeconds();
+  const double heard = stream_.ReportedDelaySeconds();
   const double oneFrame = static_cast<double>(framesPerCallback_ / kFramesPerBuffer) / sampleRate_;
   if (heard <= queueSeconds_ + oneFrame) return;
   // Reopening now would cost more than it saves: a sound server may take

@@ -26,7 +26,11 @@ class CDeviceSp {
     double seconds = 0.0;
   };
 
-  CDeviceSp(CParams& params, AudioBackend& backend, FrameCallback callback, void* user);
+  // surplus outlives the device object, so that after a change of sound
+  // type the next call need not be corrected again; it is forgotten when
+  // another device is chosen.
+  CDeviceSp(CParams& params, AudioBackend& backend, FrameCallback callback, void* user,
+            QueueSurplus& surplus);
   ~CDeviceSp();
   CDeviceSp(const CDeviceSp&) = delete;
   CDeviceSp& operator=(const CDeviceSp&) = delete;
@@ -51,12 +55,7 @@ class CDeviceSp {
   // The queue the open stream was asked for.
   double OpenLatencySeconds() const { return openLatencySeconds_; }
   // What the open stream reports it holds; 0 when closed or it cannot tell.
-  double ReportedDelaySeconds() const;
-  // Handed from one device object to the next across a change of sound
-  // type, so the next call need not be corrected again. Forgotten when
-  // another device is chosen.
-  QueueSurplus Surplus() const { return surplus_; }
-  void AssumeSurplus(const QueueSurplus& surplus) { surplus_ = surplus; }
+  double ReportedDelaySeconds() const { return stream_.ReportedDelaySeconds(); }
 
  private:
   static void OnSamples(int16_t* samples, std::size_t count, void* self);
@@ -70,7 +69,7 @@ class CDeviceSp {
   const std::size_t frameSamples_;
   const int framesPerCallback_;
   const double queueSeconds_;  // the sound type's queue, capped
-  QueueSurplus surplus_;
+  QueueSurplus& surplus_;
   double openLatencySeconds_ = 0.0;
   CDeviceStream stream_;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,8 +36,9 @@ class CDeviceStream {
   // Read on the device's thread.
   bool IsOpen() const { return open_.load(); }
 
-  // The running stream, for what it reports; nullptr when closed. Main thread.
-  const AudioStream* Stream() const { return stream_.get(); }
+  // What the running stream reports (AudioStream); 0 when closed. Main thread.
+  double ReportedDelaySeconds() const { return stream_ ? stream_->ReportedDelaySeconds() : 0.0; }
+  uint64_t CallbackCount() const { return stream_ ? stream_->CallbackCount() : 0; }
 
  private:
   std::atomic<bool> open_{false};
