@@ -12,6 +12,13 @@ import tempfile
 import time
 
 
+class Recording:
+    """A recorder and the helpers that run beside it; the recorder comes first."""
+
+    def __init__(self, recorder, helpers):
+        self.processes = [recorder] + list(helpers)
+
+
 class PulseServer:
     def __init__(self, sinks):
         self.runtime = tempfile.mkdtemp(prefix="ondrel-pulse-")
@@ -65,22 +72,35 @@ class PulseServer:
     def record_pair(self, first, second, path, rate=16000):
         """Records two sources side by side (raw s16le, two channels) in one
         process, so that both share one time base: a delay measured between
-        the channels is not shifted by two recorders starting apart."""
-        env = dict(self.env)
-        return subprocess.Popen(
+        the channels is not shifted by two recorders starting apart.
+
+        A null sink renders ahead of time in blocks as long as the lowest
+        latency any of its streams asks for, and a new recording of its
+        monitor starts at the next block: with the long blocks a program's
+        own streams may allow, the two channels would start up to a block
+        apart. A silent low-latency reader on each monitor keeps the blocks
+        short while the recording runs."""
+        pins = [subprocess.Popen(
+            ["parecord", "--device=" + source, "--latency-msec=5", "--raw", "--format=s16le", "--rate=%d" % rate,
+             "--channels=1", "/dev/null"], env=self.env) for source in (first, second)]
+        time.sleep(0.3)
+        recorder = subprocess.Popen(
             ["sox", "-q", "-M",
              "-t", "pulseaudio", "-c", "1", "-r", str(rate), first,
              "-t", "pulseaudio", "-c", "1", "-r", str(rate), second,
-             "-t", "raw", "-e", "signed", "-b", "16", "-c", "2", "-r", str(rate), path], env=env)
+             "-t", "raw", "-e", "signed", "-b", "16", "-c", "2", "-r", str(rate), path], env=self.env)
+        return Recording(recorder, pins)
 
     @staticmethod
-    def stop_recording(process):
-        process.send_signal(signal.SIGINT)
-        try:
-            process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
+    def stop_recording(recording):
+        processes = recording.processes if isinstance(recording, Recording) else [recording]
+        for process in processes:
+            process.send_signal(signal.SIGINT)
+            try:
+                process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
 
     def play(self, sink, wav):
         return subprocess.Popen(["paplay", "--device=" + sink, "--latency-msec=10", wav], env=self.env)
