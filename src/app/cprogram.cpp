@@ -31,6 +31,7 @@
 #include "platform/calsamixer.h"
 #include "platform/cinikeystore.h"
 #include "platform/cportaudiobackend.h"
+#include "platform/cpulseaudiobackend.h"
 #include "platform/cqtmessageboxes.h"
 #include "platform/cqtwindowport.h"
 #include "platform/cremotecontrolserver.h"
@@ -153,10 +154,19 @@ void CProgram::ReadSoundType() {
   graph_.state.lockCodec = graph_.params->GetInt("lockCodec") != 0;
 }
 
-void CProgram::BuildSoundSystem() {
+std::unique_ptr<AudioBackend> CProgram::ChooseAudioBackend() {
+  // A sound server is talked to directly when one runs: through ALSA's
+  // plugin for it, the server queues about as much again as asked behind
+  // the device and starts each stream a second or more late.
+  std::string why;
+  if (auto pulse = CPulseAudioBackend::Connect(why)) return pulse;
   auto backend = std::make_unique<CPortAudioBackend>();
   if (!backend->Started()) std::fprintf(stderr, "ondrel: no sound: %s\n", backend->StartError().c_str());
-  graph_.audioBackend = std::move(backend);
+  return backend;
+}
+
+void CProgram::BuildSoundSystem() {
+  graph_.audioBackend = ChooseAudioBackend();
   graph_.ringPlayer = std::make_unique<CWavLoopPlayer>(*graph_.audioBackend);
   graph_.ringer = std::make_unique<CRinger>(*graph_.ringPlayer);
 

@@ -45,6 +45,7 @@ class CProgram {
   void BuildWindow();
   void BuildCallSide();
   void ReadSoundType();
+  static std::unique_ptr<AudioBackend> ChooseAudioBackend();
   void BuildSoundSystem();
   void BuildMixers();
   void StartRemoteControl();

@@ -2,11 +2,10 @@
 
 #include <alsa/asoundlib.h>
 
-#include <QString>
-
 #include "platform/alsapluginpin.h"
 #include "platform/cportaudiostream.h"
-#include "settings/boundedtext.h"
+#include "platform/devicedisplayname.h"
+#include "platform/nosuchdevice.h"
 
 namespace {
 
@@ -37,18 +36,12 @@ CPortAudioBackend::CPortAudioBackend() {
   for (PaDeviceIndex i = 0; i < count; ++i) {
     const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
     if (!info) continue;
-    if (info->maxInputChannels > 0) inputs_.push_back({i, DisplayName(info->name)});
-    if (info->maxOutputChannels > 0) outputs_.push_back({i, DisplayName(info->name)});
+    if (info->maxInputChannels > 0) inputs_.push_back({i, DeviceDisplayName(info->name)});
+    if (info->maxOutputChannels > 0) outputs_.push_back({i, DeviceDisplayName(info->name)});
   }
 }
 
 CPortAudioBackend::~CPortAudioBackend() = default;
-
-std::string CPortAudioBackend::DisplayName(const char* utf8Name) {
-  const QByteArray latin1 = QString::fromUtf8(utf8Name ? utf8Name : "").toLatin1();
-  return BoundedText(std::string_view(latin1.constData(), static_cast<std::size_t>(latin1.size())),
-                     kMaxNameChars);
-}
 
 bool CPortAudioBackend::NameOf(const std::vector<Device>& devices, int index, std::string& name) {
   if (index < 0 || index >= static_cast<int>(devices.size())) return false;
@@ -78,7 +71,6 @@ std::unique_ptr<AudioStream> CPortAudioBackend::OpenOutput(const StreamRequest& 
 std::unique_ptr<AudioStream> CPortAudioBackend::Open(bool input, const StreamRequest& request,
                                                      StreamCallback callback, void* user,
                                                      std::string& error) {
-  const std::string kind = input ? "input" : "output";
   if (!Started()) {
     error = startError_;
     return nullptr;
@@ -88,14 +80,13 @@ std::unique_ptr<AudioStream> CPortAudioBackend::Open(bool input, const StreamReq
   if (request.device == -1) {
     device = input ? Pa_GetDefaultInputDevice() : Pa_GetDefaultOutputDevice();
     if (device == paNoDevice) {
-      error = "There is no default " + kind + " audio device.";
+      error = std::string("There is no default ") + (input ? "input" : "output") + " audio device.";
       return nullptr;
     }
   } else if (request.device >= 0 && request.device < static_cast<int>(devices.size())) {
     device = devices[static_cast<std::size_t>(request.device)].index;
   } else {
-    error = "There is no " + kind + " audio device " + std::to_string(request.device) + " (" +
-            std::to_string(devices.size()) + " found).";
+    error = NoSuchDeviceText(input, request.device, devices.size());
     return nullptr;
   }
   auto stream = std::make_unique<CPortAudioStream>(library_, callback, user);

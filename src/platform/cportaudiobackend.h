@@ -15,8 +15,6 @@
 // channels, so an index chosen in the properties dialog stays meaningful.
 class CPortAudioBackend : public AudioBackend {
  public:
-  static constexpr std::size_t kMaxNameChars = 49;
-
   CPortAudioBackend();
   ~CPortAudioBackend() override;
   CPortAudioBackend(const CPortAudioBackend&) = delete;
@@ -36,10 +34,6 @@ class CPortAudioBackend : public AudioBackend {
   int OutputDeviceCount() override { return static_cast<int>(outputs_.size()); }
   bool InputDeviceName(int index, std::string& name) override;
   bool OutputDeviceName(int index, std::string& name) override;
-
-  // A device name as the program keeps texts: Latin-1 (others become "?"),
-  // at most kMaxNameChars characters.
-  static std::string DisplayName(const char* utf8Name);
 
  private:
   struct Device {

@@ -73,7 +73,12 @@ bool CPortAudioStream::Start(PaDeviceIndex device, bool input, const StreamReque
 int CPortAudioStream::OnBuffer(const void* input, void* output, unsigned long frames,
                                const PaStreamCallbackTimeInfo* time, PaStreamCallbackFlags, void* self) {
   auto& stream = *static_cast<CPortAudioStream*>(self);
-  stream.NoteDelay(time, output != nullptr);
+  if (time) {
+    stream.delay_.Note(output ? time->outputBufferDacTime - time->currentTime
+                              : time->currentTime - time->inputBufferAdcTime);
+  } else {
+    stream.delay_.Note(0.0);
+  }
   const std::size_t count = frames * stream.channels_;
   if (output) {
     stream.callback_(static_cast<int16_t*>(output), count, stream.user_);
@@ -87,18 +92,4 @@ int CPortAudioStream::OnBuffer(const void* input, void* output, unsigned long fr
   }
   stream.callback_(stream.recorded_.data(), kept, stream.user_);
   return paContinue;
-}
-
-void CPortAudioStream::NoteDelay(const PaStreamCallbackTimeInfo* time, bool output) {
-  constexpr double kSmoothing = 1.0 / 8;  // a sound server hands out buffers in bursts
-  constexpr double kBelievable = 10.0;    // seconds; beyond it the host's clock is off
-  callbacks_.store(callbacks_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
-  if (!time) return;
-  const double delay =
-      output ? time->outputBufferDacTime - time->currentTime : time->currentTime - time->inputBufferAdcTime;
-  // Hosts that keep no timing report zeros; those say nothing.
-  if (!(delay > 0.0 && delay < kBelievable)) return;
-  const double average = reportedDelay_.load(std::memory_order_relaxed);
-  reportedDelay_.store(average == 0.0 ? delay : average + (delay - average) * kSmoothing,
-                       std::memory_order_relaxed);
 }

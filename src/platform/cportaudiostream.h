@@ -2,13 +2,13 @@
 
 #include <portaudio.h>
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "audio/audiobackend.h"
+#include "platform/cstreamdelaymeter.h"
 
 // One PortAudio callback stream of interleaved 16-bit samples. It keeps the
 // library started for as long as it lives, so it may outlast its backend.
@@ -23,13 +23,12 @@ class CPortAudioStream : public AudioStream {
   // device refuses it. Called once.
   bool Start(PaDeviceIndex device, bool input, const StreamRequest& request, std::string& error);
 
-  double ReportedDelaySeconds() const override { return reportedDelay_.load(std::memory_order_relaxed); }
-  uint64_t CallbackCount() const override { return callbacks_.load(std::memory_order_relaxed); }
+  double ReportedDelaySeconds() const override { return delay_.DelaySeconds(); }
+  uint64_t CallbackCount() const override { return delay_.Callbacks(); }
 
  private:
   static int OnBuffer(const void* input, void* output, unsigned long frames,
                       const PaStreamCallbackTimeInfo* time, PaStreamCallbackFlags flags, void* self);
-  void NoteDelay(const PaStreamCallbackTimeInfo* time, bool output);
 
   std::shared_ptr<void> library_;
   AudioBackend::StreamCallback callback_;
@@ -39,8 +38,5 @@ class CPortAudioStream : public AudioStream {
   std::vector<int16_t> recorded_;
   PaStream* stream_ = nullptr;
   bool running_ = false;
-  // Written by the callback alone, read by anyone.
-  std::atomic<double> reportedDelay_{0.0};
-  std::atomic<uint64_t> callbacks_{0};
-  static_assert(std::atomic<double>::is_always_lock_free);
+  CStreamDelayMeter delay_;
 };

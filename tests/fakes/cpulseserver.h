@@ -48,7 +48,9 @@ class CPulseServer {
                                      "--realtime=no",       "--high-priority=no",
                                      "--use-pid-file=no",   "--log-target=stderr"};
     // The sinks come first: once the socket answers, they exist.
-    for (const std::string& sink : sinks) argv.push_back("--load=module-null-sink sink_name=" + sink);
+    // Each sink is described by its own name, so device lists tell them apart.
+    for (const std::string& sink : sinks)
+      argv.push_back("--load=module-null-sink sink_name=" + sink + " sink_properties=device.description=" + sink);
     argv.push_back("--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket);
     server_ = std::make_unique<CChildProcess>(argv, (dir_ / "server.log").string(),
                                               std::map<std::string, std::string>{
