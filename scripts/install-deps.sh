@@ -9,7 +9,7 @@ packages=(
   portaudio19-dev libpulse-dev libasound2-dev libgsm1-dev libspeex-dev libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   pulseaudio pulseaudio-utils libasound2-plugins espeak-ng sox
-  python3 python3-numpy libsox-fmt-pulse
+  python3 python3-numpy
 )
 
 missing=()

@@ -11,12 +11,8 @@ import subprocess
 import tempfile
 import time
 
-
-class Recording:
-    """A recorder and the helpers that run beside it; the recorder comes first."""
-
-    def __init__(self, recorder, helpers):
-        self.processes = [recorder] + list(helpers)
+PROBE_LATENCY_MS = 20
+PROBE_SETTLE_SECONDS = 2.0  # loopbacks steer their latency to the target in their first seconds
 
 
 class PulseServer:
@@ -63,44 +59,41 @@ class PulseServer:
         env["PULSE_SOURCE"] = microphone + ".monitor"
         return env
 
-    def record(self, source, path, rate=16000):
-        """Starts recording a source (raw s16le mono); stop it with stop_recording."""
+    def probe(self, reference, output):
+        """Feeds two sources into the two channels of one sink, "probe", so
+        that one recording of its monitor holds both on one time base.
+
+        Recording two monitors side by side does not give one: a null sink
+        renders ahead in blocks as long as the lowest latency any of its
+        streams asks for, and a new recording of its monitor starts at the
+        next block, so the two channels may start a block apart (with the
+        blocks a program's own streams allow, that made delays negative).
+        Loopbacks run from here on, each holding the same latency."""
+        self.pactl("load-module", "module-null-sink", "sink_name=probe", "channels=2",
+                   "channel_map=front-left,front-right", "rate=48000")
+        for source, channel in ((reference, "front-left"), (output, "front-right")):
+            self.pactl("load-module", "module-loopback", "source=" + source, "sink=probe",
+                       "latency_msec=%d" % PROBE_LATENCY_MS, "channels=1", "channel_map=" + channel, "remix=no",
+                       "source_dont_move=1", "sink_dont_move=1")
+        time.sleep(PROBE_SETTLE_SECONDS)
+
+    def record_probe(self, path, rate=16000):
+        """Records the probe (raw s16le, reference left, output right); stop it with stop_recording."""
         return subprocess.Popen(
-            ["parecord", "--device=" + source, "--rate=%d" % rate, "--channels=1", "--format=s16le",
-             "--raw", "--latency-msec=10", path], env=self.env)
+            ["parecord", "--device=probe.monitor", "--latency-msec=10", "--raw", "--format=s16le",
+             "--rate=%d" % rate, "--channels=2", path], env=self.env)
 
-    def record_pair(self, first, second, path, rate=16000):
-        """Records two sources side by side (raw s16le, two channels) in one
-        process, so that both share one time base: a delay measured between
-        the channels is not shifted by two recorders starting apart.
-
-        A null sink renders ahead of time in blocks as long as the lowest
-        latency any of its streams asks for, and a new recording of its
-        monitor starts at the next block: with the long blocks a program's
-        own streams may allow, the two channels would start up to a block
-        apart. A silent low-latency reader on each monitor keeps the blocks
-        short while the recording runs."""
-        pins = [subprocess.Popen(
-            ["parecord", "--device=" + source, "--latency-msec=5", "--raw", "--format=s16le", "--rate=%d" % rate,
-             "--channels=1", "/dev/null"], env=self.env) for source in (first, second)]
-        time.sleep(0.3)
-        recorder = subprocess.Popen(
-            ["sox", "-q", "-M",
-             "-t", "pulseaudio", "-c", "1", "-r", str(rate), first,
-             "-t", "pulseaudio", "-c", "1", "-r", str(rate), second,
-             "-t", "raw", "-e", "signed", "-b", "16", "-c", "2", "-r", str(rate), path], env=self.env)
-        return Recording(recorder, pins)
+    def pactl(self, *args):
+        subprocess.run(["pactl"] + list(args), env=self.env, check=True, capture_output=True, timeout=30)
 
     @staticmethod
-    def stop_recording(recording):
-        processes = recording.processes if isinstance(recording, Recording) else [recording]
-        for process in processes:
-            process.send_signal(signal.SIGINT)
-            try:
-                process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
+    def stop_recording(process):
+        process.send_signal(signal.SIGINT)
+        try:
+            process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
 
     def play(self, sink, wav):
         return subprocess.Popen(["paplay", "--device=" + sink, "--latency-msec=10", wav], env=self.env)

@@ -47,6 +47,7 @@ def setUpModule():
     subprocess.run(["espeak-ng", "-s", "150", "-w", speech_wav, TEXT], check=True, capture_output=True)
     pulse = PulseServer(["a_spk", "a_mic", "b_spk", "b_mic"])
     pulse.start()
+    pulse.probe("a_mic.monitor", "b_spk.monitor")
 
 
 def tearDownModule():
@@ -96,7 +97,7 @@ class VoiceCalls(unittest.TestCase):
     def speak(self, tag, tail_seconds):
         """Plays the speech into A's microphone; returns the figures of B's speaker."""
         recording = os.path.join(workdir, tag + ".raw")
-        recorder = pulse.record_pair("a_mic.monitor", "b_spk.monitor", recording, RATE)
+        recorder = pulse.record_probe(recording, RATE)
         time.sleep(0.5)
         player = pulse.play("a_mic", speech_wav)
         player.wait(timeout=60)
