@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "net/transport.h"
-#include "settings/decimaltext.h"
+#include "core/decimaltext.h"
 
 std::filesystem::path CCommandLine::DefaultConfigDir() {
   if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)

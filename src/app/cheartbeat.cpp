@@ -3,8 +3,8 @@
 #include <QThread>
 
 #include "app/heartbeattargets.h"
-#include "net/codes.h"
-#include "settings/boundedtext.h"
+#include "core/codes.h"
+#include "core/boundedtext.h"
 #include "settings/cparams.h"
 
 namespace {

@@ -25,7 +25,7 @@
 #include "net/cclient.h"
 #include "net/cclients.h"
 #include "net/cdatagramrouter.h"
-#include "net/codes.h"
+#include "core/codes.h"
 #include "net/creceivethread.h"
 #include "net/datagramwriter.h"
 #include "platform/calsamixer.h"

@@ -8,7 +8,7 @@
 #include <exception>
 #include <thread>
 
-#include "audio/audiobackend.h"
+#include "core/audiobackend.h"
 #include "audio/ccodecset.h"
 #include "audio/cdevicemc.h"
 #include "audio/cdevicesp.h"
@@ -17,12 +17,12 @@
 #include "audio/cspoolsp.h"
 #include "audio/soundtypes.h"
 #include "net/cclient.h"
-#include "net/codes.h"
+#include "core/codes.h"
 #include "net/datagramreader.h"
 #include "net/datagramwriter.h"
 #include "net/transport.h"
-#include "platform/messageboxport.h"
-#include "platform/windowport.h"
+#include "core/messageboxport.h"
+#include "core/windowport.h"
 #include "settings/clog.h"
 #include "settings/cparams.h"
 

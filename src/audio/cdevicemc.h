@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/audiobackend.h"
+#include "core/audiobackend.h"
 #include "audio/cdevicestream.h"
 #include "audio/framecallback.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "audio/audiobackend.h"
+#include "core/audiobackend.h"
 #include "audio/cdevicestream.h"
 #include "audio/framecallback.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "audio/audiobackend.h"
+#include "core/audiobackend.h"
 
 // The open stream of a device object and the flag its callback tests.
 // The flag goes up before the stream starts, so the first callback is not

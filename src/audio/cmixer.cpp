@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/windowport.h"
+#include "core/windowport.h"
 
 namespace {
 

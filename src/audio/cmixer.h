@@ -5,7 +5,7 @@
 #include <memory>
 #include <optional>
 
-#include "audio/mixerbackend.h"
+#include "core/mixerbackend.h"
 
 class CParams;
 class WindowPort;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "audio/loopplayer.h"
+#include "core/loopplayer.h"
 
 // The ring sound while a call comes in. The heartbeat asks for ringing on
 // every tick a line rings and lets the ringer run down otherwise, so the

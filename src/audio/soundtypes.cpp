@@ -3,7 +3,7 @@
 #include <array>
 #include <atomic>
 
-#include "net/codes.h"
+#include "core/codes.h"
 
 namespace {
 

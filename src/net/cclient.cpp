@@ -5,11 +5,11 @@
 #include <string>
 #include <utility>
 
-#include "net/codes.h"
+#include "core/codes.h"
 #include "net/datagramwriter.h"
 #include "net/transport.h"
-#include "platform/windowport.h"
-#include "settings/boundedtext.h"
+#include "core/windowport.h"
+#include "core/boundedtext.h"
 #include "settings/clog.h"
 #include "settings/cparams.h"
 

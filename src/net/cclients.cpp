@@ -5,10 +5,10 @@
 #include <utility>
 
 #include "net/cclient.h"
-#include "net/codes.h"
+#include "core/codes.h"
 #include "net/datagramwriter.h"
 #include "net/transport.h"
-#include "settings/boundedtext.h"
+#include "core/boundedtext.h"
 #include "settings/clientdirectory.h"
 #include "settings/clog.h"
 #include "settings/cparams.h"

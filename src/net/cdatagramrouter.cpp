@@ -5,9 +5,9 @@
 #include <thread>
 
 #include "net/audioreceiver.h"
-#include "net/codes.h"
+#include "core/codes.h"
 #include "net/datagramreader.h"
-#include "platform/windowport.h"
+#include "core/windowport.h"
 
 namespace {
 

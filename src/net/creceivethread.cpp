@@ -6,10 +6,10 @@
 #include <cerrno>
 #include <span>
 
-#include "net/codes.h"
+#include "core/codes.h"
 #include "net/datagramsink.h"
 #include "net/transport.h"
-#include "platform/windowport.h"
+#include "core/windowport.h"
 
 CReceiveThread::CReceiveThread(int socket, uint32_t localAddress, const std::atomic<int>& quitting,
                                DatagramSink& sink, WindowPort& window)

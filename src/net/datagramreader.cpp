@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "settings/decimaltext.h"
+#include "core/decimaltext.h"
 
 namespace datagram {
 

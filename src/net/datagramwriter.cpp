@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "net/codes.h"
+#include "core/codes.h"
 
 namespace datagram {
 

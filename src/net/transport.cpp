@@ -12,7 +12,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "platform/messageboxport.h"
+#include "core/messageboxport.h"
 
 namespace net {
 namespace {

@@ -12,7 +12,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "audio/audiobackend.h"
+#include "core/audiobackend.h"
 
 namespace {
 

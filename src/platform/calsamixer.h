@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "audio/mixerbackend.h"
+#include "core/mixerbackend.h"
 
 class AudioBackend;
 struct _snd_mixer;

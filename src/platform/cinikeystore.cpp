@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "settings/decimaltext.h"
+#include "core/decimaltext.h"
 
 namespace {
 

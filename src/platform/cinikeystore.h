@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "settings/keystore.h"
+#include "core/keystore.h"
 
 // The settings file: an INI file whose sections hold numbered entries, each
 // the exact text of one stored line. The file is UTF-8 with every byte of a

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/audiobackend.h"
+#include "core/audiobackend.h"
 
 // The sound card through PortAudio. The library is started with the object
 // and stopped with the last of it and its streams. The device lists are

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/audiobackend.h"
+#include "core/audiobackend.h"
 #include "platform/cstreamdelaymeter.h"
 
 // One PortAudio callback stream of interleaved 16-bit samples. It keeps the

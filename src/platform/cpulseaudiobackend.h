@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/audiobackend.h"
+#include "core/audiobackend.h"
 
 // The sound card through the user's PulseAudio (or PipeWire) server, when
 // one runs: the streams then get the queue they ask for and start at once.

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/audiobackend.h"
+#include "core/audiobackend.h"
 #include "platform/cpulseconnection.h"
 #include "platform/cstreamdelaymeter.h"
 

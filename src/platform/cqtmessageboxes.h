@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/messageboxport.h"
+#include "core/messageboxport.h"
 
 // The message boxes as Qt shows them: no owner window, a nested event loop
 // while open. Without a display (the offscreen platform of tests and

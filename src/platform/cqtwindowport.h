@@ -3,7 +3,7 @@
 #include <QObject>
 
 #include "platform/messagehandler.h"
-#include "platform/windowport.h"
+#include "core/windowport.h"
 
 // The message port on Qt's event queue: a post becomes a custom event for
 // this object (Qt keeps the order of events posted to one receiver, from any

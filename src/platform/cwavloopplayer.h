@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "audio/audiobackend.h"
-#include "audio/loopplayer.h"
+#include "core/audiobackend.h"
+#include "core/loopplayer.h"
 
 // Loops a sound file, or the ring sound built into the program, on an
 // output stream of its own. libsndfile reads the file whole (any format and

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "settings/boundedtext.h"
+#include "core/boundedtext.h"
 
 std::string DeviceDisplayName(const char* utf8Name) {
   const QByteArray latin1 = QString::fromUtf8(utf8Name ? utf8Name : "").toLatin1();

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/windowport.h"
+#include "core/windowport.h"
 
 // The main window's side of the message port: the handlers that messages
 // reach on the main thread, one at a time, in queue order.

@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "settings/boundedtext.h"
+#include "core/boundedtext.h"
 #include "settings/cparams.h"
 
 CAutostart::CAutostart(CParams& params, Opener opener) : params_(params), opener_(std::move(opener)) {}

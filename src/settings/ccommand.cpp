@@ -2,12 +2,12 @@
 
 #include <arpa/inet.h>
 
-#include "net/codes.h"
-#include "platform/messageboxport.h"
-#include "platform/windowport.h"
-#include "settings/boundedtext.h"
+#include "core/codes.h"
+#include "core/messageboxport.h"
+#include "core/windowport.h"
+#include "core/boundedtext.h"
 #include "settings/cparams.h"
-#include "settings/decimaltext.h"
+#include "core/decimaltext.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <array>
 
-#include "net/codes.h"
-#include "platform/windowport.h"
-#include "settings/boundedtext.h"
+#include "core/codes.h"
+#include "core/windowport.h"
+#include "core/boundedtext.h"
 
 CContact::CContact(std::string_view ip, std::string_view name)
     : ip_(BoundedText(ip, kMaxIpChars)),

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <string_view>
 
-#include "net/codes.h"
-#include "platform/messageboxport.h"
-#include "platform/windowport.h"
-#include "settings/boundedtext.h"
+#include "core/codes.h"
+#include "core/messageboxport.h"
+#include "core/windowport.h"
+#include "core/boundedtext.h"
 #include "settings/ccontactfile.h"
 #include "settings/cparams.h"
 

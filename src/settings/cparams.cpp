@@ -5,8 +5,8 @@
 #include <string_view>
 #include <utility>
 
-#include "settings/boundedtext.h"
-#include "settings/decimaltext.h"
+#include "core/boundedtext.h"
+#include "core/decimaltext.h"
 
 namespace {
 

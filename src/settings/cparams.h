@@ -5,7 +5,7 @@
 #include <mutex>
 #include <string>
 
-#include "settings/keystore.h"
+#include "core/keystore.h"
 
 // The program's single store of named values: the settings that persist
 // between runs, the runtime slots (names beginning with "_", never stored),

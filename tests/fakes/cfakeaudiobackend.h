@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "audio/audiobackend.h"
+#include "core/audiobackend.h"
 
 // The sound card for tests. Streams open at once and run only when driven:
 // by hand with Pump, on the caller's thread, or by a clock thread standing in

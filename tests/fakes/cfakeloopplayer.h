@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/loopplayer.h"
+#include "core/loopplayer.h"
 
 // Records what it is asked to play instead of playing it. Only the files of
 // readableFiles can be played; deviceError makes every start fail as a

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/messageboxport.h"
+#include "core/messageboxport.h"
 
 // Records every box instead of showing it; questions get the answer the
 // test has set.

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "audio/mixerbackend.h"
+#include "core/mixerbackend.h"
 
 // A mixer made of plain tables: tests lay out lines and controls, then read
 // what the mixer objects opened, wrote and switched, and report changes as

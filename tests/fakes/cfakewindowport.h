@@ -4,7 +4,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/windowport.h"
+#include "core/windowport.h"
 
 // Records every message instead of delivering it; safe to post from the
 // receive thread while a test reads on its own thread.

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "settings/keystore.h"
+#include "core/keystore.h"
 
 // The settings' persistent store kept in memory, for tests without files.
 class CMemoryKeyStore : public KeyStore {

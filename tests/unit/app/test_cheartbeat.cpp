@@ -6,7 +6,7 @@
 #include "app/cheartbeat.h"
 #include "app/heartbeattargets.h"
 #include "fakes/cmemorykeystore.h"
-#include "net/codes.h"
+#include "core/codes.h"
 #include "settings/cparams.h"
 
 namespace {

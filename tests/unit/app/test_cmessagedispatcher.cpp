@@ -9,7 +9,7 @@
 #include "fakes/cfakedispatchtargets.h"
 #include "fakes/cfakemessageboxes.h"
 #include "fakes/cmemorykeystore.h"
-#include "net/codes.h"
+#include "core/codes.h"
 #include "net/transport.h"
 #include "settings/cparams.h"
 #include "ui/dlgmain.h"

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <thread>
 
-#include "audio/audiobackend.h"
+#include "core/audiobackend.h"
 #include "audio/caudiopaths.h"
 #include "audio/cdevicemc.h"
 #include "audio/cdevicesp.h"
@@ -20,7 +20,7 @@
 #include "fakes/cfakewindowport.h"
 #include "fakes/cmemorykeystore.h"
 #include "net/cclient.h"
-#include "net/codes.h"
+#include "core/codes.h"
 #include "net/datagramreader.h"
 #include "net/transport.h"
 #include "settings/clog.h"

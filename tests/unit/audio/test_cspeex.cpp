@@ -9,7 +9,7 @@
 #include "audio/ccodecset.h"
 #include "audio/cspeex.h"
 #include "audio/soundtypes.h"
-#include "net/codes.h"
+#include "core/codes.h"
 #include "testsignals.h"
 
 namespace {

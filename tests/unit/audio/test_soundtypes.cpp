@@ -3,7 +3,7 @@
 #include <string>
 
 #include "audio/soundtypes.h"
-#include "net/codes.h"
+#include "core/codes.h"
 
 namespace {
 

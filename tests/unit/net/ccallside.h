@@ -17,7 +17,7 @@
 #include "fakes/cmemorykeystore.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
-#include "net/codes.h"
+#include "core/codes.h"
 #include "settings/clog.h"
 #include "settings/cparams.h"
 

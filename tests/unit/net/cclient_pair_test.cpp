@@ -9,7 +9,7 @@
 #include "ccallside.h"
 #include "loopbackporttest.h"
 #include "net/cclient.h"
-#include "net/codes.h"
+#include "core/codes.h"
 
 namespace {
 

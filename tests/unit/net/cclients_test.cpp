@@ -10,7 +10,7 @@
 #include "ccallside.h"
 #include "loopbackporttest.h"
 #include "net/cclient.h"
-#include "net/codes.h"
+#include "core/codes.h"
 #include "net/transport.h"
 #include "settings/cparams.h"
 

@@ -10,7 +10,7 @@
 
 #include "fakes/cfakewindowport.h"
 #include "net/audioreceiver.h"
-#include "net/codes.h"
+#include "core/codes.h"
 #include "net/datagramwriter.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "net/codes.h"
+#include "core/codes.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fakes/cfakewindowport.h"
-#include "net/codes.h"
+#include "core/codes.h"
 #include "net/creceivethread.h"
 #include "net/datagramsink.h"
 #include "net/transport.h"

@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include "net/transport.h"
-#include "platform/messageboxport.h"
+#include "core/messageboxport.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/audiobackend.h"
+#include "core/audiobackend.h"
 #include "audiosignals.h"
 #include "fakes/cpulseserver.h"
 

@@ -4,7 +4,7 @@
 #include "fakes/cfakemessageboxes.h"
 #include "fakes/cfakewindowport.h"
 #include "fakes/cmemorykeystore.h"
-#include "net/codes.h"
+#include "core/codes.h"
 #include "settings/ccommand.h"
 #include "settings/cparams.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "fakes/cfakewindowport.h"
-#include "net/codes.h"
+#include "core/codes.h"
 #include "settings/ccontact.h"
 
 namespace {

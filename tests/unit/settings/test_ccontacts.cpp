@@ -9,7 +9,7 @@
 #include "fakes/cfakewindowport.h"
 #include "fakes/cmemorykeystore.h"
 #include "fakes/ctempdirectory.h"
-#include "net/codes.h"
+#include "core/codes.h"
 #include "settings/ccontactfile.h"
 #include "settings/ccontacts.h"
 #include "settings/cparams.h"

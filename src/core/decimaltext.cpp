@@ -1,4 +1,4 @@
-#include "settings/decimaltext.h"
+#include "core/decimaltext.h"
 
 #include <cctype>
 #include <limits>
