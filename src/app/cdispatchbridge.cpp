@@ -7,8 +7,8 @@
 #include "audio/cmixersp.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
+#include "net/cudpsocket.h"
 #include "net/datagramwriter.h"
-#include "net/transport.h"
 #include "settings/ccontacts.h"
 
 CDispatchBridge::CDispatchBridge(CObjectGraph& graph) : graph_(graph) {}
@@ -85,13 +85,13 @@ void CDispatchBridge::UnfreezeScope() {}
 
 void CDispatchBridge::SendShort(uint32_t address, uint32_t code) {
   const auto bytes = datagram::BuildShort(code);
-  net::SendToPeer(graph_.socket, bytes.data(), bytes.size(), address);
+  graph_.socket->SendToPeer(address, bytes);
 }
 
 void CDispatchBridge::SendSignalling(uint32_t address, uint32_t code, const std::string& text) {
   if (address == 0) return;
   const auto bytes = datagram::BuildSignalling(code, text);
-  net::SendToPeer(graph_.socket, bytes.data(), bytes.size(), address);
+  graph_.socket->SendToPeer(address, bytes);
 }
 
 void CDispatchBridge::MixerChanged(int64_t control) {

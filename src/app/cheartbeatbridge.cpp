@@ -17,7 +17,7 @@ void CHeartbeatBridge::SendToTray() {
   actions_.SendToTray();
 }
 void CHeartbeatBridge::ConnectPageInFront() {
-  actions_.SBYesClick();
+  actions_.OnConnectClicked();
 }
 
 // The tray, the skin, the system key and the properties dialog arrive with

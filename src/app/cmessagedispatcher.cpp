@@ -1,40 +1,29 @@
 #include "app/cmessagedispatcher.h"
 
-#include <QLabel>
-#include <QListWidget>
-#include <QString>
 #include <cstdio>
-#include <memory>
 
 #include "app/dispatchtargets.h"
 #include "app/formatduration.h"
 #include "audio/cmixer.h"
+#include "audio/soundtypes.h"
 #include "core/codes.h"
-#include "net/transport.h"
+#include "core/mainwindowview.h"
 #include "core/messageboxport.h"
+#include "net/transport.h"
 #include "settings/cparams.h"
-#include "ui/dlgmain.h"
-#include "ui/linepage.h"
 
 namespace {
 
-// Texts are 8-bit Latin-1 everywhere but on screen.
-QString Latin1(const std::string& text) {
-  return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
-
-QString Kilobytes(uint64_t bytes) {
+std::string Kilobytes(uint64_t bytes) {
   char text[64];
   std::snprintf(text, sizeof text, "%g", static_cast<double>(bytes) * 0.001);
   return text;
 }
 
-constexpr std::size_t kPeerLabelChars = 15;
-
 }  // namespace
 
-CMessageDispatcher::CMessageDispatcher(CAppState& state, TDlg& window, CParams& params, MessageBoxPort& boxes,
-                                       DispatchTargets& targets)
+CMessageDispatcher::CMessageDispatcher(CAppState& state, MainWindowView& window, CParams& params,
+                                       MessageBoxPort& boxes, DispatchTargets& targets)
     : state_(state), window_(window), params_(params), boxes_(boxes), targets_(targets) {}
 
 void CMessageDispatcher::HandleCode(uint32_t code, int64_t wParam) {
@@ -84,18 +73,18 @@ void CMessageDispatcher::ActOnCode(uint32_t code, int64_t wParam) {
       if (quit_) quit_();
       break;
     case code::kCloseRequest:
-      window_.close();
+      window_.RequestClose();
       break;
     case code::kRepaintClientList:
-      window_.ListBox1->viewport()->update();
+      window_.RepaintClientList();
       break;
     case code::kClientRemoved:
-      std::unique_ptr<QListWidgetItem>(window_.ListBox1->takeItem(static_cast<int>(wParam))).reset();
-      SelectClientRow(window_.ListBox1->currentRow() < 0 ? 0 : window_.ListBox1->currentRow());
+      window_.RemoveClientRow(static_cast<int>(wParam));
+      SelectClientRow(window_.SelectedClientRow() < 0 ? 0 : window_.SelectedClientRow());
       break;
     case code::kClientAdded:
-      window_.ListBox1->addItem(QString());
-      SelectClientRow(window_.ListBox1->count() - 1);
+      window_.AddClientRow();
+      SelectClientRow(window_.ClientRowCount() - 1);
       break;
     case code::kPresenceQueryReceived:
       targets_.ProbeReceived(address);
@@ -117,14 +106,14 @@ void CMessageDispatcher::ActOnCode(uint32_t code, int64_t wParam) {
     case code::kLineStarted: {
       const int page = static_cast<int>(wParam);
       window_.ShowTab(page, true);
-      if (TDlg::IsLine(page)) state_.currentLine = page;
+      if (MainWindowView::IsLine(page)) state_.currentLine = page;
       window_.BringToFront(page);
       break;
     }
     case code::kLineReleased: {
       window_.ShowTab(static_cast<int>(wParam), false);
       const int front = window_.PageInFront();
-      state_.currentLine = TDlg::IsLine(front) ? front : 0;
+      state_.currentLine = MainWindowView::IsLine(front) ? front : 0;
       break;
     }
     case code::kSpeexSendMode:
@@ -152,12 +141,12 @@ void CMessageDispatcher::ActOnCode(uint32_t code, int64_t wParam) {
     case code::kRejection:
       if (line != 0) {
         const int front = window_.PageInFront();
-        if (TDlg::IsLine(front)) targets_.HangUp(front);
+        if (MainWindowView::IsLine(front)) targets_.HangUp(front);
         boxes_.ShowInfo("Restricted access. " + net::AddressText(address) + " denied connection.");
       }
       break;
     case code::kHangUpFront:
-      if (const int front = window_.PageInFront(); TDlg::IsLine(front)) targets_.HangUp(front);
+      if (const int front = window_.PageInFront(); MainWindowView::IsLine(front)) targets_.HangUp(front);
       break;
     case CMixer::kLineChangeMessage:
     case CMixer::kControlChangeMessage:
@@ -192,7 +181,7 @@ void CMessageDispatcher::HandleRecord(uint32_t code, Record record) {
   if (state_.quitting.load() > 0) return;  // the record goes with the message
   const int line = CurrentLine();
   if (const auto* text = std::get_if<TextRecord>(&record)) {
-    if (code == code::kPeerName) ShowPeerName(text->number, text->text);
+    if (code == code::kPeerName) window_.ShowPeerName(text->number, text->text);
     if (code == code::kCallRequest)
       targets_.AcceptCallRequest(static_cast<uint32_t>(text->number), text->text);
     if (code == code::kNameReply && line != 0) {
@@ -223,60 +212,47 @@ void CMessageDispatcher::HandleCommand(int command, TextRecord record) {
   }
 }
 
-void CMessageDispatcher::ShowPeerName(int line, const std::string& name) {
-  if (!TDlg::IsLine(line)) return;
-  TLinePage& page = window_.LinePage(line);
-  page.OnLineValue->clear();
-  page.PeerLabel->setText(Latin1(name.substr(0, kPeerLabelChars)));
-}
-
 void CMessageDispatcher::RefreshLine(int line, int seconds) {
-  if (!TDlg::IsLine(line) || !window_.IsTabShown(line)) return;
-  TLinePage& page = window_.LinePage(line);
-  if (params_.GetInt("ScopeOn") != 0 && !page.ScopeShown()) ToggleScope(line);
+  if (!MainWindowView::IsLine(line) || !window_.IsTabShown(line)) return;
+  if (params_.GetInt("ScopeOn") != 0 && !window_.ScopeShown(line)) ToggleScope(line);
   const bool filterOn = params_.GetInt("FilterBp") != 0;
-  if (filterOn != page.FilterOn()) page.SetFilterOn(!page.FilterOn());
-  page.OnLineValue->setText(QString::fromStdString(FormatDuration(seconds)));
+  if (filterOn != window_.FilterShownOn(line)) window_.ShowFilterOn(line, filterOn);
   const LineTraffic traffic = targets_.TakeTraffic(line);
-  page.RxValue->setText(Kilobytes(traffic.received));
-  page.TxValue->setText(Kilobytes(traffic.sent));
-  page.IpValue->setText(QString::fromStdString(net::AddressText(targets_.Line(line).peerAddress)));
-  const uint32_t type = state_.currentSndType.load();
-  if (code::IsSoundType(type) && soundTypeName_) page.CodecLabel->setText(Latin1(soundTypeName_(type)));
+  MainWindowView::LineValues values;
+  values.onLine = FormatDuration(seconds);
+  values.received = Kilobytes(traffic.received);
+  values.sent = Kilobytes(traffic.sent);
+  values.address = net::AddressText(targets_.Line(line).peerAddress);
+  values.soundType = SoundTypeName(state_.currentSndType.load());
+  window_.SetLineValues(line, values);
 }
 
 void CMessageDispatcher::ToggleScope(int line) {
-  if (!TDlg::IsLine(line) || !window_.IsTabShown(line)) return;
-  TLinePage& page = window_.LinePage(line);
-  if (page.ScopeShown()) {
-    page.ShowScope(false);
-    params_.SetInt("ScopeOn", 0);
-    targets_.UnfreezeScope();
-  } else {
-    page.ShowScope(true);
-    params_.SetInt("ScopeOn", 1);
-  }
+  if (!MainWindowView::IsLine(line) || !window_.IsTabShown(line)) return;
+  const bool shown = !window_.ScopeShown(line);
+  window_.ShowScope(line, shown);
+  params_.SetInt("ScopeOn", shown ? 1 : 0);
+  if (!shown) targets_.UnfreezeScope();
 }
 
 void CMessageDispatcher::SelectClientRow(int row) {
-  QListWidget* list = window_.ListBox1;
-  if (row >= 0 && row < list->count()) list->setCurrentRow(row);
-  targets_.ClientSelected(list->currentRow());
-  list->viewport()->update();
+  window_.SelectClientRow(row);
+  targets_.ClientSelected(window_.SelectedClientRow());
+  window_.RepaintClientList();
 }
 
 void CMessageDispatcher::RecomputeAvailability() {
   if (state_.quitting.load() > 0 || state_.shownOnce == 0) return;
   bool connect = false, disconnect = false, add = true, edit = false;
   const int front = window_.PageInFront();
-  if (TDlg::IsLine(front)) {
+  if (MainWindowView::IsLine(front)) {
     state_.currentLine = front;
     const LineView line = targets_.Line(front);
     add = line.state != 0 && !targets_.IsClient(line.peerAddressText);
     disconnect = line.canHangUp;
     connect = line.canAnswer;
   } else if (front == 0) {
-    const int row = window_.ListBox1->currentRow();
+    const int row = window_.SelectedClientRow();
     if (row >= 0 && targets_.HasClientAt(row)) connect = edit = true;
   }
   window_.SetCommandAvailability(connect, disconnect, add, edit);

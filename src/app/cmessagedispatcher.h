@@ -9,19 +9,18 @@
 class CParams;
 class DispatchTargets;
 class MessageBoxPort;
-class TDlg;
+class MainWindowView;
 
 // The handlers of the messages that reach the main window: they run on the
 // main thread, one at a time, and are where network events change the lines,
 // the client list, the sound system and the window.
 class CMessageDispatcher : public MessageHandler {
  public:
-  CMessageDispatcher(CAppState& state, TDlg& window, CParams& params, MessageBoxPort& boxes,
+  CMessageDispatcher(CAppState& state, MainWindowView& window, CParams& params, MessageBoxPort& boxes,
                      DispatchTargets& targets);
 
   // What quitting and a close request do is the program's business.
   void SetQuitAction(std::function<void()> quit) { quit_ = std::move(quit); }
-  void SetSoundTypeNames(std::function<std::string(uint32_t)> names) { soundTypeName_ = std::move(names); }
 
   void HandleCode(uint32_t code, int64_t wParam) override;
   void HandleRecord(uint32_t code, Record record) override;
@@ -37,15 +36,13 @@ class CMessageDispatcher : public MessageHandler {
   bool SpeexOption(uint32_t code, int64_t wParam);
   void ActOnCode(uint32_t code, int64_t wParam);
   void RefreshLine(int line, int seconds);
-  void ShowPeerName(int line, const std::string& name);
   void SelectClientRow(int row);
   int CurrentLine() const { return state_.currentLine.load(); }
 
   CAppState& state_;
-  TDlg& window_;
+  MainWindowView& window_;
   CParams& params_;
   MessageBoxPort& boxes_;
   DispatchTargets& targets_;
   std::function<void()> quit_;
-  std::function<std::string(uint32_t)> soundTypeName_;
 };

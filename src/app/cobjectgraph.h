@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "app/cappstate.h"
-#include "net/transport.h"
 
 class AudioBackend;
 class CAudioPaths;
@@ -26,6 +25,9 @@ class CQtMessageBoxes;
 class CQtWindowPort;
 class CReceiveThread;
 class CRemoteControlServer;
+namespace net {
+class CUdpSocket;
+}
 class TDlg;
 
 // Every long-lived object of the program and the state the main window
@@ -39,9 +41,8 @@ struct CObjectGraph {
   CClient* Line(int line) const;
 
   CAppState state;
-  int port = 0;
-  // The lines read it at every send; it is the no-socket value once closed.
-  int socket = net::kNoSocket;
+  // Made before and destroyed after everything that sends or receives on it.
+  std::unique_ptr<net::CUdpSocket> socket;
   uint32_t ownAddress = 0;
 
   std::unique_ptr<CIniKeyStore> keyStore;

@@ -4,7 +4,6 @@
 #include <QDate>
 #include <QDesktopServices>
 #include <QGuiApplication>
-#include <QListWidget>
 #include <QLocale>
 #include <QScreen>
 #include <QTime>
@@ -22,12 +21,14 @@
 #include "audio/cmixersp.h"
 #include "audio/cringer.h"
 #include "audio/soundtypes.h"
+#include "core/codes.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
 #include "net/cdatagramrouter.h"
-#include "core/codes.h"
 #include "net/creceivethread.h"
+#include "net/cudpsocket.h"
 #include "net/datagramwriter.h"
+#include "net/transport.h"
 #include "platform/calsamixer.h"
 #include "platform/cinikeystore.h"
 #include "platform/cportaudiobackend.h"
@@ -80,7 +81,7 @@ bool CProgram::FormCreate() {
   // bound address is the one they come from.
   graph_.ownAddress = commandLine_.bindAddress ? commandLine_.bindAddress : net::LocalAddress();
   graph_.router = std::make_unique<CDatagramRouter>(*graph_.windowPort);
-  graph_.receiver = std::make_unique<CReceiveThread>(graph_.socket, graph_.ownAddress, graph_.state.quitting,
+  graph_.receiver = std::make_unique<CReceiveThread>(*graph_.socket, graph_.ownAddress, graph_.state.quitting,
                                                      *graph_.router, *graph_.windowPort);
   graph_.receiver->Start();
 
@@ -91,8 +92,9 @@ bool CProgram::FormCreate() {
   actions_ = std::make_unique<CUserActions>(graph_);
   heartbeatBridge_ = std::make_unique<CHeartbeatBridge>(graph_, *actions_, *dispatchBridge_);
   graph_.heartbeat = std::make_unique<CHeartbeat>(graph_.state, *graph_.params, *heartbeatBridge_);
-  QObject::connect(graph_.window.get(), &TDlg::ConnectClicked, [this] { actions_->SBYesClick(); });
-  QObject::connect(graph_.window.get(), &TDlg::DisconnectClicked, [this] { actions_->SBNoClick(); });
+  QObject::connect(graph_.window.get(), &TDlg::ConnectClicked, [this] { actions_->OnConnectClicked(); });
+  QObject::connect(graph_.window.get(), &TDlg::DisconnectClicked,
+                   [this] { actions_->OnDisconnectClicked(); });
   QObject::connect(graph_.window.get(), &TDlg::PageChanged,
                    [this](int) { graph_.dispatcher->RecomputeAvailability(); });
 
@@ -111,13 +113,11 @@ bool CProgram::OpenSocket() {
     port = net::kDefaultPort;
     graph_.params->SetInt("netPort", port);
   }
-  graph_.port = port;
-  net::SetNetPort(port);
   net::StartNetwork();
-  std::string error;
-  graph_.socket = net::OpenSocket(port, commandLine_.bindAddress, &error);
-  if (graph_.socket != net::kNoSocket) return true;
-  const std::string message = "Could not bind UDP port " + std::to_string(port) + ": " + error;
+  graph_.socket = std::make_unique<net::CUdpSocket>(port, commandLine_.bindAddress);
+  if (graph_.socket->IsOpen()) return true;
+  const std::string message =
+      "Could not bind UDP port " + std::to_string(port) + ": " + graph_.socket->Error();
   std::fprintf(stderr, "%s\n", message.c_str());
   if (CQtMessageBoxes::HasDisplay()) graph_.boxes->ShowError(message);
   return false;
@@ -135,12 +135,14 @@ void CProgram::BuildWindow() {
 
 void CProgram::BuildCallSide() {
   graph_.contacts = std::make_unique<CContacts>(*graph_.params, *graph_.windowPort, *graph_.boxes);
-  graph_.line1 = std::make_unique<CClient>(1, *graph_.params, *graph_.log, *graph_.windowPort, graph_.socket);
-  graph_.line2 = std::make_unique<CClient>(2, *graph_.params, *graph_.log, *graph_.windowPort, graph_.socket);
+  graph_.line1 =
+      std::make_unique<CClient>(1, *graph_.params, *graph_.log, *graph_.windowPort, *graph_.socket);
+  graph_.line2 =
+      std::make_unique<CClient>(2, *graph_.params, *graph_.log, *graph_.windowPort, *graph_.socket);
   graph_.lines = std::make_unique<CClients>(*graph_.line1, *graph_.line2, *graph_.params, *graph_.log,
-                                            *graph_.contacts, *graph_.boxes, graph_.socket);
+                                            *graph_.contacts, *graph_.boxes, *graph_.socket);
   graph_.contacts->LoadFromStore();
-  if (graph_.window->ListBox1->count() > 0) graph_.window->ListBox1->setCurrentRow(0);
+  if (graph_.window->ClientRowCount() > 0) graph_.window->SelectClientRow(0);
 }
 
 void CProgram::ReadSoundType() {
@@ -171,13 +173,12 @@ void CProgram::BuildSoundSystem() {
   graph_.ringer = std::make_unique<CRinger>(*graph_.ringPlayer);
 
   CAppState& s = graph_.state;
-  SetSoundType(s.currentSndType.load());
   graph_.audio = std::make_unique<CAudioPaths>(
       *graph_.params, *graph_.log, *graph_.windowPort, *graph_.boxes, *graph_.audioBackend,
       AudioFlags{s.quitting, s.restarting, s.soundSystemRunning, s.micMuted, s.speakerMuted, s.currentSndType,
                  s.lockCodec, s.currentLine},
-      *graph_.line1, *graph_.line2, graph_.socket);
-  graph_.audio->Build();
+      *graph_.line1, *graph_.line2, *graph_.socket);
+  graph_.audio->Build(s.currentSndType.load());
   BuildMixers();
   dispatchBridge_->ReadMixers();
   graph_.audio->SetRestartHooks([](bool) {},
@@ -300,7 +301,7 @@ void CProgram::FormClose() {
   graph_.contacts.reset();
   graph_.receiver.reset();
   graph_.router.reset();
-  net::CloseSocket(graph_.socket);
+  graph_.socket.reset();
   net::StopNetwork();
   graph_.windowPort.reset();
   graph_.dispatcher.reset();

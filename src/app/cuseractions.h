@@ -10,9 +10,9 @@ class CUserActions {
 
   // Connect: on the client list, call the selected client; on a line page,
   // answer that page's line.
-  void SBYesClick();
+  void OnConnectClicked();
   // Disconnect: hang up the line of the page in front; nothing on page 0.
-  void SBNoClick();
+  void OnDisconnectClicked();
   void SendToTray();
 
  private:

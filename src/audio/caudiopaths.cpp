@@ -1,34 +1,25 @@
 #include "audio/caudiopaths.h"
 
-#include <algorithm>
-#include <bit>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <thread>
 
-#include "core/audiobackend.h"
 #include "audio/ccodecset.h"
 #include "audio/cdevicemc.h"
 #include "audio/cdevicesp.h"
 #include "audio/cfilters.h"
 #include "audio/cprogress.h"
+#include "audio/creceivepath.h"
+#include "audio/csendpath.h"
 #include "audio/cspoolsp.h"
-#include "audio/soundtypes.h"
-#include "net/cclient.h"
+#include "core/audiobackend.h"
+#include "core/audioline.h"
 #include "core/codes.h"
-#include "net/datagramreader.h"
-#include "net/datagramwriter.h"
-#include "net/transport.h"
 #include "core/messageboxport.h"
 #include "core/windowport.h"
 #include "settings/clog.h"
 #include "settings/cparams.h"
-
-// PCM travels little-endian; frames are copied to and from the wire as they
-// lie in memory.
-static_assert(std::endian::native == std::endian::little);
 
 namespace {
 
@@ -51,8 +42,8 @@ class ReceiveGuard {
 }  // namespace
 
 CAudioPaths::CAudioPaths(CParams& params, CLog& log, WindowPort& window, MessageBoxPort& boxes,
-                         AudioBackend& backend, AudioFlags flags, CClient& line1, CClient& line2,
-                         const int& socket)
+                         AudioBackend& backend, AudioFlags flags, AudioLine& line1, AudioLine& line2,
+                         const net::CUdpSocket& socket)
     : params_(params),
       log_(log),
       window_(window),
@@ -61,8 +52,7 @@ CAudioPaths::CAudioPaths(CParams& params, CLog& log, WindowPort& window, Message
       flags_(flags),
       lines_{&line1, &line2},
       socket_(socket),
-      codecs_{std::make_unique<CCodecSet>(), std::make_unique<CCodecSet>()},
-      receiveFrame_(datagram::kMaxFrameBytes / 2, 0) {}
+      codecs_{std::make_unique<CCodecSet>(), std::make_unique<CCodecSet>()} {}
 
 CAudioPaths::~CAudioPaths() {
   CloseDevices();
@@ -76,32 +66,41 @@ CCodecSet& CAudioPaths::Codecs(int line) {
   return *codecs_.at(static_cast<std::size_t>(line - 1));
 }
 
-CClient* CAudioPaths::CurrentLine() const {
+const AudioLine* CAudioPaths::CurrentLine() const {
   const int line = flags_.currentLine.load();
   return line == 1 || line == 2 ? lines_[static_cast<std::size_t>(line - 1)] : nullptr;
 }
 
-void CAudioPaths::Build() {
+void CAudioPaths::Build(uint32_t soundType) {
   filters_ = std::make_unique<CFilters>(params_);
-  Rebuild();
+  Rebuild(soundType);
   flags_.soundSystemRunning.store(1);
 }
 
-void CAudioPaths::Rebuild() {
-  frameSamples_ = static_cast<std::size_t>(std::max(0, GetFrameBytes() / 2));
-  filters_->LoadFilterSettings();
-  speaker_ =
-      std::make_unique<CDeviceSp>(params_, backend_, &CAudioPaths::SpeakerFrame, this, speakerSurplus_);
-  spool_ = std::make_unique<CSpoolSp>(params_, *filters_);
-  mic_ = std::make_unique<CDeviceMc>(params_, backend_, &CAudioPaths::MicFrame, this);
-  micTap_ = std::make_unique<CProgress>(kMicTap);
-  speakerTap_ = std::make_unique<CProgress>(kSpeakerTap);
+void CAudioPaths::Rebuild(uint32_t soundType) {
+  format_ = SoundFormat::Of(soundType);
+  filters_->SetFormat(format_);
+  spool_ = std::make_unique<CSpoolSp>(params_, *filters_, format_);
+  micTap_ = std::make_unique<CProgress>(kMicTap, format_);
+  speakerTap_ = std::make_unique<CProgress>(kSpeakerTap, format_);
   speakerTap_->Clear();
+  const std::array<CCodecSet*, 2> codecs{codecs_[0].get(), codecs_[1].get()};
+  sendPath_ =
+      std::make_unique<CSendPath>(format_, flags_, lines_, codecs, socket_, *spool_, *micTap_, soundTest_);
+  receivePath_ = std::make_unique<CReceivePath>(format_, flags_, lines_, codecs, socket_, *spool_,
+                                                *speakerTap_, window_, log_);
+  speaker_ = std::make_unique<CDeviceSp>(params_, backend_, format_, &CReceivePath::PlayFrame,
+                                         receivePath_.get(), speakerSurplus_);
+  mic_ = std::make_unique<CDeviceMc>(params_, backend_, format_, &CSendPath::CaptureFrame, sendPath_.get());
 }
 
 void CAudioPaths::Teardown() {
+  // The devices go first: once they are closed no callback runs into the
+  // paths, the spool or the taps.
   speaker_.reset();
   mic_.reset();
+  sendPath_.reset();
+  receivePath_.reset();
   spool_.reset();
   micTap_.reset();
   speakerTap_.reset();
@@ -130,14 +129,13 @@ void CAudioPaths::RestartSound(uint32_t code, bool notify) {
   } catch (const std::exception&) {
     boxes_.ShowError("sndTypeChange voiceStop");
   }
-  SetSoundType(code);
   if (code == code::kSpeexFirst) {
     ApplySpeexOptions(1);
     ApplySpeexOptions(2);
   }
   try {
-    Rebuild();
-    const CClient* line = CurrentLine();
+    Rebuild(code);
+    const AudioLine* line = CurrentLine();
     // The heartbeat opens the devices anyway when a call needs them; opening
     // them here only when one does spares a device that is not needed.
     if (SoundTestOn() || (line && line->State() == code::kAnswerConfirmation)) OpenDevices();
@@ -147,7 +145,11 @@ void CAudioPaths::RestartSound(uint32_t code, bool notify) {
   }
   flags_.soundSystemRunning.store(1);
   if (notify) {
-    if (CClient* line = CurrentLine()) line->SendValue(code::kSoundTypeRequest, static_cast<int32_t>(code));
+    const int number = flags_.currentLine.load();
+    if (number == 1 || number == 2) {
+      lines_[static_cast<std::size_t>(number - 1)]->SendValue(code::kSoundTypeRequest,
+                                                              static_cast<int32_t>(code));
+    }
   }
   flags_.currentSndType.store(code);
   flags_.restarting.store(false);
@@ -285,133 +287,11 @@ int32_t CAudioPaths::MicLevel() {
   return micTap_ ? micTap_->ReadLevel() : 0;
 }
 
-void CAudioPaths::MicFrame(int16_t* frame, void* user) {
-  auto* self = static_cast<CAudioPaths*>(user);
-  const std::span<int16_t> samples(frame, self->frameSamples_);
-  if (self->flags_.micMuted.load() != 0) std::fill(samples.begin(), samples.end(), 0);
-  self->SendMicFrame(samples);
-  self->micTap_->Tap(samples);
-}
-
-void CAudioPaths::SpeakerFrame(int16_t* frame, void* user) {
-  auto* self = static_cast<CAudioPaths*>(user);
-  const std::span<int16_t> samples(frame, self->frameSamples_);
-  self->spool_->Get(samples);
-  if (self->flags_.speakerMuted.load() != 0) {
-    std::fill(samples.begin(), samples.end(), 0);
-  } else {
-    self->speakerTap_->Tap(samples);
-  }
-}
-
-void CAudioPaths::SendMicFrame(std::span<int16_t> frame) {
-  if (flags_.restarting.load() || flags_.quitting.load() > 0) return;
-  if (SoundTestOn()) {
-    spool_->Put(frame);
-    return;
-  }
-  CClient* line = CurrentLine();
-  if (flags_.micMuted.load() != 0 || !line || line->State() != code::kAnswerConfirmation) return;
-  const uint32_t type = flags_.currentSndType.load();
-  const std::size_t payload = Encode(*line, frame, type);
-  if (payload == 0) return;
-  const std::size_t length =
-      datagram::BuildAudio(type, std::span<const uint8_t>(encoded_.data(), payload), sendBuffer_);
-  if (length == 0) return;
-  net::SendDatagram(socket_, line->PeerAddress(), net::GetNetPort(), sendBuffer_.data(), length);
-  line->AddTxBytes(length);
-}
-
-std::size_t CAudioPaths::Encode(CClient& line, std::span<int16_t> frame, uint32_t type) {
-  CCodecSet& codecs = Codecs(line.LineNumber());
-  const SoundTypeInfo* info = FindSoundType(type);
-  if (!info) return 0;
-  switch (info->codec) {
-    case SoundCodec::kGsm:
-      return codecs.Gsm().Encode(frame, std::span(encoded_.data(), datagram::kGsmPayloadBytes))
-                 ? datagram::kGsmPayloadBytes
-                 : 0;
-    case SoundCodec::kG711:
-      return codecs.G711().Encode(frame, std::span(encoded_.data(), datagram::kG711PayloadBytes))
-                 ? datagram::kG711PayloadBytes
-                 : 0;
-    case SoundCodec::kPcm: {
-      const std::size_t bytes = std::min(frame.size_bytes(), encoded_.size());
-      std::memcpy(encoded_.data(), frame.data(), bytes);
-      return bytes;
-    }
-    default: {
-      CSpeex* speex = codecs.SpeexFor(type);
-      return speex ? speex->Encode(frame, encoded_) : 0;
-    }
-  }
-}
-
 void CAudioPaths::ReceiveAudio(std::span<const uint8_t> datagram, uint32_t code, uint32_t sender) {
   const ReceiveGuard guard(receiving_);
   if (flags_.quitting.load() > 0 || flags_.restarting.load() || flags_.speakerMuted.load() != 0 ||
-      SoundTestOn()) {
+      SoundTestOn() || !receivePath_) {
     return;
   }
-  CClient* line = CurrentLine();
-  // Only the peer of the call is heard; anybody else's audio is dropped.
-  if (!line || line->State() != code::kAnswerConfirmation || line->PeerAddress() != sender) return;
-  if (code != flags_.currentSndType.load()) {
-    RefuseWrongType(*line, code, sender);
-    return;
-  }
-  line->AddRxBytes(datagram.size());
-  if (Decode(*line, datagram, code)) {
-    spool_->Put(std::span<const int16_t>(receiveFrame_.data(), frameSamples_));
-  }
-}
-
-void CAudioPaths::RefuseWrongType(CClient& line, uint32_t code, uint32_t sender) {
-  if (!line.IsIncoming()) {
-    // The caller's type wins: ask the called side to follow.
-    line.SendValue(code::kSoundTypeRequest, static_cast<int32_t>(flags_.currentSndType.load()));
-    return;
-  }
-  if (!flags_.lockCodec.load()) {
-    window_.PostCode(code::kSoundTypeRequest, code);
-    return;
-  }
-  log_.Write("Remote rejected, wrong codec", net::AddressText(sender));
-  const auto rejection = datagram::BuildShort(code::kRejection);
-  net::SendDatagram(socket_, sender, net::GetNetPort(), rejection.data(), rejection.size());
-  // The lines belong to the main thread; it hangs up there.
-  window_.PostCode(code::kHangUpFront, 0);
-}
-
-bool CAudioPaths::Decode(CClient& line, std::span<const uint8_t> datagram, uint32_t code) {
-  CCodecSet& codecs = Codecs(line.LineNumber());
-  const SoundTypeInfo* info = FindSoundType(code);
-  if (!info || frameSamples_ == 0) return false;
-  const std::span<int16_t> frame(receiveFrame_.data(), frameSamples_);
-  switch (info->codec) {
-    case SoundCodec::kGsm:
-    case SoundCodec::kG711: {
-      const std::size_t bytes =
-          info->codec == SoundCodec::kGsm ? datagram::kGsmPayloadBytes : datagram::kG711PayloadBytes;
-      datagram::ReadPayload(datagram, std::span(encoded_.data(), bytes));
-      std::fill(frame.begin(), frame.end(), 0);
-      const auto payload = std::span<const uint8_t>(encoded_.data(), bytes);
-      return info->codec == SoundCodec::kGsm ? codecs.Gsm().Decode(payload, frame)
-                                             : codecs.G711().Decode(payload, frame);
-    }
-    case SoundCodec::kPcm:
-      datagram::ReadPayload(datagram,
-                            std::span(reinterpret_cast<uint8_t*>(frame.data()), frame.size_bytes()));
-      return true;
-    default: {
-      CSpeex* speex = codecs.SpeexFor(code);
-      const auto payload = datagram::SpeexPayload(datagram);
-      // A frame cut short in transit would decode to noise; it is dropped.
-      if (!speex || payload.empty() ||
-          static_cast<int32_t>(payload.size()) != datagram::ReadSpeexLength(datagram)) {
-        return false;
-      }
-      return speex->Decode(payload, frame);
-    }
-  }
+  receivePath_->Receive(datagram, code, sender);
 }

@@ -7,30 +7,37 @@
 #include <memory>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "audio/audioflags.h"
 #include "audio/cdevicesp.h"
+#include "audio/soundtypes.h"
 #include "net/audioreceiver.h"
-#include "net/datagramlayout.h"
 
 class AudioBackend;
-class CClient;
+class AudioLine;
 class CCodecSet;
 class CDeviceMc;
 class CFilters;
 class CLog;
 class CParams;
 class CProgress;
+class CReceivePath;
+class CSendPath;
 class CSpoolSp;
 class MessageBoxPort;
 class WindowPort;
+namespace net {
+class CUdpSocket;
+}
 
-// The two directions of a call and the sound system they run on. The
-// microphone path encodes each captured frame in the sound type in force and
-// sends it to the current line's peer; the receive path checks, decodes and
-// spools each audio datagram; the speaker path plays from the spool. A change
-// of sound type rebuilds every object whose size depends on it.
+// The two directions of a call and the sound system they run on:
+//
+//   send:    microphone -> tap -> encode -> datagram                (CSendPath)
+//   receive: datagram -> decode -> spool -> filters -> tap -> speaker (CReceivePath)
+//
+// Each direction owns its buffers and its half of the lines' codec state, so
+// the capture thread and the receive thread share nothing but atomics. A
+// change of sound type rebuilds every object whose size depends on it.
 //
 // Threads: the frame callbacks run on the devices' threads, ReceiveAudio on
 // the receive thread, everything else on the main thread. A restart waits
@@ -42,13 +49,13 @@ class CAudioPaths : public AudioReceiver {
   static constexpr int kRestartSettleMs = 500;
 
   CAudioPaths(CParams& params, CLog& log, WindowPort& window, MessageBoxPort& boxes, AudioBackend& backend,
-              AudioFlags flags, CClient& line1, CClient& line2, const int& socket);
+              AudioFlags flags, AudioLine& line1, AudioLine& line2, const net::CUdpSocket& socket);
   ~CAudioPaths() override;
   CAudioPaths(const CAudioPaths&) = delete;
   CAudioPaths& operator=(const CAudioPaths&) = delete;
 
   // Builds the sound system for the sound type selected at start-up.
-  void Build();
+  void Build(uint32_t soundType);
   // Tears the sound system down and builds it for code; with notify the
   // current line's peer is asked to follow.
   void RestartSound(uint32_t code, bool notify);
@@ -79,6 +86,9 @@ class CAudioPaths : public AudioReceiver {
   CProgress* SpeakerTap() { return speakerTap_.get(); }
   CProgress* MicTap() { return micTap_.get(); }
   CSpoolSp* Spool() { return spool_.get(); }
+  CSendPath* SendPath() { return sendPath_.get(); }
+  CReceivePath* ReceivePath() { return receivePath_.get(); }
+  const SoundFormat& Format() const { return format_; }
   CDeviceMc* Mic() { return mic_.get(); }
   CDeviceSp* Speaker() { return speaker_.get(); }
   CCodecSet& Codecs(int line);
@@ -89,19 +99,12 @@ class CAudioPaths : public AudioReceiver {
                        std::function<void()> rebuilt);
   void SetRestartSettleMs(int ms) { settleMs_ = ms; }
 
-  // The frame callbacks of the devices; user is this object.
-  static void MicFrame(int16_t* frame, void* user);
-  static void SpeakerFrame(int16_t* frame, void* user);
-  void SendMicFrame(std::span<int16_t> frame);
   void ReceiveAudio(std::span<const uint8_t> datagram, uint32_t code, uint32_t sender) override;
 
  private:
-  CClient* CurrentLine() const;
+  const AudioLine* CurrentLine() const;
   void Teardown();
-  void Rebuild();
-  void RefuseWrongType(CClient& line, uint32_t code, uint32_t sender);
-  bool Decode(CClient& line, std::span<const uint8_t> datagram, uint32_t code);
-  std::size_t Encode(CClient& line, std::span<int16_t> frame, uint32_t code);
+  void Rebuild(uint32_t soundType);
   void Report(bool& reported, const char* text, const std::string& reason);
 
   CParams& params_;
@@ -110,8 +113,9 @@ class CAudioPaths : public AudioReceiver {
   MessageBoxPort& boxes_;
   AudioBackend& backend_;
   AudioFlags flags_;
-  std::array<CClient*, 2> lines_;
-  const int& socket_;
+  std::array<AudioLine*, 2> lines_;
+  const net::CUdpSocket& socket_;
+  SoundFormat format_;
 
   std::array<std::unique_ptr<CCodecSet>, 2> codecs_;
   std::unique_ptr<CFilters> filters_;
@@ -121,6 +125,8 @@ class CAudioPaths : public AudioReceiver {
   std::unique_ptr<CDeviceMc> mic_;
   std::unique_ptr<CProgress> micTap_;
   std::unique_ptr<CProgress> speakerTap_;
+  std::unique_ptr<CSendPath> sendPath_;
+  std::unique_ptr<CReceivePath> receivePath_;
 
   std::atomic<bool> soundTest_{false};
   std::atomic<int> receiving_{0};
@@ -130,10 +136,4 @@ class CAudioPaths : public AudioReceiver {
   std::function<void(bool)> lamp_;
   std::function<void()> teardownHook_;
   std::function<void()> rebuiltHook_;
-
-  // Scratch buffers of the largest frame, so no path allocates per frame.
-  datagram::AudioDatagram sendBuffer_{};
-  std::array<uint8_t, datagram::kMaxFrameBytes> encoded_{};
-  std::vector<int16_t> receiveFrame_;
-  std::size_t frameSamples_ = 0;
 };

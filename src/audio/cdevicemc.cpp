@@ -5,14 +5,15 @@
 #include "audio/soundtypes.h"
 #include "settings/cparams.h"
 
-CDeviceMc::CDeviceMc(CParams& params, AudioBackend& backend, FrameCallback callback, void* user)
+CDeviceMc::CDeviceMc(CParams& params, AudioBackend& backend, const SoundFormat& format,
+                     FrameCallback callback, void* user)
     : params_(params),
       backend_(backend),
       callback_(callback),
       user_(user),
-      channels_(std::max(1, GetChannels())),
-      sampleRate_(GetSampleRate()),
-      frame_(static_cast<std::size_t>(GetFrameBytes() / 2), 0) {}
+      channels_(std::max(1, format.Channels())),
+      sampleRate_(format.SampleRate()),
+      frame_(format.FrameSamples(), 0) {}
 
 CDeviceMc::~CDeviceMc() {
   CloseInput();

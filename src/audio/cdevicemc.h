@@ -3,18 +3,20 @@
 #include <string>
 #include <vector>
 
-#include "core/audiobackend.h"
 #include "audio/cdevicestream.h"
 #include "audio/framecallback.h"
+#include "audio/soundtypes.h"
+#include "core/audiobackend.h"
 
 class CParams;
 
-// The microphone: records one frame of the sound type in force per callback
+// The microphone: records one frame of its sound format per callback
 // and hands it to the frame callback. Made for one sound type; a change of
 // type builds a new one.
 class CDeviceMc {
  public:
-  CDeviceMc(CParams& params, AudioBackend& backend, FrameCallback callback, void* user);
+  CDeviceMc(CParams& params, AudioBackend& backend, const SoundFormat& format, FrameCallback callback,
+            void* user);
   ~CDeviceMc();
   CDeviceMc(const CDeviceMc&) = delete;
   CDeviceMc& operator=(const CDeviceMc&) = delete;

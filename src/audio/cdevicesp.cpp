@@ -11,15 +11,15 @@ constexpr int kFramesPerBuffer = 2;
 
 }  // namespace
 
-CDeviceSp::CDeviceSp(CParams& params, AudioBackend& backend, FrameCallback callback, void* user,
-                     QueueSurplus& surplus)
+CDeviceSp::CDeviceSp(CParams& params, AudioBackend& backend, const SoundFormat& format,
+                     FrameCallback callback, void* user, QueueSurplus& surplus)
     : params_(params),
       backend_(backend),
       callback_(callback),
       user_(user),
-      channels_(std::max(1, GetChannels())),
-      sampleRate_(GetSampleRate()),
-      frameSamples_(static_cast<std::size_t>(GetFrameBytes() / 2)),
+      channels_(std::max(1, format.Channels())),
+      sampleRate_(format.SampleRate()),
+      frameSamples_(format.FrameSamples()),
       framesPerCallback_(kFramesPerBuffer * static_cast<int>(frameSamples_) / channels_),
       // The queue of the sound type's buffers, two frames each, absorbs the
       // scheduling jitter of the playback thread. The deep queues of the
@@ -27,7 +27,7 @@ CDeviceSp::CDeviceSp(CParams& params, AudioBackend& backend, FrameCallback callb
       // which it then drains in bursts that the spool can only answer by
       // skipping frames; past kMaxLatencySeconds a deeper queue buys nothing.
       queueSeconds_(sampleRate_ > 0
-                        ? std::min(kMaxLatencySeconds, static_cast<double>(GetPlaybackBufferCount()) *
+                        ? std::min(kMaxLatencySeconds, static_cast<double>(format.PlaybackBufferCount()) *
                                                            framesPerCallback_ / sampleRate_)
                         : 0.0),
       surplus_(surplus) {}

@@ -2,14 +2,15 @@
 
 #include <string>
 
-#include "core/audiobackend.h"
 #include "audio/cdevicestream.h"
 #include "audio/framecallback.h"
+#include "audio/soundtypes.h"
+#include "core/audiobackend.h"
 
 class CParams;
 
 // The loudspeaker: each callback asks the frame callback for two frames of
-// the sound type in force. The device keeps the sound type's queue of
+// its sound format. The device keeps the sound type's queue of
 // buffers, which is what sets the playback latency. Made for one sound type;
 // a change of type builds a new one.
 class CDeviceSp {
@@ -29,8 +30,8 @@ class CDeviceSp {
   // surplus outlives the device object, so that after a change of sound
   // type the next call need not be corrected again; it is forgotten when
   // another device is chosen.
-  CDeviceSp(CParams& params, AudioBackend& backend, FrameCallback callback, void* user,
-            QueueSurplus& surplus);
+  CDeviceSp(CParams& params, AudioBackend& backend, const SoundFormat& format, FrameCallback callback,
+            void* user, QueueSurplus& surplus);
   ~CDeviceSp();
   CDeviceSp(const CDeviceSp&) = delete;
   CDeviceSp& operator=(const CDeviceSp&) = delete;

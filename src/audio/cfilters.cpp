@@ -25,7 +25,8 @@ int32_t ReadWithDefault(CParams& params, const char* name, int32_t lowest, int32
 
 }  // namespace
 
-CFilters::CFilters(CParams& params) : params_(params), published_(Settings{}) {
+CFilters::CFilters(CParams& params, SoundFormat format)
+    : params_(params), format_(format), published_(Settings{}) {
   LoadFilterSettings();
 }
 
@@ -46,13 +47,19 @@ void CFilters::LoadFilterSettings() {
   s.bandpassOn = bandpass != 0;
   const int32_t cascades =
       std::min(ReadWithDefault(params_, "FilterBpCascade", 1, kDefaultCascades), kMaxCascades);
-  s.channels = GetChannels();
-  s.frameBytes = GetFrameBytes();
+  s.channels = format_.Channels();
+  s.frameBytes = format_.FrameBytes();
   s.bandpass = CPeakingFilter(
-      CPeakingFilter::Design(static_cast<float>(GetSampleRate()), s.frequency, s.gain, s.q), scale, cascades);
+      CPeakingFilter::Design(static_cast<float>(format_.SampleRate()), s.frequency, s.gain, s.q), scale,
+      cascades);
   loaded_ = s;
   published_.Back() = std::move(s);
   published_.Publish();
+}
+
+void CFilters::SetFormat(SoundFormat format) {
+  format_ = format;
+  LoadFilterSettings();
 }
 
 void CFilters::Bandpass(std::span<int16_t> frame) {

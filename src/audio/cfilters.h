@@ -5,6 +5,7 @@
 
 #include "audio/cpeakingfilter.h"
 #include "audio/ctriplebuffer.h"
+#include "audio/soundtypes.h"
 
 class CParams;
 
@@ -36,14 +37,16 @@ class CFilters {
   static constexpr int32_t kMaxCascades = 20;
   static constexpr int32_t kMaxGainDb = 15;
 
-  explicit CFilters(CParams& params);
+  explicit CFilters(CParams& params, SoundFormat format = {});
   CFilters(const CFilters&) = delete;
   CFilters& operator=(const CFilters&) = delete;
 
-  // Reads the settings, writing back the default of each one found 0, takes
-  // the sample rate, channels and frame bytes of the sound type in force,
-  // and publishes the result to the playback thread. Main thread.
+  // Reads the settings, writing back the default of each one found 0, and
+  // publishes them, designed for the format's sample rate, channels and frame
+  // bytes, to the playback thread. Main thread.
   void LoadFilterSettings();
+  // A new sound type: the filters are designed again for it. Main thread.
+  void SetFormat(SoundFormat format);
 
   // The set last loaded. Main thread.
   const Settings& Loaded() const { return loaded_; }
@@ -65,6 +68,7 @@ class CFilters {
 
  private:
   CParams& params_;
+  SoundFormat format_;
   Settings loaded_;
   CTripleBuffer<Settings> published_;
 };

@@ -16,10 +16,10 @@ constexpr auto kSampleRead = std::memory_order_acquire;
 
 }  // namespace
 
-CProgress::CProgress(int history)
+CProgress::CProgress(int history, const SoundFormat& format)
     : history_(history != 0),
-      frameSamples_(static_cast<std::size_t>(std::max(GetFrameBytes(), 0)) / 2),
-      slots_(history_ ? static_cast<std::size_t>(std::max(GetSpeakerHistoryFrames(), 1)) : 1),
+      frameSamples_(format.FrameSamples()),
+      slots_(history_ ? static_cast<std::size_t>(std::max(format.SpeakerHistoryFrames(), 1)) : 1),
       samples_(std::make_unique<std::atomic<int16_t>[]>(slots_ * frameSamples_)),
       levels_(std::make_unique<std::atomic<int32_t>[]>(slots_)) {}
 

@@ -6,6 +6,8 @@
 #include <memory>
 #include <span>
 
+#include "audio/soundtypes.h"
+
 // A level and scope tap on one direction of audio. The microphone tap (made
 // with history off) reports the newest frame. The speaker tap (history on)
 // reports the frame of 2 x buffer factor frames ago, about what leaves the
@@ -19,8 +21,8 @@ class CProgress {
  public:
   static constexpr int32_t kHoldReads = 5;
 
-  // history: 1 for the speaker tap. Sizes come from the sound type in force.
-  explicit CProgress(int history);
+  // history: 1 for the speaker tap. Sizes come from the format.
+  CProgress(int history, const SoundFormat& format);
   ~CProgress();
   CProgress(const CProgress&) = delete;
   CProgress& operator=(const CProgress&) = delete;

@@ -13,10 +13,10 @@ constexpr uint32_t kReversedUnderruns = 2;
 
 }  // namespace
 
-CSpoolSp::CSpoolSp(CParams& params, CFilters& filters)
+CSpoolSp::CSpoolSp(CParams& params, CFilters& filters, const SoundFormat& format)
     : params_(params),
       filters_(filters),
-      frameSamples_(static_cast<std::size_t>(std::max(GetFrameBytes(), 0)) / 2),
+      frameSamples_(format.FrameSamples()),
       storage_(std::make_unique<int16_t[]>(kSlotCount * frameSamples_)),
       lastPlayed_(std::make_unique<int16_t[]>(frameSamples_)) {
   LoadPreBuffer();

@@ -6,6 +6,8 @@
 #include <memory>
 #include <span>
 
+#include "audio/soundtypes.h"
+
 class CFilters;
 class CParams;
 
@@ -21,13 +23,13 @@ class CParams;
 // by anyone and carried out by the consumer. RequestReset, LoadPreBuffer and
 // SetLimitLevel belong to the main thread.
 //
-// Frames are the frame bytes of the sound type in force at construction.
+// Frames are the frame bytes of the format it is made for.
 class CSpoolSp {
  public:
   static constexpr uint32_t kSlotCount = 100;
   static constexpr uint32_t kDefaultPreBuffer = 15;
 
-  CSpoolSp(CParams& params, CFilters& filters);
+  CSpoolSp(CParams& params, CFilters& filters, const SoundFormat& format);
   ~CSpoolSp();
   CSpoolSp(const CSpoolSp&) = delete;
   CSpoolSp& operator=(const CSpoolSp&) = delete;

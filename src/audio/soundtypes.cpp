@@ -1,7 +1,6 @@
 #include "audio/soundtypes.h"
 
 #include <array>
-#include <atomic>
 
 #include "core/codes.h"
 
@@ -32,14 +31,8 @@ constexpr std::array<uint32_t, kSoundTypeCount> kListOrder{
     9050, 9064, 9051, 9052, 9063, 9053, 9054, 9055, 9056, 9057, 9058, 9059, 9060, 9061, 9062,
 };
 
-// What the getters report before any type is selected.
+// What a format that is none reports.
 constexpr SoundTypeInfo kNone{0, "", SoundCodec::kPcm, 0, 0, 0, 0};
-
-std::atomic<const SoundTypeInfo*> selected{&kNone};
-
-const SoundTypeInfo& Selected() {
-  return *selected.load(std::memory_order_acquire);
-}
 
 }  // namespace
 
@@ -48,52 +41,24 @@ const SoundTypeInfo* FindSoundType(uint32_t c) {
   return &kTable[c - code::kSoundFirst];
 }
 
-bool SetSoundType(uint32_t c) {
+SoundFormat::SoundFormat() : row_(&kNone) {}
+
+SoundFormat SoundFormat::Of(uint32_t c) {
   const SoundTypeInfo* row = FindSoundType(c);
-  if (row == nullptr) return false;
-  selected.store(row, std::memory_order_release);
-  return true;
+  return SoundFormat(row ? row : &kNone);
 }
 
-int32_t GetSampleRate() {
-  return Selected().sampleRate;
-}
-int32_t GetChannels() {
-  return Selected().channels;
-}
-int32_t GetBitsPerSample() {
-  return Selected().code == 0 ? 0 : kBitsPerSample;
-}
-int32_t GetBufferFactor() {
-  return Selected().bufferFactor;
-}
-int32_t GetFrameBytes() {
-  return Selected().frameBytes;
-}
-
-int32_t GetCaptureBufferCount() {
-  return 4 * GetBufferFactor();
-}
-int32_t GetPlaybackBufferCount() {
-  return GetBufferFactor();
-}
-int32_t GetPlaybackBufferBytes() {
-  return 2 * GetFrameBytes();
-}
-int32_t GetSpeakerHistoryFrames() {
-  return 2 * GetBufferFactor();
-}
-
-void FillWaveFormat(WaveFormat& format) {
-  const SoundTypeInfo& row = Selected();
-  const auto blockAlign = static_cast<uint16_t>(row.channels * 2);
+WaveFormat SoundFormat::Wave() const {
+  WaveFormat format;
+  const auto blockAlign = static_cast<uint16_t>(Channels() * 2);
   format.formatTag = kWaveFormatPcm;
-  format.channels = static_cast<uint16_t>(row.channels);
-  format.samplesPerSec = static_cast<uint32_t>(row.sampleRate);
-  format.bitsPerSample = static_cast<uint16_t>(kBitsPerSample);
+  format.channels = static_cast<uint16_t>(Channels());
+  format.samplesPerSec = static_cast<uint32_t>(SampleRate());
+  format.bitsPerSample = static_cast<uint16_t>(BitsPerSample());
   format.blockAlign = blockAlign;
-  format.avgBytesPerSec = blockAlign * static_cast<uint32_t>(row.sampleRate);
+  format.avgBytesPerSec = blockAlign * static_cast<uint32_t>(SampleRate());
   format.extraSize = 0;
+  return format;
 }
 
 const char* SoundTypeName(uint32_t c) {

@@ -3,11 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
-// The sound type in force decides, for every audio object built after it is
-// selected, the PCM format, the size of one frame and the number of device
-// buffers. The type is process-wide; the audio threads read it while the main
-// thread may select another, so the selection is one atomic pointer to an
-// immutable table row and every getter sees one consistent row.
+// The fifteen sound types: for each, the PCM format of the devices, the size
+// of one frame and the depth of the device queues. Every audio object is made
+// for one type and takes its SoundFormat as a value; a change of type builds
+// new objects instead of resizing them.
 
 enum class SoundCodec : uint8_t { kGsm, kPcm, kSpeex8, kSpeex16, kSpeex32, kG711 };
 
@@ -36,26 +35,40 @@ inline constexpr uint16_t kWaveFormatPcm = 1;
 inline constexpr int32_t kBitsPerSample = 16;
 inline constexpr std::size_t kSoundTypeCount = 15;
 
-// Selects a type for objects built from now on; false (and nothing changed)
-// for a code that is not a sound type. Main thread, with the devices closed.
-bool SetSoundType(uint32_t code);
+// One sound type's figures, as a value. A default-made format is none: every
+// figure 0, and the objects made for it stay silent.
+class SoundFormat {
+ public:
+  SoundFormat();
+  // The format of a sound type; none for a code that is not one.
+  static SoundFormat Of(uint32_t code);
 
-// All 0 until the first selection.
-int32_t GetSampleRate();
-int32_t GetChannels();
-int32_t GetBitsPerSample();
-int32_t GetBufferFactor();
-int32_t GetFrameBytes();
+  bool IsValid() const { return row_->code != 0; }
+  uint32_t Code() const { return row_->code; }
+  SoundCodec Codec() const { return row_->codec; }
+  int32_t SampleRate() const { return row_->sampleRate; }
+  int32_t Channels() const { return row_->channels; }
+  int32_t BitsPerSample() const { return IsValid() ? kBitsPerSample : 0; }
+  int32_t BufferFactor() const { return row_->bufferFactor; }
+  int32_t FrameBytes() const { return row_->frameBytes; }
+  std::size_t FrameSamples() const { return static_cast<std::size_t>(row_->frameBytes / 2); }
 
-// Device queue depths. The playback side queues two frames per buffer, so it
-// needs a quarter of the capture side's buffer count for the same latency.
-int32_t GetCaptureBufferCount();   // 4 x factor buffers of one frame
-int32_t GetPlaybackBufferCount();  // factor buffers of two frames
-int32_t GetPlaybackBufferBytes();
-// The speaker meter lags by the playback queue so that it shows what is heard.
-int32_t GetSpeakerHistoryFrames();  // 2 x factor
+  // Device queue depths. The playback side queues two frames per buffer, so
+  // it needs a quarter of the capture side's buffer count for the same latency.
+  int32_t CaptureBufferCount() const { return 4 * BufferFactor(); }  // buffers of one frame
+  int32_t PlaybackBufferCount() const { return BufferFactor(); }     // buffers of two frames
+  int32_t PlaybackBufferBytes() const { return 2 * FrameBytes(); }
+  // The speaker meter lags by the playback queue so that it shows what is heard.
+  int32_t SpeakerHistoryFrames() const { return 2 * BufferFactor(); }
 
-void FillWaveFormat(WaveFormat& format);
+  WaveFormat Wave() const;
+
+  friend bool operator==(const SoundFormat& a, const SoundFormat& b) { return a.row_ == b.row_; }
+
+ private:
+  explicit SoundFormat(const SoundTypeInfo* row) : row_(row) {}
+  const SoundTypeInfo* row_;  // an immutable table row, never null
+};
 
 // The row of any code, whether selected or not (a received datagram names
 // its own type); nullptr for a code that is not a sound type.

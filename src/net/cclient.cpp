@@ -5,11 +5,12 @@
 #include <string>
 #include <utility>
 
+#include "core/boundedtext.h"
 #include "core/codes.h"
+#include "core/windowport.h"
+#include "net/cudpsocket.h"
 #include "net/datagramwriter.h"
 #include "net/transport.h"
-#include "core/windowport.h"
-#include "core/boundedtext.h"
 #include "settings/clog.h"
 #include "settings/cparams.h"
 
@@ -73,10 +74,9 @@ bool IsClosing(uint32_t state) {
 
 }  // namespace
 
-CClient::CClient(int lineNumber, CParams& params, CLog& log, WindowPort& window, const int& socket,
-                 WallClock clock)
+CClient::CClient(int lineNumber, CParams& params, CLog& log, WindowPort& window,
+                 const net::CUdpSocket& socket, WallClock clock)
     : lineNumber_(lineNumber),
-      port_(net::GetNetPort()),
       params_(params),
       log_(log),
       window_(window),
@@ -304,7 +304,7 @@ void CClient::SendValue(uint32_t c, int32_t value) {
 void CClient::SendBytes(const datagram::SignallingDatagram& bytes) {
   const uint32_t peer = PeerAddress();
   if (peer == 0) return;
-  net::SendDatagram(socket_, peer, port_, bytes.data(), bytes.size());
+  socket_.SendToPeer(peer, bytes);
 }
 
 void CClient::SendAndRemember(uint32_t c, std::string_view text) {

@@ -7,10 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "core/audioline.h"
 #include "net/datagramlayout.h"
 #include "net/wallclock.h"
 
 class CLog;
+namespace net {
+class CUdpSocket;
+}
 class CParams;
 class WindowPort;
 
@@ -21,7 +25,7 @@ class WindowPort;
 //
 // Everything runs on the main thread except what the audio paths need of the
 // current line, which is marked below as safe from any thread.
-class CClient {
+class CClient : public AudioLine {
  public:
   static constexpr uint32_t kIdle = 0;
   static constexpr std::size_t kNameBytes = 200;
@@ -39,9 +43,8 @@ class CClient {
   static constexpr int kImageCalling = 4;
   static constexpr int kImageClosed = 5;
 
-  // The socket is the program's own value, read at every send, so a socket
-  // closed at shutdown is never written to under its old number.
-  CClient(int lineNumber, CParams& params, CLog& log, WindowPort& window, const int& socket,
+  // The socket outlives the line.
+  CClient(int lineNumber, CParams& params, CLog& log, WindowPort& window, const net::CUdpSocket& socket,
           WallClock clock = SystemSeconds);
   CClient(const CClient&) = delete;
   CClient& operator=(const CClient&) = delete;
@@ -66,9 +69,9 @@ class CClient {
 
   // One signalling datagram to the peer; nothing while the line has none.
   void Send(uint32_t code, std::string_view text);
-  void SendValue(uint32_t code, int32_t value);
+  void SendValue(uint32_t code, int32_t value) override;
 
-  int LineNumber() const { return lineNumber_; }
+  int LineNumber() const override { return lineNumber_; }
   uint32_t Direction() const { return direction_; }
   std::string PeerName() const;
   std::string PeerAddressText() const;
@@ -76,12 +79,12 @@ class CClient {
 
   // Safe from any thread: the audio paths read these while the main thread
   // runs the signalling.
-  uint32_t State() const { return state_.load(); }
-  uint32_t PeerAddress() const { return peerAddress_.load(); }
+  uint32_t State() const override { return state_.load(); }
+  uint32_t PeerAddress() const override { return peerAddress_.load(); }
   bool IsFree() const { return PeerAddress() == 0; }
-  bool IsIncoming() const { return incoming_.load(); }
-  void AddRxBytes(uint64_t bytes) { rxBytes_.fetch_add(bytes); }
-  void AddTxBytes(uint64_t bytes) { txBytes_.fetch_add(bytes); }
+  bool IsIncoming() const override { return incoming_.load(); }
+  void AddRxBytes(uint64_t bytes) override { rxBytes_.fetch_add(bytes); }
+  void AddTxBytes(uint64_t bytes) override { txBytes_.fetch_add(bytes); }
   // The status refresh reads and clears the counts in one step, so bytes
   // counted meanwhile go to the next refresh instead of being lost.
   uint64_t TakeRxBytes() { return rxBytes_.exchange(0); }
@@ -105,11 +108,10 @@ class CClient {
   void Log(std::string_view text);
 
   const int lineNumber_;
-  const int port_;
   CParams& params_;
   CLog& log_;
   WindowPort& window_;
-  const int& socket_;
+  const net::CUdpSocket& socket_;
   const WallClock clock_;
 
   // The line's codec set (GSM, Speex at 8, 16 and 32 kHz, G.711) belongs

@@ -4,11 +4,12 @@
 #include <optional>
 #include <utility>
 
-#include "net/cclient.h"
+#include "core/boundedtext.h"
 #include "core/codes.h"
+#include "net/cclient.h"
+#include "net/cudpsocket.h"
 #include "net/datagramwriter.h"
 #include "net/transport.h"
-#include "core/boundedtext.h"
 #include "settings/clientdirectory.h"
 #include "settings/clog.h"
 #include "settings/cparams.h"
@@ -38,14 +39,13 @@ std::string DecodedPassword(std::string_view encoded) {
 }  // namespace
 
 CClients::CClients(CClient& line1, CClient& line2, CParams& params, CLog& log, ClientDirectory& clients,
-                   MessageBoxPort& boxes, const int& socket, WallClock clock)
+                   MessageBoxPort& boxes, const net::CUdpSocket& socket, WallClock clock)
     : lines_{&line1, &line2},
       params_(params),
       log_(log),
       clients_(clients),
       boxes_(boxes),
       socket_(socket),
-      port_(net::GetNetPort()),
       clock_(std::move(clock)) {}
 
 void CClients::TickAll() {
@@ -124,7 +124,7 @@ bool CClients::PasswordAccepted(std::string_view request) {
 void CClients::Refuse(uint32_t address, std::string_view reason) {
   if (address == 0) return;
   const auto bytes = datagram::BuildShort(code::kRejection);
-  net::SendDatagram(socket_, address, port_, bytes.data(), bytes.size());
+  socket_.SendToPeer(address, bytes);
   log_.Write(reason, net::AddressText(address));
 }
 

@@ -13,6 +13,9 @@ class CLog;
 class CParams;
 class ClientDirectory;
 class MessageBoxPort;
+namespace net {
+class CUdpSocket;
+}
 
 // The program's two call lines as one set: ticks them, chooses the line for
 // every call placed or received, routes each signalling code to the line
@@ -24,7 +27,7 @@ class CClients {
   static constexpr std::string_view kHiddenName = "...";
 
   CClients(CClient& line1, CClient& line2, CParams& params, CLog& log, ClientDirectory& clients,
-           MessageBoxPort& boxes, const int& socket, WallClock clock = SystemSeconds);
+           MessageBoxPort& boxes, const net::CUdpSocket& socket, WallClock clock = SystemSeconds);
   CClients(const CClients&) = delete;
   CClients& operator=(const CClients&) = delete;
 
@@ -66,8 +69,7 @@ class CClients {
   CLog& log_;
   ClientDirectory& clients_;
   MessageBoxPort& boxes_;
-  const int& socket_;
-  const int port_;
+  const net::CUdpSocket& socket_;
   const WallClock clock_;
   int64_t lastTickSecond_ = 0;
   bool autoCallDone_ = false;

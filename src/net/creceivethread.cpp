@@ -7,12 +7,12 @@
 #include <span>
 
 #include "core/codes.h"
-#include "net/datagramsink.h"
-#include "net/transport.h"
 #include "core/windowport.h"
+#include "net/cudpsocket.h"
+#include "net/datagramsink.h"
 
-CReceiveThread::CReceiveThread(int socket, uint32_t localAddress, const std::atomic<int>& quitting,
-                               DatagramSink& sink, WindowPort& window)
+CReceiveThread::CReceiveThread(const net::CUdpSocket& socket, uint32_t localAddress,
+                               const std::atomic<int>& quitting, DatagramSink& sink, WindowPort& window)
     : socket_(socket), localAddress_(localAddress), quitting_(quitting), sink_(sink), window_(window) {}
 
 CReceiveThread::~CReceiveThread() {
@@ -20,7 +20,7 @@ CReceiveThread::~CReceiveThread() {
 }
 
 void CReceiveThread::Start() {
-  if (thread_.joinable() || socket_ < 0) return;
+  if (thread_.joinable() || !socket_.IsOpen()) return;
   ended_.store(false);
   stopRequested_.store(false);
   thread_ = std::thread([this] { Run(); });
@@ -29,7 +29,7 @@ void CReceiveThread::Start() {
 void CReceiveThread::Stop() {
   if (!thread_.joinable()) return;
   stopRequested_.store(true);
-  net::WakeReceivers(socket_);
+  socket_.WakeReceivers();
   thread_.join();
 }
 
@@ -38,7 +38,7 @@ void CReceiveThread::Run() {
     buffer_.fill(0);
     sockaddr_in from{};
     socklen_t fromLength = sizeof from;
-    const ssize_t received = ::recvfrom(socket_, buffer_.data(), buffer_.size(), 0,
+    const ssize_t received = ::recvfrom(socket_.Descriptor(), buffer_.data(), buffer_.size(), 0,
                                         reinterpret_cast<sockaddr*>(&from), &fromLength);
     // After a wake-up the socket answers every receive at once, with 0 bytes
     // or an error, so the stop request has to be checked before anything else.

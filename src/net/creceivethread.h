@@ -6,6 +6,9 @@
 #include <thread>
 
 class DatagramSink;
+namespace net {
+class CUdpSocket;
+}
 class WindowPort;
 
 // The thread that blocks on the socket and hands every datagram to the sink,
@@ -15,8 +18,9 @@ class CReceiveThread {
  public:
   static constexpr std::size_t kBufferBytes = 4096;
 
-  CReceiveThread(int socket, uint32_t localAddress, const std::atomic<int>& quitting, DatagramSink& sink,
-                 WindowPort& window);
+  // The socket outlives the thread.
+  CReceiveThread(const net::CUdpSocket& socket, uint32_t localAddress, const std::atomic<int>& quitting,
+                 DatagramSink& sink, WindowPort& window);
   ~CReceiveThread();
   CReceiveThread(const CReceiveThread&) = delete;
   CReceiveThread& operator=(const CReceiveThread&) = delete;
@@ -31,7 +35,7 @@ class CReceiveThread {
  private:
   void Run();
 
-  const int socket_;
+  const net::CUdpSocket& socket_;
   const uint32_t localAddress_;
   const std::atomic<int>& quitting_;
   DatagramSink& sink_;

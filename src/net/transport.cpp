@@ -6,10 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 
 #include "core/messageboxport.h"
@@ -17,7 +14,6 @@
 namespace net {
 namespace {
 
-std::atomic<int> g_netPort{kDefaultPort};
 constexpr const char* kDnsFailed = "DNS query failed. Host name not found";
 
 // Every IPv4 address of a name, in the resolver's order.
@@ -39,52 +35,10 @@ std::vector<uint32_t> Resolve(const std::string& host) {
 
 }  // namespace
 
-void SetNetPort(int port) {
-  g_netPort.store(port);
-}
-int GetNetPort() {
-  return g_netPort.load();
-}
-
 void StartNetwork() {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
 }
 void StopNetwork() {}
-
-int OpenSocket(int port, uint32_t bindAddress, std::string* error) {
-  const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) {
-    if (error) *error = std::strerror(errno);
-    return kNoSocket;
-  }
-  // No SO_REUSEADDR: on Linux it lets a second UDP socket share the port
-  // silently, so a second program on the same port would steal datagrams
-  // instead of being told the port is taken. UDP has no TIME_WAIT to skip.
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = bindAddress;
-  if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-    if (error) *error = std::strerror(errno);
-    ::close(fd);
-    return kNoSocket;
-  }
-  return fd;
-}
-
-void WakeReceivers(int socket) {
-  // On an unconnected UDP socket Linux answers ENOTCONN but still marks the
-  // socket shut and wakes a blocked recvfrom, which is all that is wanted.
-  if (socket >= 0) ::shutdown(socket, SHUT_RDWR);
-}
-
-void CloseSocket(int& socket) {
-  if (socket >= 0) {
-    WakeReceivers(socket);
-    ::close(socket);
-  }
-  socket = kNoSocket;
-}
 
 uint32_t LocalAddress() {
   char name[256] = {};
@@ -105,25 +59,6 @@ uint32_t ParseAddress(const std::string& text) {
   in_addr in{};
   if (::inet_pton(AF_INET, text.c_str(), &in) != 1) return 0;
   return in.s_addr;
-}
-
-void SendDatagram(int socket, uint32_t peer, int port, const uint8_t* bytes, std::size_t length) {
-  if (socket < 0 || !bytes) return;
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = htons(static_cast<uint16_t>(port));
-  to.sin_addr.s_addr = peer;
-  ::sendto(socket, bytes, length, MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&to),
-           sizeof to);
-}
-
-void SendToPeer(int socket, const uint8_t* bytes, std::size_t length, uint32_t peer) {
-  SendDatagram(socket, peer, GetNetPort(), bytes, length);
-}
-
-void SendToPeer(int socket, const uint8_t* bytes, std::size_t length, const std::string& peer) {
-  const uint32_t address = ParseAddress(peer);
-  if (address != 0) SendToPeer(socket, bytes, length, address);
 }
 
 bool ResolveFirst(const std::string& host, std::string& dotted, MessageBoxPort& boxes) {

@@ -2,41 +2,54 @@
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "ui/linepage.h"
+
+namespace {
+
+// Texts are 8-bit Latin-1 everywhere but on screen.
+QString Latin1(const std::string& text) {
+  return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+constexpr std::size_t kPeerLabelChars = 15;
+
+}  // namespace
 
 TDlg::TDlg(QWidget* parent) : QWidget(parent) {
   setWindowTitle(kCaption);
   auto* layout = new QVBoxLayout(this);
-  PageControl1 = new QTabWidget(this);
-  ListBox1 = new QListWidget;
-  ListBox1->setToolTip("Client list");
-  PageControl1->addTab(ListBox1, "");
+  pages_ = new QTabWidget(this);
+  clientList_ = new QListWidget;
+  clientList_->setToolTip("Client list");
+  pages_->addTab(clientList_, "");
   for (int line = 1; line <= kLines; ++line) {
     linePages_[line - 1] = new TLinePage(line);
-    PageControl1->addTab(linePages_[line - 1], QString::number(line));
-    PageControl1->setTabVisible(line, false);
+    pages_->addTab(linePages_[line - 1], QString::number(line));
+    pages_->setTabVisible(line, false);
   }
-  PageControl1->setCurrentIndex(0);
-  layout->addWidget(PageControl1);
+  pages_->setCurrentIndex(0);
+  layout->addWidget(pages_);
 
   auto* bar = new QHBoxLayout;
-  SBNo = new QToolButton;
-  SBNo->setText("No");
-  SBYes = new QToolButton;
-  SBYes->setText("Yes");
-  bar->addWidget(SBNo);
+  disconnectButton_ = new QToolButton;
+  disconnectButton_->setText("No");
+  connectButton_ = new QToolButton;
+  connectButton_->setText("Yes");
+  bar->addWidget(disconnectButton_);
   bar->addStretch();
-  bar->addWidget(SBYes);
+  bar->addWidget(connectButton_);
   layout->addLayout(bar);
 
-  connect(PageControl1, &QTabWidget::currentChanged, this, &TDlg::PageChanged);
-  connect(SBYes, &QToolButton::clicked, this, &TDlg::ConnectClicked);
-  connect(SBNo, &QToolButton::clicked, this, &TDlg::DisconnectClicked);
+  connect(pages_, &QTabWidget::currentChanged, this, &TDlg::PageChanged);
+  connect(connectButton_, &QToolButton::clicked, this, &TDlg::ConnectClicked);
+  connect(disconnectButton_, &QToolButton::clicked, this, &TDlg::DisconnectClicked);
   SetCommandAvailability(false, false, true, false);
 }
 
@@ -45,18 +58,17 @@ TLinePage& TDlg::LinePage(int line) const {
 }
 
 bool TDlg::IsTabShown(int page) const {
-  return page == 0 || PageControl1->isTabVisible(page);
+  return page == 0 || (IsLine(page) && pages_->isTabVisible(page));
 }
 
 void TDlg::ShowTab(int page, bool shown) {
-  if (page < 1 || page > kLines) return;
-  PageControl1->setTabVisible(page, shown);
+  if (!IsLine(page)) return;
+  pages_->setTabVisible(page, shown);
 }
 
 void TDlg::SetTabImage(int page, int image) {
   if (page < 0 || page > kLines) return;
   tabImages_[static_cast<std::size_t>(page)] = image;
-  PageControl1->setTabToolTip(page, QString::number(image));
 }
 
 int TDlg::TabImage(int page) const {
@@ -64,18 +76,75 @@ int TDlg::TabImage(int page) const {
 }
 
 int TDlg::PageInFront() const {
-  return PageControl1->currentIndex();
+  return pages_->currentIndex();
 }
 
 void TDlg::BringToFront(int page) {
-  if (IsTabShown(page)) PageControl1->setCurrentIndex(page);
+  if (IsTabShown(page)) pages_->setCurrentIndex(page);
+}
+
+int TDlg::ClientRowCount() const {
+  return clientList_->count();
+}
+
+int TDlg::SelectedClientRow() const {
+  return clientList_->currentRow();
+}
+
+void TDlg::SelectClientRow(int row) {
+  if (row >= 0 && row < clientList_->count()) clientList_->setCurrentRow(row);
+}
+
+void TDlg::AddClientRow() {
+  clientList_->addItem(QString());
+}
+
+void TDlg::RemoveClientRow(int row) {
+  std::unique_ptr<QListWidgetItem>(clientList_->takeItem(row)).reset();
+}
+
+void TDlg::RepaintClientList() {
+  clientList_->viewport()->update();
+}
+
+void TDlg::SetLineValues(int line, const LineValues& values) {
+  if (!IsLine(line)) return;
+  TLinePage& page = LinePage(line);
+  page.onLineValue->setText(Latin1(values.onLine));
+  page.rxValue->setText(Latin1(values.received));
+  page.txValue->setText(Latin1(values.sent));
+  page.ipValue->setText(Latin1(values.address));
+  if (!values.soundType.empty()) page.soundTypeLabel->setText(Latin1(values.soundType));
+}
+
+void TDlg::ShowPeerName(int line, const std::string& name) {
+  if (!IsLine(line)) return;
+  TLinePage& page = LinePage(line);
+  page.onLineValue->clear();
+  page.peerLabel->setText(Latin1(name.substr(0, kPeerLabelChars)));
+}
+
+bool TDlg::ScopeShown(int line) const {
+  return IsLine(line) && LinePage(line).ScopeShown();
+}
+
+void TDlg::ShowScope(int line, bool shown) {
+  if (IsLine(line)) LinePage(line).ShowScope(shown);
+}
+
+bool TDlg::FilterShownOn(int line) const {
+  return IsLine(line) && LinePage(line).FilterOn();
+}
+
+void TDlg::ShowFilterOn(int line, bool on) {
+  if (IsLine(line)) LinePage(line).SetFilterOn(on);
 }
 
 void TDlg::SetCommandAvailability(bool connect, bool disconnect, bool add, bool edit) {
-  SBYes->setEnabled(connect);
-  SBYes->setToolTip(connect ? "Connect" : "");
-  SBNo->setEnabled(disconnect);
-  SBNo->setToolTip(disconnect ? "Disconnect" : "");
+  connectButton_->setEnabled(connect);
+  connectButton_->setToolTip(connect ? "Connect" : "");
+  disconnectButton_->setEnabled(disconnect);
+  disconnectButton_->setToolTip(disconnect ? "Disconnect" : "");
   addEnabled_ = add;
   editEnabled_ = edit;
 }

@@ -4,6 +4,8 @@
 #include <array>
 #include <functional>
 
+#include "core/mainwindowview.h"
+
 class QListWidget;
 class QTabWidget;
 class QToolButton;
@@ -13,36 +15,46 @@ class TLinePage;
 // page per call line (pages 1 and 2), and the Connect and Disconnect
 // buttons. Closing it never ends the program by itself: the owner decides
 // (to the tray while running, torn down only when quitting).
-class TDlg : public QWidget {
+class TDlg : public QWidget, public MainWindowView {
   Q_OBJECT
  public:
   static constexpr const char* kCaption = "Ondrel";
-  static constexpr int kLines = 2;
 
   explicit TDlg(QWidget* parent = nullptr);
 
   // Called on every close request; returns true when the window may close.
   void SetCloseHandler(std::function<bool()> handler) { closeHandler_ = std::move(handler); }
 
-  QListWidget* ListBox1;
-  QTabWidget* PageControl1;
-  QToolButton* SBYes;
-  QToolButton* SBNo;
-
   // Line pages by line number, 1 or 2.
   TLinePage& LinePage(int line) const;
-  static bool IsLine(int line) { return line >= 1 && line <= kLines; }
-
-  bool IsTabShown(int page) const;
-  void ShowTab(int page, bool shown);
-  void SetTabImage(int page, int image);
+  QListWidget& ClientList() const { return *clientList_; }
+  QToolButton& ConnectButton() const { return *connectButton_; }
+  QToolButton& DisconnectButton() const { return *disconnectButton_; }
   int TabImage(int page) const;
-  int PageInFront() const;
-  void BringToFront(int page);
-
-  void SetCommandAvailability(bool connect, bool disconnect, bool add, bool edit);
   bool AddEnabled() const { return addEnabled_; }
   bool EditEnabled() const { return editEnabled_; }
+
+  // MainWindowView
+  int PageInFront() const override;
+  void BringToFront(int page) override;
+  bool IsTabShown(int page) const override;
+  void ShowTab(int page, bool shown) override;
+  void SetTabImage(int page, int image) override;
+  int ClientRowCount() const override;
+  int SelectedClientRow() const override;
+  void SelectClientRow(int row) override;
+  void AddClientRow() override;
+  void RemoveClientRow(int row) override;
+  void RepaintClientList() override;
+  void SetLineValues(int line, const LineValues& values) override;
+  void ShowPeerName(int line, const std::string& name) override;
+  bool ScopeShown(int line) const override;
+  void ShowScope(int line, bool shown) override;
+  bool FilterShownOn(int line) const override;
+  void ShowFilterOn(int line, bool on) override;
+  void SetCommandAvailability(bool connect, bool disconnect, bool add, bool edit) override;
+  void RequestClose() override { close(); }
+  void HideWindow() override { hide(); }
 
  signals:
   void PageChanged(int page);
@@ -54,6 +66,10 @@ class TDlg : public QWidget {
 
  private:
   std::function<bool()> closeHandler_;
+  QTabWidget* pages_;
+  QListWidget* clientList_;
+  QToolButton* connectButton_;
+  QToolButton* disconnectButton_;
   std::array<TLinePage*, kLines> linePages_{};
   std::array<int, kLines + 1> tabImages_{2, 2, 2};
   bool addEnabled_ = true;

@@ -16,57 +16,57 @@ QLabel* AddLabel(QGridLayout* grid, const QString& text, int row, int column) {
 
 TLinePage::TLinePage(int line, QWidget* parent) : QWidget(parent), line_(line) {
   auto* grid = new QGridLayout(this);
-  InfoPanel = new QWidget(this);
-  auto* info = new QGridLayout(InfoPanel);
+  infoPanel = new QWidget(this);
+  auto* info = new QGridLayout(infoPanel);
   info->setContentsMargins(0, 0, 0, 0);
   AddLabel(info, "OnLine:", 0, 0)->setObjectName("OnLineCaption");
-  OnLineValue = AddLabel(info, "", 0, 1);
+  onLineValue = AddLabel(info, "", 0, 1);
   AddLabel(info, "Tx kB/s:", 1, 0)->setObjectName("TxCaption");
-  TxValue = AddLabel(info, "", 1, 1);
-  grid->addWidget(InfoPanel, 0, 0, 2, 1);
+  txValue = AddLabel(info, "", 1, 1);
+  grid->addWidget(infoPanel, 0, 0, 2, 1);
 
-  ScopeView = new QWidget(this);
-  ScopeView->setToolTip("Click to freeze scope");
-  ScopeView->setMinimumSize(100, 36);
-  ScopeView->hide();
-  grid->addWidget(ScopeView, 0, 0, 2, 1);
+  scopeView = new QWidget(this);
+  scopeView->setToolTip("Click to freeze scope");
+  scopeView->setMinimumSize(100, 36);
+  scopeView->hide();
+  grid->addWidget(scopeView, 0, 0, 2, 1);
 
   AddLabel(grid, "IP:", 0, 1);
-  IpValue = AddLabel(grid, "", 0, 2);
+  ipValue = AddLabel(grid, "", 0, 2);
   AddLabel(grid, "Rx kB/s:", 1, 1)->setObjectName("RxCaption");
-  RxValue = AddLabel(grid, "", 1, 2);
+  rxValue = AddLabel(grid, "", 1, 2);
 
-  ScopeButton = new QToolButton(this);
-  ScopeButton->setToolTip("Scope On/Off");
-  ScopeButton->setCheckable(false);
-  grid->addWidget(ScopeButton, 0, 3);
-  FilterButton = new QToolButton(this);
-  FilterButton->setToolTip("Bandpass filter On/Off");
-  grid->addWidget(FilterButton, 1, 3);
+  scopeButton = new QToolButton(this);
+  scopeButton->setToolTip("Scope On/Off");
+  scopeButton->setCheckable(false);
+  grid->addWidget(scopeButton, 0, 3);
+  filterButton = new QToolButton(this);
+  filterButton->setToolTip("Bandpass filter On/Off");
+  grid->addWidget(filterButton, 1, 3);
 
-  PeerLabel = AddLabel(grid, "", 2, 0);
-  QFont bold = PeerLabel->font();
+  peerLabel = AddLabel(grid, "", 2, 0);
+  QFont bold = peerLabel->font();
   bold.setBold(true);
-  PeerLabel->setFont(bold);
-  CodecLabel = AddLabel(grid, "", 2, 1);
-  CodecLabel->setFont(bold);
+  peerLabel->setFont(bold);
+  soundTypeLabel = AddLabel(grid, "", 2, 1);
+  soundTypeLabel->setFont(bold);
 
-  connect(ScopeButton, &QToolButton::clicked, this, &TLinePage::ScopeButtonClicked);
-  connect(FilterButton, &QToolButton::clicked, this, &TLinePage::FilterButtonClicked);
+  connect(scopeButton, &QToolButton::clicked, this, &TLinePage::ScopeButtonClicked);
+  connect(filterButton, &QToolButton::clicked, this, &TLinePage::FilterButtonClicked);
   SetFilterOn(false);
 }
 
 void TLinePage::SetFilterOn(bool on) {
   filterOn_ = on;
-  FilterButton->setText(on ? "F+" : "F");
+  filterButton->setText(on ? "F+" : "F");
 }
 
 bool TLinePage::ScopeShown() const {
-  return !ScopeView->isHidden();
+  return !scopeView->isHidden();
 }
 
 void TLinePage::ShowScope(bool shown) {
-  ScopeView->setHidden(!shown);
-  InfoPanel->setHidden(shown);
-  ScopeButton->setText(shown ? "S+" : "S");
+  scopeView->setHidden(!shown);
+  infoPanel->setHidden(shown);
+  scopeButton->setText(shown ? "S+" : "S");
 }

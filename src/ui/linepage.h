@@ -15,16 +15,16 @@ class TLinePage : public QWidget {
 
   int Line() const { return line_; }
 
-  QLabel* OnLineValue;
-  QLabel* TxValue;
-  QLabel* RxValue;
-  QLabel* IpValue;
-  QLabel* PeerLabel;
-  QLabel* CodecLabel;
-  QWidget* InfoPanel;
-  QWidget* ScopeView;
-  QToolButton* ScopeButton;
-  QToolButton* FilterButton;
+  QLabel* onLineValue;
+  QLabel* txValue;
+  QLabel* rxValue;
+  QLabel* ipValue;
+  QLabel* peerLabel;
+  QLabel* soundTypeLabel;
+  QWidget* infoPanel;
+  QWidget* scopeView;
+  QToolButton* scopeButton;
+  QToolButton* filterButton;
 
   // The filter button holds its own on/off state; the refresh brings it in
   // line with the setting.

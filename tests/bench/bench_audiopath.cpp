@@ -17,10 +17,6 @@
 
 namespace {
 
-std::size_t FrameSamples() {
-  return static_cast<std::size_t>(GetFrameBytes() / 2);
-}
-
 // Settings with the bandpass and limiter on or off and the given cascades.
 struct Settings {
   explicit Settings(bool filtersOn, int cascades = 1) {
@@ -34,10 +30,10 @@ struct Settings {
 
 // Args: sound type, cascades.
 void BM_Bandpass(benchmark::State& state) {
-  SetSoundType(static_cast<uint32_t>(state.range(0)));
+  const SoundFormat format = SoundFormat::Of(static_cast<uint32_t>(state.range(0)));
   Settings settings(true, static_cast<int>(state.range(1)));
-  CFilters filters(settings.params);
-  const auto frames = SpeechFrames(FrameSamples(), GetSampleRate());
+  CFilters filters(settings.params, format);
+  const auto frames = SpeechFrames(format.FrameSamples(), format.SampleRate());
   std::vector<int16_t> frame;
   std::size_t f = 0;
   for (auto _ : state) {
@@ -51,13 +47,13 @@ BENCHMARK(BM_Bandpass)->Args({9050, 1})->Args({9050, 20})->Args({9061, 1})->Args
 // One Put and one Get, as the receive and playback threads do per frame.
 // Args: sound type, filters on.
 void BM_SpoolPutGet(benchmark::State& state) {
-  SetSoundType(static_cast<uint32_t>(state.range(0)));
+  const SoundFormat format = SoundFormat::Of(static_cast<uint32_t>(state.range(0)));
   Settings settings(state.range(1) != 0);
-  CFilters filters(settings.params);
-  CSpoolSp spool(settings.params, filters);
+  CFilters filters(settings.params, format);
+  CSpoolSp spool(settings.params, filters, format);
   spool.SetLimitLevel(40000);
-  const auto frames = SpeechFrames(FrameSamples(), GetSampleRate());
-  std::vector<int16_t> out(FrameSamples());
+  const auto frames = SpeechFrames(format.FrameSamples(), format.SampleRate());
+  std::vector<int16_t> out(format.FrameSamples());
   std::size_t f = 0;
   for (auto _ : state) {
     spool.Put(frames[f++ % frames.size()]);
@@ -68,9 +64,9 @@ BENCHMARK(BM_SpoolPutGet)->Args({9050, 0})->Args({9050, 1})->Args({9057, 0})->Ar
 
 // Args: sound type, history (1 = speaker tap).
 void BM_Tap(benchmark::State& state) {
-  SetSoundType(static_cast<uint32_t>(state.range(0)));
-  CProgress tap(static_cast<int>(state.range(1)));
-  const auto frames = SpeechFrames(FrameSamples(), GetSampleRate());
+  const SoundFormat format = SoundFormat::Of(static_cast<uint32_t>(state.range(0)));
+  CProgress tap(static_cast<int>(state.range(1)), format);
+  const auto frames = SpeechFrames(format.FrameSamples(), format.SampleRate());
   std::size_t f = 0;
   for (auto _ : state) tap.Tap(frames[f++ % frames.size()]);
 }
@@ -83,25 +79,25 @@ BENCHMARK(BM_Tap)->Args({9050, 0})->Args({9050, 1})->Args({9057, 0})->Args({9057
 void BM_FullDuplexSpeex32(benchmark::State& state) {
   const auto quality = static_cast<int32_t>(state.range(0));
   const auto complexity = static_cast<int32_t>(state.range(1));
-  SetSoundType(9061);
+  const SoundFormat format = SoundFormat::Of(9061);
   Settings settings(true);
-  CFilters filters(settings.params);
-  CSpoolSp spool(settings.params, filters);
+  CFilters filters(settings.params, format);
+  CSpoolSp spool(settings.params, filters, format);
   spool.SetLimitLevel(40000);
-  CProgress micTap(0), speakerTap(1);
+  CProgress micTap(0, format), speakerTap(1, format);
   CCodecSet line, peer;
   for (CSpeex* speex : {&line.Speex32(), &peer.Speex32()}) {
     if (quality >= 0) speex->SetQuality(quality);
     if (complexity >= 0) speex->SetComplexity(complexity);
   }
-  const auto frames = SpeechFrames(FrameSamples(), GetSampleRate());
+  const auto frames = SpeechFrames(format.FrameSamples(), format.SampleRate());
   std::vector<std::vector<uint8_t>> peerPackets;
   for (const auto& frame : frames) {
     auto& packet = peerPackets.emplace_back(peer.Speex32().MaxEncodedBytes());
     packet.resize(peer.Speex32().Encode(frame, packet));
   }
   std::vector<uint8_t> packet(line.Speex32().MaxEncodedBytes());
-  std::vector<int16_t> received(FrameSamples()), played(FrameSamples());
+  std::vector<int16_t> received(format.FrameSamples()), played(format.FrameSamples());
   std::size_t f = 0;
   for (auto _ : state) {
     const auto& captured = frames[f % frames.size()];

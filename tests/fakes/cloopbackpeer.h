@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "net/cudpsocket.h"
 #include "net/datagramreader.h"
 #include "net/datagramwriter.h"
-#include "net/transport.h"
 
 // A UDP socket on a loopback address, for tests that check what goes on the
 // wire. Collect reads everything a sender has sent so far without waiting
@@ -34,35 +34,28 @@ class CLoopbackPeer {
   static uint32_t Loopback(uint8_t n) { return htonl(0x7F000000u | n); }
 
   // Port 0 picks a free one.
-  explicit CLoopbackPeer(uint32_t address, int port = 0) : address_(address) {
-    socket_ = net::OpenSocket(port, address);
+  explicit CLoopbackPeer(uint32_t address, int port = 0) : address_(address), socket_(port, address) {
     timeval timeout{};
     timeout.tv_sec = 10;
-    ::setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    sockaddr_in bound{};
-    socklen_t length = sizeof bound;
-    ::getsockname(socket_, reinterpret_cast<sockaddr*>(&bound), &length);
-    port_ = ntohs(bound.sin_port);
+    ::setsockopt(socket_.Descriptor(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
   }
-  ~CLoopbackPeer() { net::CloseSocket(socket_); }
   CLoopbackPeer(const CLoopbackPeer&) = delete;
   CLoopbackPeer& operator=(const CLoopbackPeer&) = delete;
 
-  bool IsOpen() const { return socket_ != net::kNoSocket; }
+  bool IsOpen() const { return socket_.IsOpen(); }
   uint32_t Address() const { return address_; }
-  int Port() const { return port_; }
+  int Port() const { return socket_.Port(); }
   // The socket by reference, as the program lends its own to the lines.
-  const int& Socket() const { return socket_; }
+  const net::CUdpSocket& Socket() const { return socket_; }
 
-  std::vector<Datagram> Collect(int senderSocket) {
-    const auto fence = datagram::BuildShort(kFence);
-    net::SendDatagram(senderSocket, address_, port_, fence.data(), fence.size());
+  std::vector<Datagram> Collect(const net::CUdpSocket& sender) {
+    sender.SendTo(address_, Port(), datagram::BuildShort(kFence));
     std::vector<Datagram> received;
     for (;;) {
       std::array<uint8_t, 4096> buffer{};
       sockaddr_in from{};
       socklen_t fromLength = sizeof from;
-      const ssize_t n = ::recvfrom(socket_, buffer.data(), buffer.size(), 0,
+      const ssize_t n = ::recvfrom(socket_.Descriptor(), buffer.data(), buffer.size(), 0,
                                    reinterpret_cast<sockaddr*>(&from), &fromLength);
       if (n < 0) break;
       const std::span<const uint8_t> bytes(buffer.data(), static_cast<std::size_t>(n));
@@ -74,9 +67,9 @@ class CLoopbackPeer {
   }
 
   // The codes alone, for tests that only look at the order of codes.
-  std::vector<uint32_t> CollectCodes(int senderSocket) {
+  std::vector<uint32_t> CollectCodes(const net::CUdpSocket& sender) {
     std::vector<uint32_t> codes;
-    for (const Datagram& d : Collect(senderSocket)) codes.push_back(d.code);
+    for (const Datagram& d : Collect(sender)) codes.push_back(d.code);
     return codes;
   }
 
@@ -84,6 +77,5 @@ class CLoopbackPeer {
   static constexpr uint32_t kFence = 0xFFFFFFFFu;
 
   uint32_t address_;
-  int socket_ = net::kNoSocket;
-  int port_ = 0;
+  net::CUdpSocket socket_;
 };

@@ -6,10 +6,10 @@
 #include <QToolButton>
 
 #include "app/cmessagedispatcher.h"
+#include "core/codes.h"
 #include "fakes/cfakedispatchtargets.h"
 #include "fakes/cfakemessageboxes.h"
 #include "fakes/cmemorykeystore.h"
-#include "core/codes.h"
 #include "net/transport.h"
 #include "settings/cparams.h"
 #include "ui/dlgmain.h"
@@ -25,7 +25,6 @@ class CMessageDispatcherTest : public ::testing::Test {
     state.shownOnce = 1;
     state.currentSndType = code::kSoundGsm;
     dispatcher.SetQuitAction([this] { ++quits; });
-    dispatcher.SetSoundTypeNames([](uint32_t type) { return "type " + std::to_string(type); });
   }
 
   void StartLine(int line) { dispatcher.HandleCode(code::kLineStarted, line); }
@@ -63,19 +62,19 @@ TEST_F(CMessageDispatcherTest, LineReleasedFallsBackToAnotherShownPage) {
 }
 
 TEST_F(CMessageDispatcherTest, PeerNameIsCutTo15Characters) {
-  window.LinePage(1).OnLineValue->setText("0:05");
+  window.LinePage(1).onLineValue->setText("0:05");
   dispatcher.HandleRecord(code::kPeerName, MakeTextRecord(1, "abcdefghijklmnopqrstuvwxyz"));
-  EXPECT_EQ(window.LinePage(1).PeerLabel->text(), "abcdefghijklmno");
-  EXPECT_EQ(window.LinePage(1).OnLineValue->text(), "");
+  EXPECT_EQ(window.LinePage(1).peerLabel->text(), "abcdefghijklmno");
+  EXPECT_EQ(window.LinePage(1).onLineValue->text(), "");
   dispatcher.HandleRecord(code::kPeerName, MakeTextRecord(1, "Ann"));
-  EXPECT_EQ(window.LinePage(1).PeerLabel->text(), "Ann");
+  EXPECT_EQ(window.LinePage(1).peerLabel->text(), "Ann");
   dispatcher.HandleRecord(code::kPeerName, MakeTextRecord(7, "nobody"));  // no such line: ignored
 }
 
 TEST_F(CMessageDispatcherTest, StatusRefreshOfAHiddenLineChangesNothing) {
   targets.traffic[1] = {5000, 2000};
   dispatcher.HandleRecord(code::kLineStatus, MakePairRecord(1, 75));
-  EXPECT_EQ(window.LinePage(1).OnLineValue->text(), "");
+  EXPECT_EQ(window.LinePage(1).onLineValue->text(), "");
   EXPECT_EQ(targets.traffic[1].received, 5000u);
   EXPECT_TRUE(targets.calls.empty());
 }
@@ -88,11 +87,11 @@ TEST_F(CMessageDispatcherTest, StatusRefreshFillsThePageAndFollowsTheSettings) {
   params.SetInt("FilterBp", 1);
   dispatcher.HandleRecord(code::kLineStatus, MakePairRecord(1, 75));
   TLinePage& page = window.LinePage(1);
-  EXPECT_EQ(page.OnLineValue->text(), "1:15");
-  EXPECT_EQ(page.RxValue->text(), "5");
-  EXPECT_EQ(page.TxValue->text(), "2.5");
-  EXPECT_EQ(page.IpValue->text(), "10.1.2.3");
-  EXPECT_EQ(page.CodecLabel->text(), "type 9050");
+  EXPECT_EQ(page.onLineValue->text(), "1:15");
+  EXPECT_EQ(page.rxValue->text(), "5");
+  EXPECT_EQ(page.txValue->text(), "2.5");
+  EXPECT_EQ(page.ipValue->text(), "10.1.2.3");
+  EXPECT_EQ(page.soundTypeLabel->text(), "GSM 8 kHz mono");
   EXPECT_TRUE(page.ScopeShown());
   EXPECT_TRUE(page.FilterOn());
   EXPECT_EQ(targets.traffic[1].received, 0u);  // counts restart at each refresh
@@ -252,33 +251,33 @@ TEST_F(CMessageDispatcherTest, NothingIsHandledWhileQuitting) {
 TEST_F(CMessageDispatcherTest, ClientListEntriesFollowAddsAndRemoves) {
   dispatcher.HandleCode(code::kClientAdded, 0);
   dispatcher.HandleCode(code::kClientAdded, 0);
-  EXPECT_EQ(window.ListBox1->count(), 2);
-  EXPECT_EQ(window.ListBox1->currentRow(), 1);
+  EXPECT_EQ(window.ClientList().count(), 2);
+  EXPECT_EQ(window.ClientList().currentRow(), 1);
   dispatcher.HandleCode(code::kClientRemoved, 1);
-  EXPECT_EQ(window.ListBox1->count(), 1);
-  EXPECT_EQ(window.ListBox1->currentRow(), 0);
+  EXPECT_EQ(window.ClientList().count(), 1);
+  EXPECT_EQ(window.ClientList().currentRow(), 0);
   EXPECT_EQ(targets.calls, (Calls{"ClientSelected 0", "ClientSelected 1", "ClientSelected 0"}));
 }
 
 TEST_F(CMessageDispatcherTest, CommandAvailabilityFollowsThePageInFront) {
-  window.ListBox1->addItem("");
+  window.ClientList().addItem("");
   targets.clientRows = 1;
-  window.ListBox1->setCurrentRow(0);
+  window.ClientList().setCurrentRow(0);
   dispatcher.RecomputeAvailability();
-  EXPECT_TRUE(window.SBYes->isEnabled());
-  EXPECT_FALSE(window.SBNo->isEnabled());
+  EXPECT_TRUE(window.ConnectButton().isEnabled());
+  EXPECT_FALSE(window.DisconnectButton().isEnabled());
   EXPECT_TRUE(window.EditEnabled());
 
   targets.lines[1] = LineView{9024, true, true, peer, "10.1.2.3"};
   StartLine(1);
-  EXPECT_TRUE(window.SBYes->isEnabled());
-  EXPECT_TRUE(window.SBNo->isEnabled());
+  EXPECT_TRUE(window.ConnectButton().isEnabled());
+  EXPECT_TRUE(window.DisconnectButton().isEnabled());
   EXPECT_TRUE(window.AddEnabled());  // the peer is not a client yet
   EXPECT_FALSE(window.EditEnabled());
   targets.clients["10.1.2.3"] = 1;
   targets.lines[1].canAnswer = false;
   dispatcher.RecomputeAvailability();
-  EXPECT_FALSE(window.SBYes->isEnabled());
+  EXPECT_FALSE(window.ConnectButton().isEnabled());
   EXPECT_FALSE(window.AddEnabled());
 }
 

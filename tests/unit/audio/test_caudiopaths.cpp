@@ -10,18 +10,23 @@
 #include <sstream>
 #include <thread>
 
-#include "core/audiobackend.h"
 #include "audio/caudiopaths.h"
+#include "audio/ccodecset.h"
 #include "audio/cdevicemc.h"
 #include "audio/cdevicesp.h"
+#include "audio/creceivepath.h"
+#include "audio/csendpath.h"
 #include "audio/cspoolsp.h"
 #include "audio/soundtypes.h"
+#include "core/audiobackend.h"
+#include "core/codes.h"
 #include "fakes/cfakemessageboxes.h"
 #include "fakes/cfakewindowport.h"
 #include "fakes/cmemorykeystore.h"
 #include "net/cclient.h"
-#include "core/codes.h"
+#include "net/cudpsocket.h"
 #include "net/datagramreader.h"
+#include "net/datagramwriter.h"
 #include "net/transport.h"
 #include "settings/clog.h"
 #include "settings/cparams.h"
@@ -96,24 +101,25 @@ std::vector<uint8_t> Datagram(uint32_t type, std::size_t size, uint8_t fill) {
 struct Side {
   Side(uint32_t address, int port, const std::filesystem::path& dir)
       : params(store), log(params, dir, [] { return std::string("d t"); }) {
-    socket = net::OpenSocket(port, address);
+    socket = std::make_unique<net::CUdpSocket>(port, address);
     timeval timeout{5, 0};
-    ::setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    line1 = std::make_unique<CClient>(1, params, log, window, socket);
-    line2 = std::make_unique<CClient>(2, params, log, window, socket);
+    ::setsockopt(socket->Descriptor(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    line1 = std::make_unique<CClient>(1, params, log, window, *socket);
+    line2 = std::make_unique<CClient>(2, params, log, window, *socket);
   }
   ~Side() {
     paths.reset();
-    net::CloseSocket(socket);
+    line1.reset();
+    line2.reset();
   }
   void Build() {
     paths = std::make_unique<CAudioPaths>(params, log, window, boxes, backend,
                                           AudioFlags{quitting, restarting, running, micMuted, speakerMuted,
                                                      currentSndType, lockCodec, currentLine},
-                                          *line1, *line2, socket);
+                                          *line1, *line2, *socket);
     paths->SetRestartSettleMs(0);
-    paths->Build();
-    currentSndType = static_cast<uint32_t>(GetFrameBytes() ? currentType : 0);
+    paths->Build(currentType);
+    currentSndType = SoundFormat::Of(currentType).IsValid() ? currentType : 0;
   }
 
   // The next audio datagram that reached this side's socket; signalling
@@ -121,7 +127,7 @@ struct Side {
   std::vector<uint8_t> NextAudio(uint32_t& code) {
     for (;;) {
       std::vector<uint8_t> bytes(4096);
-      const ssize_t n = ::recv(socket, bytes.data(), bytes.size(), 0);
+      const ssize_t n = ::recv(socket->Descriptor(), bytes.data(), bytes.size(), 0);
       if (n < 0) return {};
       bytes.resize(static_cast<std::size_t>(n));
       code = datagram::ReadCode(bytes);
@@ -136,7 +142,7 @@ struct Side {
   CFakeWindowPort window;
   CFakeMessageBoxes boxes;
   ManualBackend backend;
-  int socket = net::kNoSocket;
+  std::unique_ptr<net::CUdpSocket> socket;
   std::unique_ptr<CClient> line1, line2;
   std::unique_ptr<CAudioPaths> paths;
   std::atomic<int> quitting{0}, running{0}, micMuted{0}, speakerMuted{0}, currentLine{1};
@@ -151,27 +157,19 @@ class CAudioPathsTest : public ::testing::Test {
     dir = std::filesystem::temp_directory_path() / ("ondrel-paths-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     // Both sides on one port, each on its own loopback address.
-    const int probe = net::OpenSocket(0, Loopback(1));
-    sockaddr_in bound{};
-    socklen_t length = sizeof bound;
-    ::getsockname(probe, reinterpret_cast<sockaddr*>(&bound), &length);
-    port = ntohs(bound.sin_port);
-    int closing = probe;
-    net::CloseSocket(closing);
-    savedPort = net::GetNetPort();
-    net::SetNetPort(port);
+    port = net::CUdpSocket(0, Loopback(1)).Port();
     caller = std::make_unique<Side>(Loopback(1), port, dir);
     callee = std::make_unique<Side>(Loopback(2), port, dir);
   }
   void TearDown() override {
     caller.reset();
     callee.reset();
-    net::SetNetPort(savedPort);
     std::filesystem::remove_all(dir);
   }
 
   void UseType(uint32_t type) {
-    ASSERT_TRUE(SetSoundType(type));
+    format = SoundFormat::Of(type);
+    ASSERT_TRUE(format.IsValid());
     for (Side* side : {caller.get(), callee.get()}) {
       side->currentType = type;
       side->Build();
@@ -191,10 +189,10 @@ class CAudioPathsTest : public ::testing::Test {
   }
 
   std::vector<int16_t> Tone(double hz, int amplitude, int offset) const {
-    std::vector<int16_t> frame(static_cast<std::size_t>(GetFrameBytes() / 2));
-    const int channels = GetChannels();
+    std::vector<int16_t> frame(static_cast<std::size_t>(format.FrameBytes() / 2));
+    const int channels = format.Channels();
     for (std::size_t i = 0; i < frame.size(); ++i) {
-      const double t = static_cast<double>(offset + static_cast<int>(i) / channels) / GetSampleRate();
+      const double t = static_cast<double>(offset + static_cast<int>(i) / channels) / format.SampleRate();
       frame[i] = static_cast<int16_t>(amplitude * std::sin(2 * M_PI * hz * t));
     }
     return frame;
@@ -208,7 +206,7 @@ class CAudioPathsTest : public ::testing::Test {
 
   std::filesystem::path dir;
   int port = 0;
-  int savedPort = 0;
+  SoundFormat format;
   std::unique_ptr<Side> caller, callee;
 };
 
@@ -227,14 +225,14 @@ TEST_F(CAudioPathsTest, FramesCrossBothPathsInEverySoundType) {
     SetUp();
     UseType(c.type);
     Connect();
-    std::vector<int16_t> out(static_cast<std::size_t>(GetFrameBytes() / 2));
-    CAudioPaths::SpeakerFrame(out.data(), callee->paths.get());  // the spool starts with a reset
-    const int samplesPerFrame = GetFrameBytes() / 2 / GetChannels();
+    std::vector<int16_t> out(static_cast<std::size_t>(format.FrameBytes() / 2));
+    callee->paths->ReceivePath()->Play(out.data());  // the spool starts with a reset
+    const int samplesPerFrame = format.FrameBytes() / 2 / format.Channels();
     std::vector<int16_t> last;
     for (int n = 0; n < 10; ++n) {
       last = Tone(440, 8000, n * samplesPerFrame);
       std::vector<int16_t> frame = last;
-      CAudioPaths::MicFrame(frame.data(), caller->paths.get());
+      caller->paths->SendPath()->Capture(frame.data());
       uint32_t code = 0;
       const auto bytes = callee->NextAudio(code);
       ASSERT_EQ(code, c.type);
@@ -243,7 +241,7 @@ TEST_F(CAudioPathsTest, FramesCrossBothPathsInEverySoundType) {
       }
       callee->paths->ReceiveAudio(bytes, code, Loopback(1));
     }
-    for (int n = 0; n < 10; ++n) CAudioPaths::SpeakerFrame(out.data(), callee->paths.get());
+    for (int n = 0; n < 10; ++n) callee->paths->ReceivePath()->Play(out.data());
     const SoundTypeInfo* info = FindSoundType(c.type);
     if (info->codec == SoundCodec::kPcm) {
       EXPECT_EQ(out, last);
@@ -311,13 +309,13 @@ TEST_F(CAudioPathsTest, SpeexFrameShorterThanItsLengthIsDropped) {
   UseType(9058);
   Connect();
   std::vector<int16_t> frame = Tone(300, 8000, 0);
-  CAudioPaths::MicFrame(frame.data(), caller->paths.get());
+  caller->paths->SendPath()->Capture(frame.data());
   uint32_t code = 0;
   auto bytes = callee->NextAudio(code);
   ASSERT_GT(bytes.size(), 10u);
   bytes.pop_back();
   std::vector<int16_t> out(frame.size());
-  CAudioPaths::SpeakerFrame(out.data(), callee->paths.get());
+  callee->paths->ReceivePath()->Play(out.data());
   callee->paths->ReceiveAudio(bytes, code, Loopback(1));
   EXPECT_FALSE(callee->paths->Spool()->Get(out));  // nothing was spooled
 }
@@ -327,7 +325,7 @@ TEST_F(CAudioPathsTest, MutedMicrophoneSendsNothingAndTapsSilence) {
   Connect();
   caller->micMuted = 1;
   std::vector<int16_t> frame = Tone(440, 8000, 0);
-  CAudioPaths::MicFrame(frame.data(), caller->paths.get());
+  caller->paths->SendPath()->Capture(frame.data());
   EXPECT_EQ(Rms(frame), 0.0);
   EXPECT_EQ(caller->line1->TakeTxBytes(), 0u);
   EXPECT_EQ(caller->paths->MicLevel(), 0);
@@ -341,7 +339,7 @@ TEST_F(CAudioPathsTest, MutedSpeakerPlaysSilenceAndDropsAudio) {
   callee->paths->ReceiveAudio(pcm, 9051, Loopback(1));
   EXPECT_EQ(callee->line1->TakeRxBytes(), 0u);
   std::vector<int16_t> out(160, 7);
-  CAudioPaths::SpeakerFrame(out.data(), callee->paths.get());
+  callee->paths->ReceivePath()->Play(out.data());
   EXPECT_EQ(Rms(out), 0.0);
 }
 
@@ -350,11 +348,11 @@ TEST_F(CAudioPathsTest, SoundTestLoopsTheMicrophoneToTheSpeaker) {
   caller->currentLine = 0;
   caller->paths->SetSoundTest(true);
   std::vector<int16_t> out(160);
-  CAudioPaths::SpeakerFrame(out.data(), caller->paths.get());
+  caller->paths->ReceivePath()->Play(out.data());
   std::vector<int16_t> frame = Tone(440, 8000, 0);
   const std::vector<int16_t> sent = frame;
-  CAudioPaths::MicFrame(frame.data(), caller->paths.get());
-  CAudioPaths::SpeakerFrame(out.data(), caller->paths.get());
+  caller->paths->SendPath()->Capture(frame.data());
+  caller->paths->ReceivePath()->Play(out.data());
   EXPECT_EQ(out, sent);
 }
 
@@ -376,7 +374,7 @@ TEST_F(CAudioPathsTest, RestartRebuildsInOrderAndTellsThePeer) {
       },
       [&] {
         events.push_back("rebuilt");
-        EXPECT_EQ(GetFrameBytes(), 320);
+        EXPECT_EQ(caller->paths->Format().FrameBytes(), 320);
       });
   caller->paths->RestartSound(9064, true);
   EXPECT_EQ(events, (std::vector<std::string>{"lamp on", "teardown", "rebuilt", "lamp off"}));
@@ -496,6 +494,81 @@ TEST_F(CAudioPathsTest, RestartWhileTheReceiveThreadDeliversIsSafe) {
   stop = true;
   receiver.join();
   EXPECT_EQ(callee->currentSndType.load(), 9051u);
+}
+
+// A full-duplex call: the capture thread sends while the receive thread
+// decodes the peer's frames and the playback thread plays them. Every frame
+// that goes out must be exactly what an encoder of its own, fed the same
+// frames, makes: a byte of a received frame in it means the two directions
+// share a buffer.
+TEST_F(CAudioPathsTest, CaptureAndReceiveAtOnceKeepEachDirectionsFrames) {
+  for (const uint32_t type : {code::kSoundGsm, code::kSoundG711, code::kSpeexFirst}) {
+    SCOPED_TRACE(type);
+    TearDown();
+    SetUp();
+    UseType(type);
+    Connect();
+    constexpr int kFrames = 200;
+    const auto encode = [&](CCodecSet& codecs, const std::vector<int16_t>& frame) {
+      std::array<uint8_t, datagram::kMaxFrameBytes> payload{};
+      std::size_t bytes = 0;
+      if (type == code::kSoundGsm) {
+        bytes = codecs.Gsm().Encode(frame, std::span(payload).first(datagram::kGsmPayloadBytes))
+                    ? datagram::kGsmPayloadBytes
+                    : 0;
+      } else if (type == code::kSoundG711) {
+        bytes = codecs.G711().Encode(frame, std::span(payload).first(datagram::kG711PayloadBytes))
+                    ? datagram::kG711PayloadBytes
+                    : 0;
+      } else {
+        bytes = codecs.SpeexFor(type)->Encode(frame, payload);
+      }
+      std::vector<uint8_t> out(datagram::kMaxAudioBytes);
+      out.resize(datagram::BuildAudio(type, std::span(payload).first(bytes), out));
+      return out;
+    };
+    const int samples = format.FrameBytes() / 2 / format.Channels();
+    std::vector<std::vector<int16_t>> sent, heard;
+    for (int n = 0; n < kFrames; ++n) {
+      sent.push_back(Tone(440, 8000, n * samples));
+      heard.push_back(Tone(1000, 12000, n * samples));
+    }
+    CCodecSet mine, peer;
+    std::vector<std::vector<uint8_t>> expected, incoming;
+    for (int n = 0; n < kFrames; ++n) {
+      expected.push_back(encode(mine, sent[static_cast<std::size_t>(n)]));
+      incoming.push_back(encode(peer, heard[static_cast<std::size_t>(n)]));
+    }
+
+    std::atomic<bool> go{false};
+    std::thread capture([&] {
+      while (!go.load()) std::this_thread::yield();
+      for (const auto& frame : sent) {
+        std::vector<int16_t> copy = frame;
+        caller->paths->SendPath()->Capture(copy.data());
+      }
+    });
+    std::thread receive([&] {
+      while (!go.load()) std::this_thread::yield();
+      for (const auto& bytes : incoming) caller->paths->ReceiveAudio(bytes, type, Loopback(2));
+    });
+    std::thread playback([&] {
+      std::vector<int16_t> out(format.FrameSamples());
+      while (!go.load()) std::this_thread::yield();
+      for (int n = 0; n < kFrames; ++n) caller->paths->ReceivePath()->Play(out.data());
+    });
+    go = true;
+    capture.join();
+    receive.join();
+    playback.join();
+
+    for (int n = 0; n < kFrames; ++n) {
+      uint32_t code = 0;
+      const auto bytes = callee->NextAudio(code);
+      ASSERT_EQ(bytes, expected[static_cast<std::size_t>(n)]) << "frame " << n;
+    }
+    EXPECT_GT(caller->line1->TakeRxBytes(), 0u);
+  }
 }
 
 }  // namespace

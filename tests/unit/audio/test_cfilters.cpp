@@ -16,7 +16,7 @@ namespace {
 
 class CFiltersTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(SetSoundType(9050)); }
+  SoundFormat format = SoundFormat::Of(9050);
 
   std::string Stored(const char* name) {
     std::string text;
@@ -29,7 +29,7 @@ class CFiltersTest : public ::testing::Test {
 };
 
 TEST_F(CFiltersTest, AbsentSettingsGiveTheDefaultsAndAreWrittenBack) {
-  CFilters filters(params);
+  CFilters filters(params, format);
   const CFilters::Settings& s = filters.Loaded();
   EXPECT_FALSE(s.bandpassOn);
   EXPECT_FALSE(s.limiterOn);
@@ -62,7 +62,7 @@ class CFiltersStoredTest : public CFiltersTest, public ::testing::WithParamInter
 TEST_P(CFiltersStoredTest, StoredValuesAreUsedOrReplaced) {
   const StoredCase& c = GetParam();
   params.SetInt(c.name, c.stored);
-  CFilters filters(params);
+  CFilters filters(params, format);
   const CFilters::Settings& s = filters.Loaded();
   EXPECT_FLOAT_EQ(s.frequency, c.frequency);
   EXPECT_FLOAT_EQ(s.gain, c.gain);
@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(CFiltersTest, ACentreAboveHalfTheRateIsTakenAsHalfTheRate) {
   params.SetInt("FilterBpFreq", 5000);
-  CFilters filters(params);
+  CFilters filters(params, format);
   const auto at4000 = CPeakingFilter::Design(8000, 4000, -4, 0.9f);
   const auto& c = filters.Loaded().bandpass.GetCoefficients();
   EXPECT_EQ(c.b0, at4000.b0);
@@ -140,9 +140,9 @@ class CFiltersResponseTest : public CFiltersTest, public ::testing::WithParamInt
   double GainAt(double frequency) {
     params.SetInt("FilterBp", 1);
     params.SetInt("FilterBpCascade", GetParam().cascades);
-    CFilters filters(params);
-    const auto n = static_cast<std::size_t>(GetFrameBytes() / 2);
-    const double rate = GetSampleRate();
+    CFilters filters(params, format);
+    const auto n = static_cast<std::size_t>(format.FrameBytes() / 2);
+    const double rate = format.SampleRate();
     auto frame = Tone(n, frequency, rate, 10000);
     filters.Bandpass(frame);
     const auto steady = std::span<const int16_t>(frame).subspan(n / 2);
@@ -151,8 +151,8 @@ class CFiltersResponseTest : public CFiltersTest, public ::testing::WithParamInt
 };
 
 TEST_P(CFiltersResponseTest, TheCentreHasThePeakGainAndLowTonesPassAtUnity) {
-  ASSERT_TRUE(SetSoundType(GetParam().soundType));
-  const double fs = GetSampleRate();
+  format = SoundFormat::Of(GetParam().soundType);
+  const double fs = format.SampleRate();
   const double g = -4 / 6.6;
   const double cascades = GetParam().cascades;
   const double warpedCentre = fs / std::numbers::pi * std::atan(std::numbers::pi * 1500 / fs);
@@ -169,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(Rates, CFiltersResponseTest,
                          });
 
 TEST_F(CFiltersTest, BandpassOffLeavesTheFrameAlone) {
-  CFilters filters(params);
+  CFilters filters(params, format);
   auto frame = Tone(160, 1400, 8000, 10000);
   const auto before = frame;
   filters.Bandpass(frame);
@@ -190,7 +190,7 @@ TEST_F(CFiltersTest, LimitClampsAtHalfTheLevel) {
   };
   for (const Case& c : cases) {
     params.SetInt("FilterLimiter", c.on ? 1 : 0);
-    CFilters filters(params);
+    CFilters filters(params, format);
     std::vector<int16_t> frame{32767, -32768, 300, -300, 0};
     filters.Limit(frame, c.level);
     EXPECT_EQ(frame[0], c.expectedTop) << c.level;
@@ -202,13 +202,13 @@ TEST_F(CFiltersTest, LimitClampsAtHalfTheLevel) {
 
 TEST_F(CFiltersTest, ReverseKeepsStereoPairsTogether) {
   {
-    CFilters mono(params);
+    CFilters mono(params, format);
     std::vector<int16_t> frame{1, 2, 3, 4, 5};
     mono.Reverse(frame);
     EXPECT_EQ(frame, (std::vector<int16_t>{5, 4, 3, 2, 1}));
   }
-  ASSERT_TRUE(SetSoundType(9052));
-  CFilters stereo(params);
+  format = SoundFormat::Of(9052);
+  CFilters stereo(params, format);
   std::vector<int16_t> frame{10, 11, 20, 21, 30, 31};  // L0 R0 L1 R1 L2 R2
   stereo.Reverse(frame);
   EXPECT_EQ(frame, (std::vector<int16_t>{30, 31, 20, 21, 10, 11}));
@@ -219,7 +219,7 @@ TEST_F(CFiltersTest, ReverseKeepsStereoPairsTogether) {
 }
 
 TEST_F(CFiltersTest, AverageBlendsUpToTheFirstZeroSum) {
-  CFilters filters(params);
+  CFilters filters(params, format);
   std::vector<int16_t> next{3, -3, 32767, -32768, 5, -5, 9, 100};
   const std::vector<int16_t> skipped{4, -4, 32767, -32768, 6, 5, 1, 200};
   filters.Average(next, skipped, next);
@@ -243,7 +243,7 @@ TEST_F(CFiltersTest, AReloadDuringPlaybackGivesOneWholeSetOrTheOther) {
   auto outputWith = [&](int32_t gain, int32_t scale) {
     params.SetInt("FilterBpGain", gain);
     params.SetInt("FilterBpScale", scale);
-    CFilters filters(params);
+    CFilters filters(params, format);
     auto frame = input;
     filters.Bandpass(frame);
     return frame;
@@ -252,7 +252,7 @@ TEST_F(CFiltersTest, AReloadDuringPlaybackGivesOneWholeSetOrTheOther) {
   const auto outB = outputWith(8, 20);
   ASSERT_NE(outA, outB);
 
-  CFilters filters(params);  // set B
+  CFilters filters(params, format);  // set B
   std::atomic<bool> stop{false};
   std::atomic<int> mixtures{0};
   std::thread playback([&] {

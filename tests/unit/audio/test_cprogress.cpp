@@ -22,7 +22,7 @@ Frame WithPeak(int k) {
 
 class CProgressTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(SetSoundType(9050)); }
+  SoundFormat format = SoundFormat::Of(9050);
 };
 
 TEST_F(CProgressTest, TheLevelIsTwiceTheLargestMagnitude) {
@@ -33,7 +33,7 @@ TEST_F(CProgressTest, TheLevelIsTwiceTheLargestMagnitude) {
 }
 
 TEST_F(CProgressTest, AnUnchangingLevelIsHeldFiveReadsThenFalls) {
-  CProgress mic(0);
+  CProgress mic(0, format);
   mic.Tap(WithPeak(1000));
   EXPECT_EQ(mic.ReadLevel(), 2000);
   for (int read = 1; read <= 5; ++read) EXPECT_EQ(mic.ReadLevel(), 2000) << read;
@@ -47,7 +47,7 @@ TEST_F(CProgressTest, AnUnchangingLevelIsHeldFiveReadsThenFalls) {
 }
 
 TEST_F(CProgressTest, TheMicrophoneTapShowsTheNewestFrame) {
-  CProgress mic(0);
+  CProgress mic(0, format);
   EXPECT_EQ(mic.HistoryFrames(), 1u);
   mic.Tap(WithPeak(5));
   mic.Tap(WithPeak(9));
@@ -58,7 +58,7 @@ TEST_F(CProgressTest, TheMicrophoneTapShowsTheNewestFrame) {
 }
 
 TEST_F(CProgressTest, TheSpeakerTapLagsByTwiceTheBufferFactor) {
-  CProgress speaker(1);
+  CProgress speaker(1, format);
   ASSERT_EQ(speaker.HistoryFrames(), 8u);
   Frame out(160, 1);
   speaker.Tap(WithPeak(1));
@@ -71,13 +71,13 @@ TEST_F(CProgressTest, TheSpeakerTapLagsByTwiceTheBufferFactor) {
   EXPECT_EQ(out, WithPeak(3));
   EXPECT_EQ(speaker.ReadLevel(), 8);
 
-  ASSERT_TRUE(SetSoundType(9057));
-  EXPECT_EQ(CProgress(1).HistoryFrames(), 512u);
-  EXPECT_EQ(CProgress(1).FrameSamples(), 640u);
+  format = SoundFormat::Of(9057);
+  EXPECT_EQ(CProgress(1, format).HistoryFrames(), 512u);
+  EXPECT_EQ(CProgress(1, format).FrameSamples(), 640u);
 }
 
 TEST_F(CProgressTest, ClearZeroesLevelsAndFrames) {
-  CProgress speaker(1);
+  CProgress speaker(1, format);
   for (int k = 1; k <= 20; ++k) speaker.Tap(WithPeak(100 * k));
   speaker.Clear();
   Frame out(160, 1);
@@ -89,7 +89,7 @@ TEST_F(CProgressTest, ClearZeroesLevelsAndFrames) {
 // The playback callback taps while the heartbeat reads and clears. A frame
 // handed out must be whole: every frame tapped here is one repeated value.
 TEST_F(CProgressTest, TapsAndReadsOnTwoThreadsGiveWholeFrames) {
-  CProgress speaker(1);
+  CProgress speaker(1, format);
   std::atomic<bool> stop{false};
   std::thread playback([&] {
     Frame frame(160);

@@ -76,10 +76,9 @@ INSTANTIATE_TEST_SUITE_P(Rates, CSpeexBandTest, ::testing::Values(Band{8, 160}, 
 TEST(CSpeexTest, StereoTypesTravelAsMonoFramesOfTheSameSize) {
   CCodecSet set;
   for (uint32_t type = code::kSpeexFirst; type <= code::kSpeexLast; ++type) {
-    ASSERT_TRUE(SetSoundType(type));
     CSpeex* speex = set.SpeexFor(type);
     ASSERT_NE(speex, nullptr) << type;
-    EXPECT_EQ(speex->PcmFrameBytes(), static_cast<std::size_t>(GetFrameBytes())) << type;
+    EXPECT_EQ(speex->PcmFrameBytes(), static_cast<std::size_t>(SoundFormat::Of(type).FrameBytes())) << type;
   }
   EXPECT_EQ(set.SpeexFor(9059), set.SpeexFor(9060));
   EXPECT_EQ(set.SpeexFor(9061), set.SpeexFor(9062));
@@ -90,14 +89,14 @@ TEST(CSpeexTest, StereoTypesTravelAsMonoFramesOfTheSameSize) {
 
   // 160 left/right pairs of a low tone, the same on both sides: a 640-byte
   // frame that comes back 640 bytes long with both channels in place.
-  ASSERT_TRUE(SetSoundType(9060));
+  const SoundFormat format = SoundFormat::Of(9060);
   CCodecSet far;
   std::vector<int16_t> in, left;
   std::vector<int16_t> out;
   std::vector<uint8_t> packet(set.Speex16().MaxEncodedBytes());
   for (std::size_t f = 0; f < 30; ++f) {
     const auto mono = Tone(160, 200, 16000, 8000, f * 160);
-    std::vector<int16_t> frame(static_cast<std::size_t>(GetFrameBytes()) / 2);
+    std::vector<int16_t> frame(format.FrameSamples());
     for (std::size_t i = 0; i < mono.size(); ++i) frame[2 * i] = frame[2 * i + 1] = mono[i];
     const std::size_t bytes = set.SpeexFor(9060)->Encode(frame, packet);
     ASSERT_GT(bytes, 0u);

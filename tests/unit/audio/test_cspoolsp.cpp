@@ -19,13 +19,13 @@ using Frame = std::vector<int16_t>;
 
 class CSpoolSpTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(SetSoundType(9050)); }
+  SoundFormat format = SoundFormat::Of(9050);
 
   // A spool after its first Get, which carries out the reset it is made with.
   CSpoolSp& Spool() {
     if (!spool_) {
-      filters_.emplace(params);
-      spool_.emplace(params, *filters_);
+      filters_.emplace(params, format);
+      spool_.emplace(params, *filters_, format);
       Frame out(160, 1);
       EXPECT_FALSE(spool_->Get(out));
       EXPECT_EQ(out, Frame(160, 0));

@@ -51,16 +51,16 @@ TEST(NoAllocationTest, TheCountSeesAnAllocation) {
 }
 
 TEST(NoAllocationTest, SpoolFiltersAndTapsAllocateNothingPerFrame) {
-  ASSERT_TRUE(SetSoundType(9052));  // stereo, so Reverse takes its pair path
+  const SoundFormat format = SoundFormat::Of(9052);  // stereo, so Reverse takes its pair path
   CMemoryKeyStore store;
   CParams params(store);
   params.SetInt("FilterBp", 1);
   params.SetInt("FilterLimiter", 1);
   params.SetInt("FilterBpCascade", 3);
-  CFilters filters(params);
-  CSpoolSp spool(params, filters);
+  CFilters filters(params, format);
+  CSpoolSp spool(params, filters, format);
   spool.SetLimitLevel(30000);
-  CProgress mic(0), speaker(1);
+  CProgress mic(0, format), speaker(1, format);
   std::vector<int16_t> frame(spool.FrameSamples(), 1200), out(spool.FrameSamples());
   const long count = AllocationsIn([&] {
     spool.Get(out);                                 // reset

@@ -30,22 +30,24 @@ const Row kRows[] = {
 
 class SoundTypeRowTest : public ::testing::TestWithParam<Row> {};
 
-TEST_P(SoundTypeRowTest, SelectingSetsEveryDerivedValueAndTheWaveFormat) {
+TEST_P(SoundTypeRowTest, AFormatCarriesEveryDerivedValueAndTheWaveFormat) {
   const Row& row = GetParam();
-  ASSERT_TRUE(SetSoundType(row.code));
-  EXPECT_EQ(GetSampleRate(), row.rate);
-  EXPECT_EQ(GetChannels(), row.channels);
-  EXPECT_EQ(GetBitsPerSample(), 16);
-  EXPECT_EQ(GetBufferFactor(), row.factor);
-  EXPECT_EQ(GetFrameBytes(), row.frameBytes);
-  EXPECT_EQ(GetCaptureBufferCount(), 4 * row.factor);
-  EXPECT_EQ(GetPlaybackBufferCount(), row.factor);
-  EXPECT_EQ(GetPlaybackBufferBytes(), 2 * row.frameBytes);
-  EXPECT_EQ(GetSpeakerHistoryFrames(), 2 * row.factor);
+  const SoundFormat f = SoundFormat::Of(row.code);
+  ASSERT_TRUE(f.IsValid());
+  EXPECT_EQ(f.Code(), row.code);
+  EXPECT_EQ(f.SampleRate(), row.rate);
+  EXPECT_EQ(f.Channels(), row.channels);
+  EXPECT_EQ(f.BitsPerSample(), 16);
+  EXPECT_EQ(f.BufferFactor(), row.factor);
+  EXPECT_EQ(f.FrameBytes(), row.frameBytes);
+  EXPECT_EQ(f.FrameSamples(), static_cast<std::size_t>(row.frameBytes / 2));
+  EXPECT_EQ(f.CaptureBufferCount(), 4 * row.factor);
+  EXPECT_EQ(f.PlaybackBufferCount(), row.factor);
+  EXPECT_EQ(f.PlaybackBufferBytes(), 2 * row.frameBytes);
+  EXPECT_EQ(f.SpeakerHistoryFrames(), 2 * row.factor);
   EXPECT_STREQ(SoundTypeName(row.code), row.name);
 
-  WaveFormat format;
-  FillWaveFormat(format);
+  const WaveFormat format = f.Wave();
   EXPECT_EQ(format.formatTag, 1);
   EXPECT_EQ(format.channels, row.channels);
   EXPECT_EQ(format.samplesPerSec, static_cast<uint32_t>(row.rate));
@@ -59,27 +61,28 @@ INSTANTIATE_TEST_SUITE_P(AllTypes, SoundTypeRowTest, ::testing::ValuesIn(kRows),
                          [](const auto& info) { return std::to_string(info.param.code); });
 
 TEST(SoundTypesTest, StereoFramesKeepTheByteSizeAndHalveTheDuration) {
-  ASSERT_TRUE(SetSoundType(9060));
+  const SoundFormat wide = SoundFormat::Of(9060);
   // 640 bytes of interleaved pairs: 160 samples a channel, 10 ms, although
   // the wide-band codec frame is 320 samples.
-  EXPECT_EQ(GetFrameBytes() / 2 / GetChannels(), 160);
-  EXPECT_EQ(1000 * GetFrameBytes() / 2 / GetChannels() / GetSampleRate(), 10);
+  EXPECT_EQ(wide.FrameBytes() / 2 / wide.Channels(), 160);
+  EXPECT_EQ(1000 * wide.FrameBytes() / 2 / wide.Channels() / wide.SampleRate(), 10);
 
-  ASSERT_TRUE(SetSoundType(9057));
-  EXPECT_EQ(GetCaptureBufferCount(), 1024);
-  EXPECT_EQ(GetPlaybackBufferCount(), 256);
-  EXPECT_EQ(GetPlaybackBufferBytes(), 2560);
-  EXPECT_EQ(GetSpeakerHistoryFrames(), 512);
+  const SoundFormat cd = SoundFormat::Of(9057);
+  EXPECT_EQ(cd.CaptureBufferCount(), 1024);
+  EXPECT_EQ(cd.PlaybackBufferCount(), 256);
+  EXPECT_EQ(cd.PlaybackBufferBytes(), 2560);
+  EXPECT_EQ(cd.SpeakerHistoryFrames(), 512);
 }
 
-TEST(SoundTypesTest, AnUnknownCodeChangesNothing) {
-  ASSERT_TRUE(SetSoundType(9055));
+TEST(SoundTypesTest, AnUnknownCodeIsNoFormat) {
+  EXPECT_FALSE(SoundFormat().IsValid());
   for (uint32_t bad : {0u, 9049u, 9065u, 9099u}) {
-    EXPECT_FALSE(SetSoundType(bad)) << bad;
-    EXPECT_EQ(GetSampleRate(), 22050);
-    EXPECT_EQ(GetChannels(), 1);
-    EXPECT_EQ(GetBufferFactor(), 16);
-    EXPECT_EQ(GetFrameBytes(), 320);
+    const SoundFormat f = SoundFormat::Of(bad);
+    EXPECT_FALSE(f.IsValid()) << bad;
+    EXPECT_TRUE(f == SoundFormat());
+    EXPECT_EQ(f.SampleRate(), 0);
+    EXPECT_EQ(f.FrameBytes(), 0);
+    EXPECT_EQ(f.BitsPerSample(), 0);
     EXPECT_EQ(FindSoundType(bad), nullptr);
     EXPECT_STREQ(SoundTypeName(bad), "");
   }

@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/codes.h"
 #include "fakes/cfakeclientdirectory.h"
 #include "fakes/cfakemessageboxes.h"
 #include "fakes/cfakewindowport.h"
@@ -17,14 +18,13 @@
 #include "fakes/cmemorykeystore.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
-#include "core/codes.h"
 #include "settings/clog.h"
 #include "settings/cparams.h"
 
 // One copy of the program as far as calls go: its settings, connection log,
 // window, wall clock and socket, its two lines and their line set. The log
-// is on and dateless, so its lines read "text: detail". The process-wide
-// port must be set before a side is made: the lines take it then.
+// is on and dateless, so its lines read "text: detail". Every side of a
+// test binds the same port, as peers do.
 struct CCallSide {
   CCallSide(uint32_t address, int port) : peer(address, port) {
     params.SetInt("log", 1);
@@ -48,7 +48,7 @@ struct CCallSide {
   }
 
   uint32_t Address() const { return peer.Address(); }
-  const int& Socket() const { return peer.Socket(); }
+  const net::CUdpSocket& Socket() const { return peer.Socket(); }
   CClient& Line(int n) { return n == 1 ? line1 : line2; }
 
   // What reached the window since the last look, one message a line:

@@ -3,13 +3,15 @@
 #include <sys/socket.h>
 
 #include <chrono>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
-#include "fakes/cfakewindowport.h"
 #include "core/codes.h"
+#include "fakes/cfakewindowport.h"
 #include "net/creceivethread.h"
+#include "net/cudpsocket.h"
 #include "net/datagramsink.h"
 #include "net/transport.h"
 
@@ -47,32 +49,25 @@ class CReceiveThreadTest : public ::testing::Test {
   void SetUp() override {
     self = net::ParseAddress("127.0.0.1");
     peer = net::ParseAddress("127.0.0.2");
-    socket = net::OpenSocket(0, self);
-    ASSERT_GE(socket, 0);
-    sockaddr_in a{};
-    socklen_t length = sizeof a;
-    ::getsockname(socket, reinterpret_cast<sockaddr*>(&a), &length);
-    port = ntohs(a.sin_port);
+    socket = std::make_unique<net::CUdpSocket>(0, self);
+    ASSERT_TRUE(socket->IsOpen());
   }
-  void TearDown() override { net::CloseSocket(socket); }
 
   void SendFrom(uint32_t from, std::vector<uint8_t> bytes) {
-    int s = net::OpenSocket(0, from);
-    ASSERT_GE(s, 0);
-    net::SendDatagram(s, self, port, bytes.data(), bytes.size());
-    net::CloseSocket(s);
+    const net::CUdpSocket s(0, from);
+    ASSERT_TRUE(s.IsOpen());
+    s.SendTo(self, socket->Port(), bytes);
   }
 
   uint32_t self = 0, peer = 0;
-  int socket = net::kNoSocket;
-  int port = 0;
+  std::unique_ptr<net::CUdpSocket> socket;
   std::atomic<int> quitting{0};
   RecordingSink sink;
   CFakeWindowPort window;
 };
 
 TEST_F(CReceiveThreadTest, HandsOverWhatPeersSendAndDropsItsOwnDatagrams) {
-  CReceiveThread thread(socket, self, quitting, sink, window);
+  CReceiveThread thread(*socket, self, quitting, sink, window);
   thread.Start();
   EXPECT_FALSE(thread.Ended());
   SendFrom(self, {0x2D, 0x23, 0, 0});  // from its own address: dropped
@@ -88,7 +83,7 @@ TEST_F(CReceiveThreadTest, HandsOverWhatPeersSendAndDropsItsOwnDatagrams) {
 }
 
 TEST_F(CReceiveThreadTest, DropsEverythingWhileQuitting) {
-  CReceiveThread thread(socket, self, quitting, sink, window);
+  CReceiveThread thread(*socket, self, quitting, sink, window);
   thread.Start();
   quitting = 1;
   SendFrom(peer, {1, 2, 3, 4});
@@ -99,7 +94,7 @@ TEST_F(CReceiveThreadTest, DropsEverythingWhileQuitting) {
 }
 
 TEST_F(CReceiveThreadTest, StopEndsTheThreadWhichPostsTheCloseRequest) {
-  CReceiveThread thread(socket, self, quitting, sink, window);
+  CReceiveThread thread(*socket, self, quitting, sink, window);
   thread.Start();
   quitting = 1;
   thread.Stop();
@@ -111,7 +106,8 @@ TEST_F(CReceiveThreadTest, StopEndsTheThreadWhichPostsTheCloseRequest) {
 }
 
 TEST_F(CReceiveThreadTest, NoThreadRunsWithoutASocket) {
-  CReceiveThread thread(net::kNoSocket, self, quitting, sink, window);
+  socket->Close();
+  CReceiveThread thread(*socket, self, quitting, sink, window);
   thread.Start();
   EXPECT_TRUE(thread.Ended());
   thread.Stop();

@@ -3,8 +3,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "net/transport.h"
 #include "core/messageboxport.h"
+#include "net/cudpsocket.h"
+#include "net/transport.h"
 
 namespace {
 
@@ -15,13 +16,6 @@ class RecordingBoxes : public MessageBoxPort {
   bool AskYesNo(const std::string&, const std::string&) override { return false; }
   std::vector<std::string> errors;
 };
-
-int BoundPort(int socket) {
-  sockaddr_in a{};
-  socklen_t length = sizeof a;
-  ::getsockname(socket, reinterpret_cast<sockaddr*>(&a), &length);
-  return ntohs(a.sin_port);
-}
 
 TEST(TransportTest, AddressTextAndParseAreInverse) {
   const std::pair<const char*, uint32_t> cases[] = {
@@ -35,38 +29,35 @@ TEST(TransportTest, AddressTextAndParseAreInverse) {
   }
 }
 
-TEST(TransportTest, APortInUseGivesNoSocketAndTheReason) {
+TEST(UdpSocketTest, APortInUseGivesNoSocketAndTheReason) {
   const uint32_t loopback = net::ParseAddress("127.0.0.1");
-  int first = net::OpenSocket(0, loopback);
-  ASSERT_GE(first, 0);
-  std::string error;
-  int second = net::OpenSocket(BoundPort(first), loopback, &error);
-  EXPECT_EQ(second, net::kNoSocket);
-  EXPECT_EQ(error, "Address already in use");
-  net::CloseSocket(first);
-  EXPECT_EQ(first, net::kNoSocket);
-  net::CloseSocket(first);  // closing twice is harmless
+  net::CUdpSocket first(0, loopback);
+  ASSERT_TRUE(first.IsOpen());
+  EXPECT_GT(first.Port(), 0) << "port 0 takes a free one and reports it";
+  net::CUdpSocket second(first.Port(), loopback);
+  EXPECT_FALSE(second.IsOpen());
+  EXPECT_EQ(second.Error(), "Address already in use");
+  first.Close();
+  EXPECT_FALSE(first.IsOpen());
+  first.Close();  // closing twice is harmless
 }
 
-TEST(TransportTest, SendToPeerReachesThePeerAtTheProcessPort) {
-  const uint32_t loopback = net::ParseAddress("127.0.0.1");
-  int receiver = net::OpenSocket(0, loopback);
-  int sender = net::OpenSocket(0, loopback);
-  ASSERT_GE(receiver, 0);
-  ASSERT_GE(sender, 0);
-  const int saved = net::GetNetPort();
-  net::SetNetPort(BoundPort(receiver));
+// Peers listen on the sender's own port, each on its own address.
+TEST(UdpSocketTest, SendToPeerReachesThePeerOnTheSocketsPortAndNothingAfterClose) {
+  net::CUdpSocket receiver(0, net::ParseAddress("127.0.0.2"));
+  ASSERT_TRUE(receiver.IsOpen());
+  net::CUdpSocket sender(receiver.Port(), net::ParseAddress("127.0.0.1"));
+  ASSERT_TRUE(sender.IsOpen());
   const uint8_t bytes[] = {1, 2, 3, 4, 5};
-  net::SendToPeer(sender, bytes, sizeof bytes, std::string("127.0.0.1"));
-  net::SendToPeer(sender, bytes, 2, std::string("not an address"));  // sends nothing
-  net::SetNetPort(saved);
+  sender.SendToPeer(std::string("127.0.0.2"), bytes);
+  sender.SendToPeer(std::string("not an address"), std::span(bytes, 2));  // sends nothing
   uint8_t buffer[16] = {};
-  const ssize_t n = ::recv(receiver, buffer, sizeof buffer, 0);
+  const ssize_t n = ::recv(receiver.Descriptor(), buffer, sizeof buffer, 0);
   ASSERT_EQ(n, 5);
   EXPECT_EQ(buffer[4], 5);
-  EXPECT_EQ(::recv(receiver, buffer, sizeof buffer, MSG_DONTWAIT), -1);
-  net::CloseSocket(receiver);
-  net::CloseSocket(sender);
+  sender.Close();
+  sender.SendToPeer(net::ParseAddress("127.0.0.2"), bytes);
+  EXPECT_EQ(::recv(receiver.Descriptor(), buffer, sizeof buffer, MSG_DONTWAIT), -1);
 }
 
 TEST(TransportTest, ResolveFailureShowsTheDnsBox) {

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "audio/audioflags.h"
+#include "audio/soundtypes.h"
+#include "net/datagramlayout.h"
+
+class AudioLine;
+class CCodecSet;
+class CLog;
+class CProgress;
+class CSpoolSp;
+class WindowPort;
+namespace net {
+class CUdpSocket;
+}
+
+// The peer's audio on its way to the loudspeaker:
+//
+//   datagram -> check -> decode -> spool        (receive thread: Receive)
+//               spool -> filters -> tap -> playback   (playback thread: Play)
+//
+// The spool is the hand-over between the two threads (one producer, one
+// consumer); the receive side owns the decoding scratch and uses only the
+// decoding side of the line's codecs, so nothing it writes is touched by the
+// send path. Made for one sound format; a change of type builds a new one.
+class CReceivePath {
+ public:
+  CReceivePath(const SoundFormat& format, const AudioFlags& flags, std::array<AudioLine*, 2> lines,
+               std::array<CCodecSet*, 2> codecs, const net::CUdpSocket& socket, CSpoolSp& spool,
+               CProgress& tap, WindowPort& window, CLog& log);
+  CReceivePath(const CReceivePath&) = delete;
+  CReceivePath& operator=(const CReceivePath&) = delete;
+
+  // Receive thread. datagram is exactly the received bytes of sound type code.
+  void Receive(std::span<const uint8_t> datagram, uint32_t code, uint32_t sender);
+
+  // The playback device's frame callback; user is the path.
+  static void PlayFrame(int16_t* frame, void* user);
+  // Fills one frame of the format's size for the loudspeaker.
+  void Play(int16_t* frame);
+
+ private:
+  AudioLine* CurrentLine() const;
+  void RefuseWrongType(AudioLine& line, uint32_t code, uint32_t sender);
+  bool Decode(CCodecSet& codecs, std::span<const uint8_t> datagram);
+
+  const SoundFormat format_;
+  const AudioFlags flags_;
+  const std::array<AudioLine*, 2> lines_;
+  const std::array<CCodecSet*, 2> codecs_;
+  const net::CUdpSocket& socket_;
+  CSpoolSp& spool_;
+  CProgress& tap_;
+  WindowPort& window_;
+  CLog& log_;
+
+  // Receive thread's own.
+  std::array<uint8_t, datagram::kMaxFrameBytes> payload_{};
+  std::vector<int16_t> frame_;
+};

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "audio/audioflags.h"
+#include "audio/soundtypes.h"
+#include "net/datagramlayout.h"
+
+class AudioLine;
+class CCodecSet;
+class CProgress;
+class CSpoolSp;
+namespace net {
+class CUdpSocket;
+}
+
+// The microphone's way to the peer, on the capture device's thread:
+//
+//   capture -> tap -> encode -> datagram -> socket
+//
+// (in the sound test the frame goes into the speaker spool instead). It owns
+// its scratch buffers and uses only the encoding side of the line's codecs,
+// so nothing it writes is ever read by the receive path. Made for one sound
+// format; a change of type builds a new one.
+class CSendPath {
+ public:
+  CSendPath(const SoundFormat& format, const AudioFlags& flags, std::array<AudioLine*, 2> lines,
+            std::array<CCodecSet*, 2> codecs, const net::CUdpSocket& socket, CSpoolSp& spool, CProgress& tap,
+            const std::atomic<bool>& soundTest);
+  CSendPath(const CSendPath&) = delete;
+  CSendPath& operator=(const CSendPath&) = delete;
+
+  // The capture device's frame callback; user is the path.
+  static void CaptureFrame(int16_t* frame, void* user);
+  // One captured frame of the format's size; muted, it goes out as silence.
+  void Capture(int16_t* frame);
+
+ private:
+  void Send(std::span<int16_t> frame);
+  std::size_t Encode(CCodecSet& codecs, std::span<const int16_t> frame);
+
+  const SoundFormat format_;
+  const AudioFlags flags_;
+  const std::array<AudioLine*, 2> lines_;
+  const std::array<CCodecSet*, 2> codecs_;
+  const net::CUdpSocket& socket_;
+  CSpoolSp& spool_;
+  CProgress& tap_;
+  const std::atomic<bool>& soundTest_;
+
+  std::array<uint8_t, datagram::kMaxFrameBytes> encoded_{};
+  datagram::AudioDatagram datagram_{};
+};

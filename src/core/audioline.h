@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+
+// What the audio paths need of a call line, from their own threads: whether
+// it is connected and to whom, its number, a signalling value to its peer and
+// the traffic counters. Everything here is safe from any thread.
+class AudioLine {
+ public:
+  virtual ~AudioLine() = default;
+
+  virtual int LineNumber() const = 0;
+  // The line's state code; audio flows only in the connected one.
+  virtual uint32_t State() const = 0;
+  // The peer's IPv4 address in network order; 0 while the line has none.
+  virtual uint32_t PeerAddress() const = 0;
+  virtual bool IsIncoming() const = 0;
+  // One signalling datagram with a number; nothing while the line has no peer.
+  virtual void SendValue(uint32_t code, int32_t value) = 0;
+  virtual void AddRxBytes(uint64_t bytes) = 0;
+  virtual void AddTxBytes(uint64_t bytes) = 0;
+};

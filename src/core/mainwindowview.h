@@ -1,0 +1,58 @@
+#pragma once
+
+#include <string>
+
+// The main window as the message handlers and timers see it: operations on
+// its pages, its client list, its line pages and its commands, with no
+// widget in sight. Pages are numbered as lines are: 0 the client list, 1 and
+// 2 the call lines. Texts are the program's 8-bit Latin-1; the window turns
+// them into what the screen shows. Main thread only.
+class MainWindowView {
+ public:
+  static constexpr int kLines = 2;
+  static constexpr bool IsLine(int page) { return page >= 1 && page <= kLines; }
+
+  // What a line page shows of its call, refreshed once a second.
+  struct LineValues {
+    std::string onLine;  // the call's duration
+    std::string received;
+    std::string sent;
+    std::string address;
+    std::string soundType;  // empty: left as it is
+  };
+
+  virtual ~MainWindowView() = default;
+
+  // Pages.
+  virtual int PageInFront() const = 0;
+  virtual void BringToFront(int page) = 0;
+  virtual bool IsTabShown(int page) const = 0;
+  virtual void ShowTab(int page, bool shown) = 0;
+  virtual void SetTabImage(int page, int image) = 0;
+
+  // Client list: one row per client, drawn from the client list itself.
+  virtual int ClientRowCount() const = 0;
+  // -1 when no row is selected.
+  virtual int SelectedClientRow() const = 0;
+  virtual void SelectClientRow(int row) = 0;
+  virtual void AddClientRow() = 0;
+  virtual void RemoveClientRow(int row) = 0;
+  virtual void RepaintClientList() = 0;
+
+  // Line pages, by line number.
+  virtual void SetLineValues(int line, const LineValues& values) = 0;
+  // The peer's name replaces the duration until the next refresh.
+  virtual void ShowPeerName(int line, const std::string& name) = 0;
+  virtual bool ScopeShown(int line) const = 0;
+  virtual void ShowScope(int line, bool shown) = 0;
+  virtual bool FilterShownOn(int line) const = 0;
+  virtual void ShowFilterOn(int line, bool on) = 0;
+
+  // Commands of the page in front: the Connect and Disconnect buttons and
+  // the Add and Edit menu items.
+  virtual void SetCommandAvailability(bool connect, bool disconnect, bool add, bool edit) = 0;
+
+  // The window as a whole.
+  virtual void RequestClose() = 0;
+  virtual void HideWindow() = 0;
+};
