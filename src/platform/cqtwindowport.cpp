@@ -18,21 +18,43 @@ struct MessageEvent : QEvent {
   Record record;
 };
 
+// Qt's event queue hands an event from the posting thread to the main thread
+// under a lock that ThreadSanitizer cannot see into (Qt is not built with
+// it), so the hand-over of each event is told to it here.
+#if defined(__SANITIZE_THREAD__)
+extern "C" void __tsan_acquire(void* address);
+extern "C" void __tsan_release(void* address);
+void HandedOver(void* event) {
+  __tsan_release(event);
+}
+void TakenOver(void* event) {
+  __tsan_acquire(event);
+}
+#else
+void HandedOver(void*) {}
+void TakenOver(void*) {}
+#endif
+
+void Post(QObject* receiver, MessageEvent* event) {
+  HandedOver(event);
+  QCoreApplication::postEvent(receiver, event);
+}
+
 }  // namespace
 
 CQtWindowPort::CQtWindowPort(MessageHandler& handler) : handler_(handler) {}
 
 void CQtWindowPort::PostCode(uint32_t code, int64_t wParam) {
-  QCoreApplication::postEvent(this, new MessageEvent(MessageEvent::Kind::Code, code, wParam, Record{}));
+  Post(this, new MessageEvent(MessageEvent::Kind::Code, code, wParam, Record{}));
 }
 
 void CQtWindowPort::PostRecord(uint32_t code, Record record) {
-  QCoreApplication::postEvent(this, new MessageEvent(MessageEvent::Kind::Record, code, 0, std::move(record)));
+  Post(this, new MessageEvent(MessageEvent::Kind::Record, code, 0, std::move(record)));
 }
 
 void CQtWindowPort::PostCommand(int command, TextRecord record) {
-  QCoreApplication::postEvent(this, new MessageEvent(MessageEvent::Kind::Command,
-                                                     static_cast<uint32_t>(command), 0, std::move(record)));
+  Post(this,
+       new MessageEvent(MessageEvent::Kind::Command, static_cast<uint32_t>(command), 0, std::move(record)));
 }
 
 void CQtWindowPort::SendCode(uint32_t code, int64_t wParam) {
@@ -45,6 +67,7 @@ void CQtWindowPort::SendRecord(uint32_t code, Record record) {
 
 void CQtWindowPort::customEvent(QEvent* event) {
   if (event->type() != kMessageEvent) return;
+  TakenOver(event);
   auto* message = static_cast<MessageEvent*>(event);
   switch (message->kind) {
     case MessageEvent::Kind::Code:
