@@ -3,8 +3,8 @@
 #include <QThread>
 
 #include "app/heartbeattargets.h"
-#include "core/codes.h"
 #include "core/boundedtext.h"
+#include "core/codes.h"
 #include "settings/cparams.h"
 
 namespace {
@@ -55,12 +55,12 @@ void CHeartbeat::Timer1Timer() {
 
 int CHeartbeat::TrayFrame() {
   const int line = state_.currentLine.load();
-  const uint32_t lineState = line != 0 ? targets_.LineState(line) : 0;
-  if (lineState == code::kRinging) {
+  const LineState lineState = line != 0 ? targets_.StateOfLine(line) : LineState::kIdle;
+  if (lineState == LineState::kRinging) {
     if (++trayRingFrame_ == 10) trayRingFrame_ = 8;
     return trayRingFrame_;
   }
-  if (lineState == code::kAnswerConfirmation) {
+  if (lineState == LineState::kConnected) {
     if (++trayCallFrame_ == 13) trayCallFrame_ = 10;
     return trayCallFrame_;
   }
@@ -108,7 +108,7 @@ void CHeartbeat::Ring() {
 }
 
 void CHeartbeat::ReturnToOwnSoundType(int line) {
-  if (line != 0 && targets_.LineState(line) == code::kAnswerConfirmation) return;
+  if (line != 0 && targets_.StateOfLine(line) == LineState::kConnected) return;
   const auto own = static_cast<uint32_t>(params_.GetInt("SndType"));
   if (own != state_.currentSndType.load() && !state_.restarting.load()) targets_.RestartSound(own, false);
 }
@@ -126,7 +126,7 @@ void CHeartbeat::AnnounceBusyOrFree(int line) {
 }
 
 bool CHeartbeat::DevicesWanted(int line) {
-  return targets_.SoundTestOn() || (line != 0 && targets_.LineState(line) == code::kAnswerConfirmation);
+  return targets_.SoundTestOn() || (line != 0 && targets_.StateOfLine(line) == LineState::kConnected);
 }
 
 void CHeartbeat::UpdateMeters() {

@@ -9,6 +9,7 @@
 #include "net/cclients.h"
 #include "settings/ccontact.h"
 #include "settings/ccontacts.h"
+#include "ui/dlgmain.h"
 
 CHeartbeatBridge::CHeartbeatBridge(CObjectGraph& graph, CUserActions& actions, CDispatchBridge& dispatch)
     : graph_(graph), actions_(actions), dispatch_(dispatch) {}
@@ -20,9 +21,11 @@ void CHeartbeatBridge::ConnectPageInFront() {
   actions_.OnConnectClicked();
 }
 
-// The tray, the skin, the system key and the properties dialog arrive with
-// the full window.
-void CHeartbeatBridge::SetTrayFrame(int) {}
+void CHeartbeatBridge::SetTrayFrame(int frame) {
+  graph_.window->SetTrayFrame(frame);
+}
+// The skin, the system key and the properties dialog arrive with the full
+// window.
 void CHeartbeatBridge::PollSystemKey() {}
 void CHeartbeatBridge::UpdateTitlePicture() {}
 void CHeartbeatBridge::RefreshPropertiesDialog() {}
@@ -34,9 +37,9 @@ void CHeartbeatBridge::TickLines() {
   graph_.lines->TickAll();
 }
 
-uint32_t CHeartbeatBridge::LineState(int line) {
+LineState CHeartbeatBridge::StateOfLine(int line) {
   const CClient* client = graph_.Line(line);
-  return client ? client->State() : 0;
+  return client ? client->State() : LineState::kIdle;
 }
 
 bool CHeartbeatBridge::AnyRinging() {

@@ -21,7 +21,7 @@ class CHeartbeatBridge : public HeartbeatTargets {
 
   void TickClients() override;
   void TickLines() override;
-  uint32_t LineState(int line) override;
+  LineState StateOfLine(int line) override;
   bool AnyRinging() override;
   void BroadcastShort(uint32_t code) override;
 

@@ -248,7 +248,7 @@ void CMessageDispatcher::RecomputeAvailability() {
   if (MainWindowView::IsLine(front)) {
     state_.currentLine = front;
     const LineView line = targets_.Line(front);
-    add = line.state != 0 && !targets_.IsClient(line.peerAddressText);
+    add = line.state != LineState::kIdle && !targets_.IsClient(line.peerAddressText);
     disconnect = line.canHangUp;
     connect = line.canAnswer;
   } else if (front == 0) {

@@ -95,6 +95,7 @@ bool CProgram::FormCreate() {
   QObject::connect(graph_.window.get(), &TDlg::ConnectClicked, [this] { actions_->OnConnectClicked(); });
   QObject::connect(graph_.window.get(), &TDlg::DisconnectClicked,
                    [this] { actions_->OnDisconnectClicked(); });
+  QObject::connect(graph_.window.get(), &TDlg::QuitRequested, [this] { RequestQuit(); });
   QObject::connect(graph_.window.get(), &TDlg::PageChanged,
                    [this](int) { graph_.dispatcher->RecomputeAvailability(); });
 

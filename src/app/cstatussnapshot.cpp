@@ -13,6 +13,7 @@
 #include "net/cclient.h"
 #include "settings/ccontact.h"
 #include "settings/ccontacts.h"
+#include "ui/dlgmain.h"
 
 CStatusSnapshot::CStatusSnapshot(CObjectGraph& graph, std::filesystem::path file)
     : graph_(graph), file_(std::move(file)) {
@@ -47,8 +48,9 @@ std::string CStatusSnapshot::Text() const {
   }
   for (int n = 1; n <= 2; ++n) {
     if (const CClient* line = graph_.Line(n)) {
-      text << "line " << n << " state " << line->State() << " peer " << line->PeerAddressText() << " name "
-           << line->PeerName() << "\n";
+      text << "line " << n << " state " << WireCode(line->State()) << " peer " << line->PeerAddressText()
+           << " name " << line->PeerName() << "\n";
+      if (graph_.window) text << "page " << n << " soundtype " << graph_.window->ShownSoundType(n) << "\n";
     }
   }
   if (graph_.audio && graph_.audio->Speaker() && graph_.audio->Speaker()->IsOpen()) {

@@ -24,5 +24,5 @@ void CUserActions::OnDisconnectClicked() {
 }
 
 void CUserActions::SendToTray() {
-  graph_.window->HideWindow();
+  graph_.window->SendToTray();
 }

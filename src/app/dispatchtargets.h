@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <string>
 
+#include "core/linestate.h"
+
 // What one call line tells the window: its state and what may be done.
 struct LineView {
-  uint32_t state = 0;  // 0 when idle
+  LineState state = LineState::kIdle;
   bool canHangUp = false;
   bool canAnswer = false;
   uint32_t peerAddress = 0;

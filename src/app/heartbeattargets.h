@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/linestate.h"
+
 // What the two heartbeat timers drive: the client list, the lines, the
 // ringer, the audio devices and meters, and the window's tray and lamps.
 // The program implements it over its object graph; tests record the calls.
@@ -21,7 +23,7 @@ class HeartbeatTargets {
   // Signalling.
   virtual void TickClients() = 0;
   virtual void TickLines() = 0;
-  virtual uint32_t LineState(int line) = 0;
+  virtual LineState StateOfLine(int line) = 0;
   virtual bool AnyRinging() = 0;
   virtual void BroadcastShort(uint32_t code) = 0;
 

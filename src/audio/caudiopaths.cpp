@@ -138,7 +138,7 @@ void CAudioPaths::RestartSound(uint32_t code, bool notify) {
     const AudioLine* line = CurrentLine();
     // The heartbeat opens the devices anyway when a call needs them; opening
     // them here only when one does spares a device that is not needed.
-    if (SoundTestOn() || (line && line->State() == code::kAnswerConfirmation)) OpenDevices();
+    if (SoundTestOn() || (line && line->State() == LineState::kConnected)) OpenDevices();
     if (rebuiltHook_) rebuiltHook_();
   } catch (const std::exception&) {
     boxes_.ShowError("sndTypeChange voiceStart");

@@ -42,7 +42,7 @@ AudioLine* CReceivePath::CurrentLine() const {
 void CReceivePath::Receive(std::span<const uint8_t> datagram, uint32_t code, uint32_t sender) {
   AudioLine* line = CurrentLine();
   // Only the peer of the call is heard; anybody else's audio is dropped.
-  if (!line || line->State() != code::kAnswerConfirmation || line->PeerAddress() != sender) return;
+  if (!line || line->State() != LineState::kConnected || line->PeerAddress() != sender) return;
   if (code != format_.Code()) {
     RefuseWrongType(*line, code, sender);
     return;

@@ -48,7 +48,7 @@ void CSendPath::Send(std::span<int16_t> frame) {
   const int number = flags_.currentLine.load();
   if ((number != 1 && number != 2) || flags_.micMuted.load() != 0) return;
   AudioLine& line = *lines_[static_cast<std::size_t>(number - 1)];
-  if (line.State() != code::kAnswerConfirmation) return;
+  if (line.State() != LineState::kConnected) return;
   const std::size_t payload = Encode(*codecs_[static_cast<std::size_t>(number - 1)], frame);
   if (payload == 0) return;
   const std::size_t length =

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "core/linestate.h"
+
 // What the audio paths need of a call line, from their own threads: whether
 // it is connected and to whom, its number, a signalling value to its peer and
 // the traffic counters. Everything here is safe from any thread.
@@ -10,8 +12,8 @@ class AudioLine {
   virtual ~AudioLine() = default;
 
   virtual int LineNumber() const = 0;
-  // The line's state code; audio flows only in the connected one.
-  virtual uint32_t State() const = 0;
+  // Audio flows only in the connected state.
+  virtual LineState State() const = 0;
   // The peer's IPv4 address in network order; 0 while the line has none.
   virtual uint32_t PeerAddress() const = 0;
   virtual bool IsIncoming() const = 0;

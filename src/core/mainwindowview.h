@@ -43,6 +43,8 @@ class MainWindowView {
   virtual void SetLineValues(int line, const LineValues& values) = 0;
   // The peer's name replaces the duration until the next refresh.
   virtual void ShowPeerName(int line, const std::string& name) = 0;
+  // The sound type the page shows, for the status picture of scripts.
+  virtual std::string ShownSoundType(int line) const = 0;
   virtual bool ScopeShown(int line) const = 0;
   virtual void ShowScope(int line, bool shown) = 0;
   virtual bool FilterShownOn(int line) const = 0;
@@ -52,7 +54,10 @@ class MainWindowView {
   // the Add and Edit menu items.
   virtual void SetCommandAvailability(bool connect, bool disconnect, bool add, bool edit) = 0;
 
-  // The window as a whole.
+  // The window as a whole. To the tray: out of sight where a tray icon
+  // brings it back, minimised where the desktop has no tray.
   virtual void RequestClose() = 0;
-  virtual void HideWindow() = 0;
+  virtual void SendToTray() = 0;
+  // The tray icon's picture: 7 idle, 8 and 9 ringing, 10 to 12 in a call.
+  virtual void SetTrayFrame(int frame) = 0;
 };

@@ -41,7 +41,7 @@ bool IsDue(int count, int first, int every, int last) {
 
 struct Transition {
   uint32_t code;
-  uint32_t state;
+  LineState state;
 };
 
 // The (code, state) pairs a line accepts from its peer; anything else is
@@ -49,27 +49,27 @@ struct Transition {
 // code again and a repeated answer another confirmation, which is what
 // covers lost datagrams.
 constexpr std::array kTransitions{
-    Transition{code::kCallRequest, code::kRinging},
-    Transition{code::kCallRequest, code::kAnswer},
-    Transition{code::kRinging, code::kCallRequest},
-    Transition{code::kAnswer, code::kCallRequest},
-    Transition{code::kAnswer, code::kRinging},
-    Transition{code::kAnswer, code::kAnswerConfirmation},
-    Transition{code::kAnswerConfirmation, code::kRinging},
-    Transition{code::kAnswerConfirmation, code::kAnswer},
-    Transition{code::kHangUp, code::kRinging},
-    Transition{code::kHangUp, code::kAnswerConfirmation},
-    Transition{code::kHangUp, code::kHangUp},
-    Transition{code::kHangUp, code::kHangUpAck},
+    Transition{code::kCallRequest, LineState::kRinging},
+    Transition{code::kCallRequest, LineState::kAnswered},
+    Transition{code::kRinging, LineState::kCalling},
+    Transition{code::kAnswer, LineState::kCalling},
+    Transition{code::kAnswer, LineState::kRinging},
+    Transition{code::kAnswer, LineState::kConnected},
+    Transition{code::kAnswerConfirmation, LineState::kRinging},
+    Transition{code::kAnswerConfirmation, LineState::kAnswered},
+    Transition{code::kHangUp, LineState::kRinging},
+    Transition{code::kHangUp, LineState::kConnected},
+    Transition{code::kHangUp, LineState::kHangUpSent},
+    Transition{code::kHangUp, LineState::kHangUpAcknowledged},
 };
 
-bool InTable(uint32_t c, uint32_t state) {
+bool InTable(uint32_t c, LineState state) {
   return std::any_of(kTransitions.begin(), kTransitions.end(),
                      [&](const Transition& t) { return t.code == c && t.state == state; });
 }
 
-bool IsClosing(uint32_t state) {
-  return state == code::kHangUp || state == code::kHangUpAck;
+bool IsClosing(LineState state) {
+  return state == LineState::kHangUpSent || state == LineState::kHangUpAcknowledged;
 }
 
 }  // namespace
@@ -87,11 +87,11 @@ CClient::CClient(int lineNumber, CParams& params, CLog& log, WindowPort& window,
 
 void CClient::Reset() {
   // State first: the audio paths stop at the state before the peer goes.
-  state_ = kIdle;
+  state_ = LineState::kIdle;
   peerAddress_ = 0;
   incoming_ = false;
   direction_ = 0;
-  shownState_ = kIdle;
+  shownState_ = LineState::kIdle;
   silenceTicks_ = 0;
   retransmitTicks_ = 0;
   releaseTicks_ = 0;
@@ -119,7 +119,7 @@ void CClient::CallOut(uint32_t address, std::string_view name) {
   }
   Reset();
   TakePeer(address, name, code::kOutgoing);
-  SendAndRemember(code::kCallRequest, RequestText());
+  SendAndRemember(LineState::kCalling, RequestText());
   ShowPeerName();
   window_.SendCode(code::kLineStarted, lineNumber_);
 }
@@ -141,7 +141,7 @@ void CClient::Incoming(uint32_t address, std::string_view name) {
   // Not remembered: the caller repeats its request until this arrives, and
   // each repetition draws it again.
   Send(code::kRinging, {});
-  state_ = code::kRinging;
+  state_ = LineState::kRinging;
 }
 
 void CClient::SetPeerName(uint32_t address, std::string_view text) {
@@ -152,20 +152,20 @@ void CClient::SetPeerName(uint32_t address, std::string_view text) {
 }
 
 bool CClient::CanAnswer() const {
-  return State() == code::kRinging && direction_ == code::kIncoming;
+  return State() == LineState::kRinging && direction_ == code::kIncoming;
 }
 
 bool CClient::CanHangUp() const {
-  return State() != kIdle && releaseTicks_ == 0;
+  return State() != LineState::kIdle && releaseTicks_ == 0;
 }
 
 void CClient::Answer() {
-  if (CanAnswer()) SendAndRemember(code::kAnswer, {});
+  if (CanAnswer()) SendAndRemember(LineState::kAnswered, {});
 }
 
 void CClient::HangUp() {
   if (!CanHangUp()) return;
-  SendAndRemember(code::kHangUp, {});
+  SendAndRemember(LineState::kHangUpSent, {});
   StartRelease();
 }
 
@@ -184,30 +184,30 @@ void CClient::ReceiveCode(uint32_t c) {
   retransmitTicks_ = 0;
   switch (c) {
     case code::kCallRequest:
-      Send(State(), {});
+      Send(WireCode(State()), {});
       Log("Empty protocol");
       break;
     case code::kRinging:
-      state_ = code::kRinging;
+      state_ = LineState::kRinging;
       Log("Local connection request");
       break;
     case code::kAnswer:
-      state_ = code::kAnswerConfirmation;
+      state_ = LineState::kConnected;
       Send(code::kAnswerConfirmation, {});
       Log("Remote answered");
       break;
     case code::kAnswerConfirmation:
-      state_ = code::kAnswerConfirmation;
+      state_ = LineState::kConnected;
       Log("Local answered");
       break;
     case code::kHangUp:
-      state_ = code::kHangUpAck;
+      state_ = LineState::kHangUpAcknowledged;
       Send(code::kHangUpAck, {});
       StartRelease();
       Log("Remote closed connection");
       break;
     case code::kHangUpAck:
-      state_ = code::kHangUpAck;
+      state_ = LineState::kHangUpAcknowledged;
       Log("Local closed connection");
       break;
     default:
@@ -234,22 +234,22 @@ void CClient::Tick(int64_t now) {
   Retransmit();
 }
 
-void CClient::ShowState(uint32_t state) {
-  const uint32_t previous = shownState_;
+void CClient::ShowState(LineState state) {
+  const LineState previous = shownState_;
   shownState_ = state;
   switch (state) {
-    case code::kCallRequest:
+    case LineState::kCalling:
       ShowImage(kImageCalling);
       break;
-    case code::kRinging:
+    case LineState::kRinging:
       ShowImage(kImageRinging);
       Log("Connection attempt");
       break;
-    case code::kAnswerConfirmation:
+    case LineState::kConnected:
       ShowImage(kImageConnected);
       break;
-    case code::kHangUp:
-    case code::kHangUpAck:
+    case LineState::kHangUpSent:
+    case LineState::kHangUpAcknowledged:
       ShowImage(kImageClosed);
       // Hang-up sent and then acknowledged is still one closed connection.
       if (!IsClosing(previous)) Log("Connection closed");
@@ -277,7 +277,7 @@ void CClient::Retransmit() {
 
 void CClient::TimeOut() {
   // One hang-up, not repeated: the peer is presumed gone.
-  SendAndRemember(code::kHangUp, {});
+  SendAndRemember(LineState::kHangUpSent, {});
   retransmitTicks_ = 0;
   silenceTicks_ = 0;
   StartRelease();
@@ -307,11 +307,12 @@ void CClient::SendBytes(const datagram::SignallingDatagram& bytes) {
   socket_.SendToPeer(peer, bytes);
 }
 
-void CClient::SendAndRemember(uint32_t c, std::string_view text) {
+void CClient::SendAndRemember(LineState next, std::string_view text) {
+  const uint32_t c = WireCode(next);
   Send(c, text);
   lastCode_ = c;
   CopyToField(lastText_, text);
-  state_ = c;
+  state_ = next;
   retransmitTicks_ = kFirstRepeatCount;
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/audioline.h"
+#include "core/linestate.h"
 #include "net/datagramlayout.h"
 #include "net/wallclock.h"
 
@@ -27,7 +28,6 @@ class WindowPort;
 // current line, which is marked below as safe from any thread.
 class CClient : public AudioLine {
  public:
-  static constexpr uint32_t kIdle = 0;
   static constexpr std::size_t kNameBytes = 200;
   static constexpr std::size_t kAddressTextBytes = 50;
   // The call request is built in a field of a name's size, so a password
@@ -79,7 +79,7 @@ class CClient : public AudioLine {
 
   // Safe from any thread: the audio paths read these while the main thread
   // runs the signalling.
-  uint32_t State() const override { return state_.load(); }
+  LineState State() const override { return state_.load(); }
   uint32_t PeerAddress() const override { return peerAddress_.load(); }
   bool IsFree() const { return PeerAddress() == 0; }
   bool IsIncoming() const override { return incoming_.load(); }
@@ -95,12 +95,12 @@ class CClient : public AudioLine {
   void TakePeer(uint32_t address, std::string_view name, uint32_t direction);
   bool Accepts(uint32_t code) const;
   void SendBytes(const datagram::SignallingDatagram& bytes);
-  void SendAndRemember(uint32_t code, std::string_view text);
+  void SendAndRemember(LineState next, std::string_view text);
   void StartRelease();
   void TimeOut();
   void Release();
   std::string RequestText();
-  void ShowState(uint32_t state);
+  void ShowState(LineState state);
   void ShowPeerName();
   void ShowImage(int image);
   void CountSilence();
@@ -119,10 +119,10 @@ class CClient : public AudioLine {
   // the current line's codecs; the Speex option setter goes with it.
 
   std::atomic<bool> incoming_{false};
-  std::atomic<uint32_t> state_{kIdle};
+  std::atomic<LineState> state_{LineState::kIdle};
   std::atomic<uint32_t> peerAddress_{0};
   uint32_t direction_ = 0;
-  uint32_t shownState_ = kIdle;
+  LineState shownState_ = LineState::kIdle;
   int silenceTicks_ = 0;
   int retransmitTicks_ = 0;
   int releaseTicks_ = 0;

@@ -95,7 +95,7 @@ CClient* CClients::LineOf(uint32_t address) const {
 
 bool CClients::AnyRinging() const {
   return std::any_of(lines_.begin(), lines_.end(),
-                     [](const CClient* line) { return line->State() == code::kRinging; });
+                     [](const CClient* line) { return line->State() == LineState::kRinging; });
 }
 
 void CClients::ReceiveCallRequest(uint32_t address, std::string_view text) {

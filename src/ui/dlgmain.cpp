@@ -4,12 +4,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <memory>
 
 #include "ui/linepage.h"
+#include "ui/trayicon.h"
 
 namespace {
 
@@ -22,8 +24,12 @@ constexpr std::size_t kPeerLabelChars = 15;
 
 }  // namespace
 
-TDlg::TDlg(QWidget* parent) : QWidget(parent) {
+TDlg::TDlg(std::function<bool()> trayHost, QWidget* parent) : QWidget(parent) {
   setWindowTitle(kCaption);
+  if (!trayHost) trayHost = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+  tray_ = std::make_unique<TTrayIcon>(kCaption, std::move(trayHost));
+  connect(tray_.get(), &TTrayIcon::ShowRequested, this, &TDlg::RestoreFromTray);
+  connect(tray_.get(), &TTrayIcon::QuitRequested, this, &TDlg::QuitRequested);
   auto* layout = new QVBoxLayout(this);
   pages_ = new QTabWidget(this);
   clientList_ = new QListWidget;
@@ -51,6 +57,28 @@ TDlg::TDlg(QWidget* parent) : QWidget(parent) {
   connect(connectButton_, &QToolButton::clicked, this, &TDlg::ConnectClicked);
   connect(disconnectButton_, &QToolButton::clicked, this, &TDlg::DisconnectClicked);
   SetCommandAvailability(false, false, true, false);
+}
+
+TDlg::~TDlg() = default;
+
+void TDlg::SendToTray() {
+  // Hidden with no icon to bring it back, the window would be lost to the
+  // user; without a tray host it waits on the task bar instead.
+  if (tray_->HostAvailable()) {
+    hide();
+  } else {
+    showMinimized();
+  }
+}
+
+void TDlg::RestoreFromTray() {
+  showNormal();
+  raise();
+  activateWindow();
+}
+
+void TDlg::SetTrayFrame(int frame) {
+  tray_->SetFrame(frame);
 }
 
 TLinePage& TDlg::LinePage(int line) const {
@@ -122,6 +150,10 @@ void TDlg::ShowPeerName(int line, const std::string& name) {
   TLinePage& page = LinePage(line);
   page.onLineValue->clear();
   page.peerLabel->setText(Latin1(name.substr(0, kPeerLabelChars)));
+}
+
+std::string TDlg::ShownSoundType(int line) const {
+  return IsLine(line) ? LinePage(line).soundTypeLabel->text().toLatin1().toStdString() : std::string();
 }
 
 bool TDlg::ScopeShown(int line) const {

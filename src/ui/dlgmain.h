@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "core/mainwindowview.h"
 
@@ -10,6 +11,7 @@ class QListWidget;
 class QTabWidget;
 class QToolButton;
 class TLinePage;
+class TTrayIcon;
 
 // The main window: a page control with the client list (page 0) and one
 // page per call line (pages 1 and 2), and the Connect and Disconnect
@@ -20,7 +22,9 @@ class TDlg : public QWidget, public MainWindowView {
  public:
   static constexpr const char* kCaption = "Ondrel";
 
-  explicit TDlg(QWidget* parent = nullptr);
+  // trayHost tells whether the desktop shows tray icons; tests stand one in.
+  explicit TDlg(std::function<bool()> trayHost = {}, QWidget* parent = nullptr);
+  ~TDlg() override;
 
   // Called on every close request; returns true when the window may close.
   void SetCloseHandler(std::function<bool()> handler) { closeHandler_ = std::move(handler); }
@@ -31,6 +35,9 @@ class TDlg : public QWidget, public MainWindowView {
   QToolButton& ConnectButton() const { return *connectButton_; }
   QToolButton& DisconnectButton() const { return *disconnectButton_; }
   int TabImage(int page) const;
+  TTrayIcon& Tray() const { return *tray_; }
+  // Back from the tray (or from the task bar) and in front.
+  void RestoreFromTray();
   bool AddEnabled() const { return addEnabled_; }
   bool EditEnabled() const { return editEnabled_; }
 
@@ -48,18 +55,21 @@ class TDlg : public QWidget, public MainWindowView {
   void RepaintClientList() override;
   void SetLineValues(int line, const LineValues& values) override;
   void ShowPeerName(int line, const std::string& name) override;
+  std::string ShownSoundType(int line) const override;
   bool ScopeShown(int line) const override;
   void ShowScope(int line, bool shown) override;
   bool FilterShownOn(int line) const override;
   void ShowFilterOn(int line, bool on) override;
   void SetCommandAvailability(bool connect, bool disconnect, bool add, bool edit) override;
   void RequestClose() override { close(); }
-  void HideWindow() override { hide(); }
+  void SendToTray() override;
+  void SetTrayFrame(int frame) override;
 
  signals:
   void PageChanged(int page);
   void ConnectClicked();
   void DisconnectClicked();
+  void QuitRequested();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -71,6 +81,7 @@ class TDlg : public QWidget, public MainWindowView {
   QToolButton* connectButton_;
   QToolButton* disconnectButton_;
   std::array<TLinePage*, kLines> linePages_{};
+  std::unique_ptr<TTrayIcon> tray_;
   std::array<int, kLines + 1> tabImages_{2, 2, 2};
   bool addEnabled_ = true;
   bool editEnabled_ = false;

@@ -96,6 +96,14 @@ class Copy:
                 return int(parts[3]), parts[5], parts[7] if len(parts) > 7 else ""
         return None
 
+    def page_sound_type(self, n):
+        """The sound type that line n's page shows."""
+        prefix = "page %d soundtype " % n
+        for row in self.status().splitlines():
+            if row.startswith(prefix):
+                return row[len(prefix):]
+        return None
+
     def sound_type(self):
         for row in self.status().splitlines():
             if row.startswith("sndtype "):

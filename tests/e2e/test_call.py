@@ -56,6 +56,10 @@ class CallTest(unittest.TestCase):
         # The called side shows the caller's own name once it has asked for it.
         self.assertTrue(wait_until(lambda: self.b.line(2)[2] == "Alice"), self.b.status())
         self.assertEqual(self.a.line(2)[1:], (B_ADDRESS, "ecc"))
+        # Both line pages name the sound type of the call.
+        self.assertTrue(wait_until(lambda: self.a.page_sound_type(2) == "GSM 8 kHz mono"
+                                   and self.b.page_sound_type(2) == "GSM 8 kHz mono"),
+                        self.a.status() + self.b.status())
         # Each side marks the other busy while the call is up.
         self.assertTrue(wait_until(lambda: self.a.client(B_ADDRESS) == (True, True)
                                    and self.b.client(A_ADDRESS) == (True, True)))

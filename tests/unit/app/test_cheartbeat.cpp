@@ -5,8 +5,8 @@
 
 #include "app/cheartbeat.h"
 #include "app/heartbeattargets.h"
-#include "fakes/cmemorykeystore.h"
 #include "core/codes.h"
+#include "fakes/cmemorykeystore.h"
 #include "settings/cparams.h"
 
 namespace {
@@ -23,7 +23,7 @@ class RecordingTargets : public HeartbeatTargets {
   void ConnectPageInFront() override { calls.push_back("Connect"); }
   void TickClients() override { calls.push_back("TickClients"); }
   void TickLines() override { calls.push_back("TickLines"); }
-  uint32_t LineState(int line) override { return lineStates[line]; }
+  LineState StateOfLine(int line) override { return lineStates[line]; }
   bool AnyRinging() override { return ringing; }
   void BroadcastShort(uint32_t code) override { calls.push_back("Broadcast " + std::to_string(code)); }
   void StartRinger(const std::string& file) override { calls.push_back("StartRinger " + file); }
@@ -54,7 +54,7 @@ class RecordingTargets : public HeartbeatTargets {
   Calls calls;
   std::vector<int> trayFrames;
   Calls devices;
-  std::map<int, uint32_t> lineStates;
+  std::map<int, LineState> lineStates;
   bool ringing = false, soundTest = false, ringTest = false, accepted = false;
   std::deque<uint32_t> speakerLevels, micLevels;
   std::vector<std::pair<uint32_t, uint32_t>> meters;
@@ -95,9 +95,9 @@ TEST_F(CHeartbeatTest, StartingTrayHidesTheWindowOnceAfterTheFirstShow) {
 TEST_F(CHeartbeatTest, TrayIconAnimatesWhileRingingAndInACall) {
   heartbeat.Timer1Timer();
   state.currentLine = 1;
-  targets.lineStates[1] = code::kRinging;
+  targets.lineStates[1] = LineState::kRinging;
   for (int i = 0; i < 4; ++i) heartbeat.Timer1Timer();
-  targets.lineStates[1] = code::kAnswerConfirmation;
+  targets.lineStates[1] = LineState::kConnected;
   for (int i = 0; i < 4; ++i) heartbeat.Timer1Timer();
   EXPECT_EQ(targets.trayFrames, (std::vector<int>{7, 9, 8, 9, 8, 11, 12, 10, 11}));
 }
@@ -145,9 +145,9 @@ TEST_F(CHeartbeatTest, BusyAndFreeAreAnnouncedOncePerChange) {
 TEST_F(CHeartbeatTest, DevicesAreOpenOnlyInACallOrASoundTest) {
   heartbeat.Timer2Timer();
   state.currentLine = 1;
-  targets.lineStates[1] = code::kRinging;
+  targets.lineStates[1] = LineState::kRinging;
   heartbeat.Timer2Timer();
-  targets.lineStates[1] = code::kAnswerConfirmation;
+  targets.lineStates[1] = LineState::kConnected;
   heartbeat.Timer2Timer();
   state.currentLine = 0;
   targets.soundTest = true;
@@ -168,11 +168,11 @@ TEST_F(CHeartbeatTest, AcceptedSettingsReopenDevicesThatAreWanted) {
 TEST_F(CHeartbeatTest, OwnSoundTypeComesBackOutsideACall) {
   state.currentSndType = 9058;  // followed a caller
   state.currentLine = 1;
-  targets.lineStates[1] = code::kAnswerConfirmation;
+  targets.lineStates[1] = LineState::kConnected;
   heartbeat.Timer2Timer();
   EXPECT_TRUE(std::find(targets.calls.begin(), targets.calls.end(), "RestartSound 9050 0") ==
               targets.calls.end());
-  targets.lineStates[1] = code::kHangUpAck;
+  targets.lineStates[1] = LineState::kHangUpAcknowledged;
   heartbeat.Timer2Timer();
   EXPECT_TRUE(std::find(targets.calls.begin(), targets.calls.end(), "RestartSound 9050 0") !=
               targets.calls.end());

@@ -268,7 +268,7 @@ TEST_F(CMessageDispatcherTest, CommandAvailabilityFollowsThePageInFront) {
   EXPECT_FALSE(window.DisconnectButton().isEnabled());
   EXPECT_TRUE(window.EditEnabled());
 
-  targets.lines[1] = LineView{9024, true, true, peer, "10.1.2.3"};
+  targets.lines[1] = LineView{LineState::kRinging, true, true, peer, "10.1.2.3"};
   StartLine(1);
   EXPECT_TRUE(window.ConnectButton().isEnabled());
   EXPECT_TRUE(window.DisconnectButton().isEnabled());

@@ -184,8 +184,8 @@ class CAudioPathsTest : public ::testing::Test {
     callee->line1->Answer();
     caller->line1->ReceiveCode(code::kAnswer);
     callee->line1->ReceiveCode(code::kAnswerConfirmation);
-    ASSERT_EQ(caller->line1->State(), code::kAnswerConfirmation);
-    ASSERT_EQ(callee->line1->State(), code::kAnswerConfirmation);
+    ASSERT_EQ(caller->line1->State(), LineState::kConnected);
+    ASSERT_EQ(callee->line1->State(), LineState::kConnected);
   }
 
   std::vector<int16_t> Tone(double hz, int amplitude, int offset) const {

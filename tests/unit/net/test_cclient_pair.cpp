@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "ccallside.h"
+#include "core/codes.h"
 #include "loopbackporttest.h"
 #include "net/cclient.h"
-#include "core/codes.h"
 
 namespace {
 
@@ -31,16 +31,16 @@ class CallPairTest : public LoopbackPortTest {
     caller.clients.PlaceCall("127.0.0.2", "Called");
     called.Receive(caller);
     caller.Receive(called);
-    ASSERT_EQ(Caller().State(), code::kRinging);
-    ASSERT_EQ(Called().State(), code::kRinging);
+    ASSERT_EQ(Caller().State(), LineState::kRinging);
+    ASSERT_EQ(Called().State(), LineState::kRinging);
   }
   void Connect() {
     Ring();
     Called().Answer();
     caller.Receive(called);
     called.Receive(caller);
-    ASSERT_EQ(Caller().State(), code::kAnswerConfirmation);
-    ASSERT_EQ(Called().State(), code::kAnswerConfirmation);
+    ASSERT_EQ(Caller().State(), LineState::kConnected);
+    ASSERT_EQ(Called().State(), LineState::kConnected);
   }
   void ExpectBothFreeAfterFiveTicks() {
     Tick(caller, 4);
@@ -65,9 +65,9 @@ TEST_F(CallPairTest, ANormalCallRingsConnectsAndReleasesBothEnds) {
 
   Caller().HangUp();
   called.Receive(caller);
-  EXPECT_EQ(Called().State(), code::kHangUpAck);
+  EXPECT_EQ(Called().State(), LineState::kHangUpAcknowledged);
   caller.Receive(called);
-  EXPECT_EQ(Caller().State(), code::kHangUpAck);
+  EXPECT_EQ(Caller().State(), LineState::kHangUpAcknowledged);
   EXPECT_EQ(caller.TakeLog(), std::vector<std::string>{"Local closed connection: 127.0.0.2"});
   EXPECT_EQ(called.TakeLog(), std::vector<std::string>{"Remote closed connection: 127.0.0.1"});
   ExpectBothFreeAfterFiveTicks();
@@ -78,28 +78,28 @@ TEST_F(CallPairTest, ALostRingingIsDrawnAgainByTheRepeatedRequest) {
   called.Receive(caller);
   caller.Lose(called);
   Tick(caller, 3);
-  EXPECT_EQ(Caller().State(), code::kCallRequest);
+  EXPECT_EQ(Caller().State(), LineState::kCalling);
   called.TakeLog();
 
   called.Receive(caller);
   EXPECT_EQ(called.TakeLog(), std::vector<std::string>{"Empty protocol: 127.0.0.1"});
   EXPECT_TRUE(called.line1.IsFree()) << "a repeated request takes no second line";
   caller.Receive(called);
-  EXPECT_EQ(Caller().State(), code::kRinging);
+  EXPECT_EQ(Caller().State(), LineState::kRinging);
 }
 
 TEST_F(CallPairTest, ALostConfirmationIsDrawnAgainByTheRepeatedAnswer) {
   Ring();
   Called().Answer();
   caller.Receive(called);
-  EXPECT_EQ(Caller().State(), code::kAnswerConfirmation);
+  EXPECT_EQ(Caller().State(), LineState::kConnected);
   called.Lose(caller);
 
   Tick(called, 3);
   caller.Receive(called);
-  EXPECT_EQ(Caller().State(), code::kAnswerConfirmation);
+  EXPECT_EQ(Caller().State(), LineState::kConnected);
   called.Receive(caller);
-  EXPECT_EQ(Called().State(), code::kAnswerConfirmation);
+  EXPECT_EQ(Called().State(), LineState::kConnected);
   Tick(called, 10);
   EXPECT_TRUE(caller.peer.CollectCodes(called.Socket()).empty()) << "the answer is no longer repeated";
 }
@@ -112,18 +112,18 @@ TEST_F(CallPairTest, AnAnswerBeforeTheRingingArrivedConnectsAtOnce) {
   const auto arrived = caller.peer.Collect(called.Socket());
   ASSERT_EQ(arrived.back().code, code::kAnswer);
   caller.Deliver({arrived.back()});
-  EXPECT_EQ(Caller().State(), code::kAnswerConfirmation);
+  EXPECT_EQ(Caller().State(), LineState::kConnected);
   called.Receive(caller);
-  EXPECT_EQ(Called().State(), code::kAnswerConfirmation);
+  EXPECT_EQ(Called().State(), LineState::kConnected);
 }
 
 TEST_F(CallPairTest, TheCallerHangingUpWhileItRingsFreesBothLines) {
   Ring();
   Caller().HangUp();
   called.Receive(caller);
-  EXPECT_EQ(Called().State(), code::kHangUpAck);
+  EXPECT_EQ(Called().State(), LineState::kHangUpAcknowledged);
   caller.Receive(called);
-  EXPECT_EQ(Caller().State(), code::kHangUpAck);
+  EXPECT_EQ(Caller().State(), LineState::kHangUpAcknowledged);
   ExpectBothFreeAfterFiveTicks();
 }
 
@@ -146,7 +146,7 @@ TEST_F(CallPairTest, AHangUpReachingAnAnsweredLineIsIgnoredUntilItTimesOut) {
     }
     if (freedAt == 0 && Called().IsFree()) freedAt = tick;
     if (tick < 49) {
-      ASSERT_EQ(Called().State(), code::kAnswer) << tick;
+      ASSERT_EQ(Called().State(), LineState::kAnswered) << tick;
     }
   }
   EXPECT_TRUE(Caller().IsFree());
@@ -163,8 +163,8 @@ TEST_F(CallPairTest, HangUpsCrossingEachOtherAreBothAcknowledged) {
   const auto hangUpToCalled = called.peer.Collect(caller.Socket());
   caller.Deliver(hangUpToCaller);
   called.Deliver(hangUpToCalled);
-  EXPECT_EQ(Caller().State(), code::kHangUpAck);
-  EXPECT_EQ(Called().State(), code::kHangUpAck);
+  EXPECT_EQ(Caller().State(), LineState::kHangUpAcknowledged);
+  EXPECT_EQ(Called().State(), LineState::kHangUpAcknowledged);
   // Each side answered the other's hang-up, and each answer is taken.
   const auto ackToCaller = caller.peer.Collect(called.Socket());
   const auto ackToCalled = called.peer.Collect(caller.Socket());
@@ -185,7 +185,7 @@ TEST_F(CallPairTest, ARefusedCallerReceivesTheRejection) {
   caller.Receive(called);
   EXPECT_EQ(caller.rejections, std::vector<uint32_t>{kCalledAddress});
   EXPECT_TRUE(Called().IsFree());
-  EXPECT_EQ(Caller().State(), code::kCallRequest);
+  EXPECT_EQ(Caller().State(), LineState::kCalling);
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-#include "net/cclients.h"
-
 #include <gtest/gtest.h>
 
 #include <map>
@@ -8,9 +6,10 @@
 #include <vector>
 
 #include "ccallside.h"
+#include "core/codes.h"
 #include "loopbackporttest.h"
 #include "net/cclient.h"
-#include "core/codes.h"
+#include "net/cclients.h"
 #include "net/transport.h"
 #include "settings/cparams.h"
 
@@ -130,12 +129,12 @@ TEST_F(LineSetTest, CodesReachOnlyTheLineOfTheirSender) {
   Occupy(2, kThem);
   Quiet();
   us.clients.RouteCode(kThem, code::kRinging);
-  EXPECT_EQ(us.line2.State(), code::kRinging);
-  EXPECT_EQ(us.line1.State(), code::kCallRequest);
+  EXPECT_EQ(us.line2.State(), LineState::kRinging);
+  EXPECT_EQ(us.line1.State(), LineState::kCalling);
 
   us.clients.RouteCode(kThird, code::kRinging);
   us.clients.RouteCode(0, code::kRinging);
-  EXPECT_EQ(us.line1.State(), code::kCallRequest);
+  EXPECT_EQ(us.line1.State(), LineState::kCalling);
 
   EXPECT_EQ(us.clients.FindLine(kThemText), &us.line2);
   EXPECT_EQ(us.clients.FindLine(kOtherText), &us.line1);

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+
+#include "ui/dlgmain.h"
+#include "ui/linepage.h"
+#include "ui/trayicon.h"
+
+namespace {
+
+QStringList Captions(const QMenu& menu) {
+  QStringList captions;
+  for (const QAction* action : menu.actions()) captions << action->text();
+  return captions;
+}
+
+// Going to the tray must leave the user a way back: hidden behind the tray
+// icon where a tray host runs, minimised on the task bar where none does.
+TEST(TDlgTrayTest, SendToTrayHidesOnlyWhereATrayIconBringsItBack) {
+  for (const bool host : {true, false}) {
+    SCOPED_TRACE(host);
+    TDlg window([host] { return host; });
+    window.show();
+    window.SendToTray();
+    EXPECT_EQ(window.isVisible(), !host);
+    EXPECT_EQ(window.isMinimized(), !host);
+    window.RestoreFromTray();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.isMinimized());
+  }
+}
+
+TEST(TDlgTrayTest, TheTrayMenuShowsTheWindowAndAsksToQuit) {
+  TDlg window([] { return true; });
+  int quits = 0;
+  QObject::connect(&window, &TDlg::QuitRequested, [&] { ++quits; });
+  ASSERT_EQ(Captions(window.Tray().Menu()), (QStringList{"Show", "Quit"}));
+  window.show();
+  window.SendToTray();
+  window.Tray().Menu().actions().at(0)->trigger();
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(quits, 0);
+  window.Tray().Menu().actions().at(1)->trigger();
+  EXPECT_EQ(quits, 1);
+}
+
+TEST(TDlgTrayTest, FramesFollowTheHeartbeat) {
+  TDlg window([] { return false; });
+  EXPECT_EQ(window.Tray().Frame(), TTrayIcon::kIdleFrame);
+  for (const int frame : {8, 9, 10, 11, 12, 7}) {
+    window.SetTrayFrame(frame);
+    EXPECT_EQ(window.Tray().Frame(), frame);
+  }
+}
+
+TEST(TDlgLinePageTest, LineValuesReachTheirLabelsAndAnEmptySoundTypeKeepsTheShownOne) {
+  TDlg window([] { return false; });
+  window.SetLineValues(1, {"1:15", "5", "2.5", "10.1.2.3", "GSM 8 kHz mono"});
+  TLinePage& page = window.LinePage(1);
+  EXPECT_EQ(page.onLineValue->text(), "1:15");
+  EXPECT_EQ(page.rxValue->text(), "5");
+  EXPECT_EQ(page.txValue->text(), "2.5");
+  EXPECT_EQ(page.ipValue->text(), "10.1.2.3");
+  EXPECT_EQ(page.soundTypeLabel->text(), "GSM 8 kHz mono");
+  window.SetLineValues(1, {"1:16", "", "", "", ""});
+  EXPECT_EQ(page.soundTypeLabel->text(), "GSM 8 kHz mono");
+  // Latin-1 bytes of a peer's name, cut to what the label holds.
+  window.ShowPeerName(1, "J\xF6rg Andersson-Lindqvist");
+  EXPECT_EQ(page.peerLabel->text(), QString::fromUtf8("Jörg Andersson-"));
+  EXPECT_EQ(page.onLineValue->text(), "");
+}
+
+}  // namespace
