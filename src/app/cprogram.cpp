@@ -33,6 +33,7 @@
 #include "platform/cinikeystore.h"
 #include "platform/cportaudiobackend.h"
 #include "platform/cpulseaudiobackend.h"
+#include "platform/cpulsemixer.h"
 #include "platform/cqtmessageboxes.h"
 #include "platform/cqtwindowport.h"
 #include "platform/cremotecontrolserver.h"
@@ -197,11 +198,18 @@ void CProgram::BuildSoundSystem() {
   graph_.router->SetAudioReceiver(graph_.audio.get());
 }
 
+std::unique_ptr<MixerBackend> CProgram::MakeMixerBackend() {
+  // The sliders act on the device that sounds: the sound server's sink and
+  // source when the streams go to it, the ALSA card otherwise.
+  if (const auto* pulse = dynamic_cast<const CPulseAudioBackend*>(graph_.audioBackend.get())) {
+    return std::make_unique<CPulseMixer>(*pulse);
+  }
+  return std::make_unique<CAlsaMixer>(*graph_.audioBackend);
+}
+
 void CProgram::BuildMixers() {
-  graph_.mixerSp = std::make_unique<CMixerSp>(*graph_.params, *graph_.windowPort,
-                                              std::make_unique<CAlsaMixer>(*graph_.audioBackend));
-  graph_.mixerMc = std::make_unique<CMixerMc>(*graph_.params, *graph_.windowPort,
-                                              std::make_unique<CAlsaMixer>(*graph_.audioBackend));
+  graph_.mixerSp = std::make_unique<CMixerSp>(*graph_.params, *graph_.windowPort, MakeMixerBackend());
+  graph_.mixerMc = std::make_unique<CMixerMc>(*graph_.params, *graph_.windowPort, MakeMixerBackend());
 }
 
 void CProgram::StartRemoteControl() {

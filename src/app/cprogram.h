@@ -7,6 +7,7 @@
 #include "app/cobjectgraph.h"
 
 class CDispatchBridge;
+class MixerBackend;
 class CHeartbeatBridge;
 class CStatusSnapshot;
 class CUserActions;
@@ -47,6 +48,7 @@ class CProgram {
   void ReadSoundType();
   static std::unique_ptr<AudioBackend> ChooseAudioBackend();
   void BuildSoundSystem();
+  std::unique_ptr<MixerBackend> MakeMixerBackend();
   void BuildMixers();
   void StartRemoteControl();
   bool OnWindowClose();

@@ -48,6 +48,18 @@ bool CPulseAudioBackend::OutputDeviceName(int index, std::string& name) {
   return true;
 }
 
+bool CPulseAudioBackend::InputDeviceId(int index, std::string& id) const {
+  if (index < 0 || index >= static_cast<int>(inputs_.size())) return false;
+  id = inputs_[static_cast<std::size_t>(index)].id;
+  return true;
+}
+
+bool CPulseAudioBackend::OutputDeviceId(int index, std::string& id) const {
+  if (index < 0 || index >= static_cast<int>(outputs_.size())) return false;
+  id = outputs_[static_cast<std::size_t>(index)].id;
+  return true;
+}
+
 std::unique_ptr<AudioStream> CPulseAudioBackend::OpenInput(const StreamRequest& request,
                                                            StreamCallback callback, void* user,
                                                            std::string& error) {

@@ -25,6 +25,9 @@ class CPulseAudioBackend : public AudioBackend {
   int OutputDeviceCount() override { return static_cast<int>(outputs_.size()); }
   bool InputDeviceName(int index, std::string& name) override;
   bool OutputDeviceName(int index, std::string& name) override;
+  // The server's name of a device, which its mixer opens; false outside the enumeration.
+  bool InputDeviceId(int index, std::string& id) const;
+  bool OutputDeviceId(int index, std::string& id) const;
 
  private:
   struct Device {

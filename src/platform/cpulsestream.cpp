@@ -44,7 +44,13 @@ bool CPulseStream::Start(bool input, const std::string& device, const std::strin
   }
 
   CPulseConnection::Lock lock(connection_);
-  stream_ = pa_stream_new(connection_.Context(), input ? "Microphone" : "Loudspeaker", &spec, &map);
+  // A call's streams say so, for the desktop to treat them as one: pausing
+  // music while it lasts, or routing it to a headset meant for calls.
+  pa_proplist* properties = pa_proplist_new();
+  pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "phone");
+  stream_ = pa_stream_new_with_proplist(connection_.Context(), input ? "Microphone" : "Loudspeaker", &spec,
+                                        &map, properties);
+  pa_proplist_free(properties);
   if (!stream_) {
     error = what + connection_.LastError();
     return false;
