@@ -11,7 +11,7 @@
 
 #include "settings/ccontact.h"
 #include "settings/clientdirectory.h"
-#include "settings/textlookup.h"
+#include "core/textlookup.h"
 
 class CParams;
 class MessageBoxPort;
