@@ -10,6 +10,8 @@
 #include "net/cudpsocket.h"
 #include "net/datagramwriter.h"
 #include "settings/ccontacts.h"
+#include "settings/cparams.h"
+#include "ui/dlgmain.h"
 
 CDispatchBridge::CDispatchBridge(CObjectGraph& graph) : graph_(graph) {}
 
@@ -79,9 +81,18 @@ void CDispatchBridge::ReloadFilters() {
 void CDispatchBridge::RestartSound(uint32_t soundType, bool announce) {
   graph_.audio->RestartSound(soundType, announce);
 }
-// The scope arrives with the full window.
-void CDispatchBridge::ReloadScopeZoom() {}
-void CDispatchBridge::UnfreezeScope() {}
+void CDispatchBridge::ReloadScopeZoom() {
+  graph_.window->SetScopeZoom(graph_.params->GetInt("scopeZoom"));
+}
+void CDispatchBridge::UnfreezeScope() {
+  graph_.window->UnfreezeScope();
+}
+
+void CDispatchBridge::ShowSliders() {
+  const CAppState& s = graph_.state;
+  graph_.window->SetSliders({static_cast<int>(s.speakerSlider), s.speakerSliderEnabled},
+                            {static_cast<int>(s.micSlider), s.micSliderEnabled});
+}
 
 void CDispatchBridge::SendShort(uint32_t address, uint32_t code) {
   const auto bytes = datagram::BuildShort(code);
@@ -100,6 +111,7 @@ void CDispatchBridge::MixerChanged(int64_t control) {
       CMixerPair(graph_.mixerSp.get(), graph_.mixerMc.get()).Changed(control, s.speakerSlider, s.micSlider);
   if (moves.speaker) s.speakerSlider = *moves.speaker;
   if (moves.microphone) s.micSlider = *moves.microphone;
+  if (moves.speaker || moves.microphone) ShowSliders();
 }
 
 void CDispatchBridge::ReadMixers() {
@@ -109,6 +121,7 @@ void CDispatchBridge::ReadMixers() {
   s.speakerSlider = sliders.speaker.position;
   s.micSliderEnabled = sliders.microphone.enabled;
   s.micSlider = sliders.microphone.position;
+  ShowSliders();
 }
 
 uint32_t CDispatchBridge::OwnAddress() {

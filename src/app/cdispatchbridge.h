@@ -36,6 +36,8 @@ class CDispatchBridge : public DispatchTargets {
 
   // Binds both mixers afresh and sets the sliders from them.
   void ReadMixers();
+  // The sliders where the mixers put them.
+  void ShowSliders();
 
   void SendShort(uint32_t address, uint32_t code) override;
   void SendSignalling(uint32_t address, uint32_t code, const std::string& text) override;

@@ -4,6 +4,7 @@
 #include "app/cobjectgraph.h"
 #include "app/cuseractions.h"
 #include "audio/caudiopaths.h"
+#include "audio/cprogress.h"
 #include "audio/cringer.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
@@ -24,10 +25,25 @@ void CHeartbeatBridge::ConnectPageInFront() {
 void CHeartbeatBridge::SetTrayFrame(int frame) {
   graph_.window->SetTrayFrame(frame);
 }
-// The skin, the system key and the properties dialog arrive with the full
-// window.
-void CHeartbeatBridge::PollSystemKey() {}
-void CHeartbeatBridge::UpdateTitlePicture() {}
+void CHeartbeatBridge::PollSystemKey() {
+  if (!systemKey_.Poll(graph_.window->RightControlState())) return;
+  // The key mutes as the button would, without storing the mute for the
+  // next start.
+  CAppState& s = graph_.state;
+  const bool mute = s.micMuted.load() == 0;
+  graph_.window->SetMuteButtons(s.speakerMuted.load() != 0, mute);
+  if (mute) {
+    graph_.audio->MuteMicrophone(true);
+    s.micMuted = 1;
+  } else {
+    graph_.audio->MuteMicrophone(false);
+    s.micMuted = 0;
+  }
+}
+void CHeartbeatBridge::UpdateTitlePicture() {
+  graph_.window->UpdateTitlePicture();
+}
+// The properties dialog is not part of the program yet.
 void CHeartbeatBridge::RefreshPropertiesDialog() {}
 
 void CHeartbeatBridge::TickClients() {
@@ -94,6 +110,18 @@ void CHeartbeatBridge::ReadMixers() {
 void CHeartbeatBridge::ApplySpeakerLimit() {
   graph_.audio->SetSpeakerLimit(static_cast<int32_t>(graph_.state.speakerSlider));
 }
-// The meters and the scope arrive with the full window.
-void CHeartbeatBridge::FeedScope() {}
-void CHeartbeatBridge::ShowMeters(uint32_t, uint32_t) {}
+void CHeartbeatBridge::FeedScope() {
+  const int line = graph_.state.currentLine.load();
+  if (!graph_.window->ScopeShown(line) || !graph_.audio->SpeakerTap() || !graph_.audio->MicTap()) return;
+  const std::size_t samples = graph_.audio->Format().FrameSamples();
+  speakerFrame_.resize(samples);
+  micFrame_.resize(samples);
+  const bool speaker = graph_.audio->SpeakerTap()->GetFrame(speakerFrame_);
+  const bool mic = graph_.audio->MicTap()->GetFrame(micFrame_);
+  graph_.window->DrawScope(line,
+                           speaker ? std::span<const int16_t>(speakerFrame_) : std::span<const int16_t>(),
+                           mic ? std::span<const int16_t>(micFrame_) : std::span<const int16_t>());
+}
+void CHeartbeatBridge::ShowMeters(uint32_t speaker, uint32_t mic) {
+  graph_.window->SetMeters(static_cast<int>(speaker), static_cast<int>(mic));
+}

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
+#include "app/csystemkey.h"
 #include "app/heartbeattargets.h"
 
 class CDispatchBridge;
@@ -46,4 +50,8 @@ class CHeartbeatBridge : public HeartbeatTargets {
   CObjectGraph& graph_;
   CUserActions& actions_;
   CDispatchBridge& dispatch_;
+  CSystemKey systemKey_;
+  // The scope's copies of the taps' frames, kept so no tick allocates.
+  std::vector<int16_t> speakerFrame_;
+  std::vector<int16_t> micFrame_;
 };

@@ -243,17 +243,17 @@ void CMessageDispatcher::SelectClientRow(int row) {
 
 void CMessageDispatcher::RecomputeAvailability() {
   if (state_.quitting.load() > 0 || state_.shownOnce == 0) return;
-  bool connect = false, disconnect = false, add = true, edit = false;
+  MainWindowView::Availability can;
   const int front = window_.PageInFront();
   if (MainWindowView::IsLine(front)) {
     state_.currentLine = front;
     const LineView line = targets_.Line(front);
-    add = line.state != LineState::kIdle && !targets_.IsClient(line.peerAddressText);
-    disconnect = line.canHangUp;
-    connect = line.canAnswer;
+    can.add = line.state != LineState::kIdle && !targets_.IsClient(line.peerAddressText);
+    can.disconnect = line.canHangUp;
+    can.connect = line.canAnswer;
   } else if (front == 0) {
     const int row = window_.SelectedClientRow();
-    if (row >= 0 && targets_.HasClientAt(row)) connect = edit = true;
+    if (row >= 0 && targets_.HasClientAt(row)) can.connect = can.edit = true;
   }
-  window_.SetCommandAvailability(connect, disconnect, add, edit);
+  window_.SetCommandAvailability(can);
 }

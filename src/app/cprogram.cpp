@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <cstdio>
 
+#include "app/cclientrowsource.h"
 #include "app/cdispatchbridge.h"
 #include "app/cheartbeat.h"
 #include "app/cheartbeatbridge.h"
@@ -90,15 +91,12 @@ bool CProgram::FormCreate() {
   ReadSoundType();
   BuildSoundSystem();
 
-  actions_ = std::make_unique<CUserActions>(graph_);
+  actions_ = std::make_unique<CUserActions>(graph_, [this] { RequestQuit(); });
+  graph_.window->SetActions(actions_.get());
   heartbeatBridge_ = std::make_unique<CHeartbeatBridge>(graph_, *actions_, *dispatchBridge_);
   graph_.heartbeat = std::make_unique<CHeartbeat>(graph_.state, *graph_.params, *heartbeatBridge_);
-  QObject::connect(graph_.window.get(), &TDlg::ConnectClicked, [this] { actions_->OnConnectClicked(); });
-  QObject::connect(graph_.window.get(), &TDlg::DisconnectClicked,
-                   [this] { actions_->OnDisconnectClicked(); });
   QObject::connect(graph_.window.get(), &TDlg::QuitRequested, [this] { RequestQuit(); });
-  QObject::connect(graph_.window.get(), &TDlg::PageChanged,
-                   [this](int) { graph_.dispatcher->RecomputeAvailability(); });
+  ApplyStoredWindowState();
 
   StartRemoteControl();
   if (const auto file = CStatusSnapshot::FileFromEnvironment(); !file.empty()) {
@@ -135,6 +133,15 @@ void CProgram::BuildWindow() {
   graph_.windowPort = std::make_unique<CQtWindowPort>(*graph_.dispatcher);
 }
 
+void CProgram::ApplyStoredWindowState() {
+  TDlg& window = *graph_.window;
+  CAppState& s = graph_.state;
+  s.systemKey = graph_.params->GetInt("lowKeySpace") != 0;
+  window.SetSystemKey(s.systemKey);
+  window.SetMuteButtons(s.speakerMuted.load() != 0, s.micMuted.load() != 0);
+  window.SetScopeZoom(graph_.params->GetInt("scopeZoom"));
+}
+
 void CProgram::BuildCallSide() {
   graph_.contacts = std::make_unique<CContacts>(*graph_.params, *graph_.windowPort, *graph_.boxes);
   graph_.line1 =
@@ -143,6 +150,8 @@ void CProgram::BuildCallSide() {
       std::make_unique<CClient>(2, *graph_.params, *graph_.log, *graph_.windowPort, *graph_.socket);
   graph_.lines = std::make_unique<CClients>(*graph_.line1, *graph_.line2, *graph_.params, *graph_.log,
                                             *graph_.contacts, *graph_.boxes, *graph_.socket);
+  clientRows_ = std::make_unique<CClientRowSource>(*graph_.contacts);
+  graph_.window->SetClientRows(clientRows_.get());
   graph_.contacts->LoadFromStore();
   if (graph_.window->ClientRowCount() > 0) graph_.window->SelectClientRow(0);
 }
@@ -183,15 +192,19 @@ void CProgram::BuildSoundSystem() {
   graph_.audio->Build(s.currentSndType.load());
   BuildMixers();
   dispatchBridge_->ReadMixers();
-  graph_.audio->SetRestartHooks([](bool) {},
-                                [this] {
-                                  graph_.mixerSp.reset();
-                                  graph_.mixerMc.reset();
-                                },
-                                [this] {
-                                  BuildMixers();
-                                  dispatchBridge_->ReadMixers();
-                                });
+  graph_.audio->SetRestartHooks(
+      [this](bool restarting) {
+        graph_.window->SetRestartLamp(restarting);
+        graph_.window->SetSoundSystemRunning(!restarting);
+      },
+      [this] {
+        graph_.mixerSp.reset();
+        graph_.mixerMc.reset();
+      },
+      [this] {
+        BuildMixers();
+        dispatchBridge_->ReadMixers();
+      });
   // The stored mutes hold from the start, as if their buttons were pressed.
   s.micMuted = graph_.params->GetInt("mcMute") != 0 ? 1 : 0;
   s.speakerMuted = graph_.params->GetInt("spMute") != 0 ? 1 : 0;
@@ -296,7 +309,12 @@ void CProgram::FormClose() {
   if (graph_.receiver) graph_.receiver->Stop();
   graph_.heartbeat.reset();
   heartbeatBridge_.reset();
+  if (graph_.window) {
+    graph_.window->SetActions(nullptr);
+    graph_.window->SetClientRows(nullptr);
+  }
   actions_.reset();
+  clientRows_.reset();
   if (graph_.router) graph_.router->SetAudioReceiver(nullptr);
   graph_.audio.reset();
   graph_.mixerSp.reset();

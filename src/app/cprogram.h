@@ -6,6 +6,7 @@
 #include "app/ccommandline.h"
 #include "app/cobjectgraph.h"
 
+class CClientRowSource;
 class CDispatchBridge;
 class MixerBackend;
 class CHeartbeatBridge;
@@ -45,6 +46,8 @@ class CProgram {
   bool OpenSocket();
   void BuildWindow();
   void BuildCallSide();
+  // The system key, the mutes and the scope zoom as stored.
+  void ApplyStoredWindowState();
   void ReadSoundType();
   static std::unique_ptr<AudioBackend> ChooseAudioBackend();
   void BuildSoundSystem();
@@ -58,6 +61,7 @@ class CProgram {
   CCommandLine commandLine_;
   CObjectGraph graph_;
   std::unique_ptr<CDispatchBridge> dispatchBridge_;
+  std::unique_ptr<CClientRowSource> clientRows_;
   std::unique_ptr<CUserActions> actions_;
   std::unique_ptr<CHeartbeatBridge> heartbeatBridge_;
   std::unique_ptr<CStatusSnapshot> statusSnapshot_;

@@ -1,12 +1,84 @@
 #include "app/cuseractions.h"
 
+#include <QDesktopServices>
+#include <QDir>
+#include <QUrl>
+
+#include "app/cmessagedispatcher.h"
 #include "app/cobjectgraph.h"
+#include "audio/caudiopaths.h"
+#include "audio/cmixermc.h"
+#include "audio/cmixersp.h"
+#include "core/codes.h"
+#include "core/messageboxport.h"
+#include "core/windowport.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
+#include "net/transport.h"
+#include "platform/cqtmessageboxes.h"
+#include "platform/cqtwindowport.h"
+#include "settings/ccontact.h"
 #include "settings/ccontacts.h"
+#include "settings/clog.h"
+#include "settings/cparams.h"
 #include "ui/dlgmain.h"
 
-CUserActions::CUserActions(CObjectGraph& graph) : graph_(graph) {}
+CUserActions::CUserActions(CObjectGraph& graph, std::function<void()> quit)
+    : graph_(graph), quit_(std::move(quit)) {}
+
+void CUserActions::Run(Command command) {
+  switch (command) {
+    case Command::kCallSelected:
+      CallSelected();
+      break;
+    case Command::kConnect:
+      OnConnectClicked();
+      break;
+    case Command::kConnectWithDns:
+      ConnectWithDns();
+      break;
+    case Command::kDisconnect:
+      OnDisconnectClicked();
+      break;
+    case Command::kAdd:
+      AddFromPage();
+      break;
+    case Command::kRemove:
+      RemoveSelected();
+      break;
+    case Command::kScope:
+      if (const int line = graph_.state.currentLine.load(); line != 0) graph_.dispatcher->ToggleScope(line);
+      break;
+    case Command::kViewLogFile:
+      ViewLogFile();
+      break;
+    case Command::kSystemKey:
+      ToggleSystemKey();
+      break;
+    case Command::kMinimizeToTray:
+      graph_.window->RequestClose();
+      break;
+    case Command::kQuit:
+      if (quit_) quit_();
+      break;
+    case Command::kEdit:
+    case Command::kImport:
+    case Command::kExport:
+    case Command::kProperties:
+    case Command::kAbout:
+      // Their dialogs are not part of the program yet.
+      break;
+  }
+  graph_.dispatcher->RecomputeAvailability();
+}
+
+void CUserActions::PageChanged(int) {
+  graph_.dispatcher->RecomputeAvailability();
+}
+
+void CUserActions::ClientRowChosen(int) {
+  graph_.dispatcher->RecomputeAvailability();
+}
 
 void CUserActions::OnConnectClicked() {
   const int page = graph_.window->PageInFront();
@@ -14,9 +86,7 @@ void CUserActions::OnConnectClicked() {
     line->Answer();
     return;
   }
-  if (page != 0) return;
-  const CContact* client = graph_.contacts->At(graph_.window->SelectedClientRow());
-  if (client) graph_.lines->PlaceCall(client->Ip(), client->Name());
+  if (page == 0) CallSelected();
 }
 
 void CUserActions::OnDisconnectClicked() {
@@ -25,4 +95,101 @@ void CUserActions::OnDisconnectClicked() {
 
 void CUserActions::SendToTray() {
   graph_.window->SendToTray();
+}
+
+void CUserActions::CallSelected() {
+  if (const CContact* client = graph_.contacts->At(graph_.window->SelectedClientRow())) {
+    graph_.lines->PlaceCall(client->Ip(), client->Name());
+  }
+}
+
+void CUserActions::ConnectWithDns() {
+  const CContact* client = graph_.contacts->At(graph_.window->SelectedClientRow());
+  if (!client) return;
+  const std::string name = client->Name();
+  const std::string address = client->Ip();
+  // A qualified name has a dot somewhere from its third character on.
+  if (const auto dot = name.find('.'); dot == std::string::npos || dot < 2) {
+    graph_.boxes->ShowInfo(name + " is not a qualified domain name. Aborting.");
+    return;
+  }
+  std::string resolved;
+  if (!net::ResolveFirst(name, resolved, *graph_.boxes)) return;
+  if (resolved != address) {
+    graph_.contacts->Remove(address);
+    graph_.contacts->Add(resolved, name);
+  }
+  graph_.lines->PlaceCall(resolved, name);
+}
+
+void CUserActions::AddFromPage() {
+  const int page = graph_.window->PageInFront();
+  const CClient* line = graph_.Line(page);
+  // On the client list the client dialog adds; it is not part of the program yet.
+  if (!line || line->State() == LineState::kIdle) return;
+  graph_.contacts->Add(line->PeerAddressText(), line->PeerName());
+}
+
+void CUserActions::RemoveSelected() {
+  if (graph_.window->PageInFront() != 0) return;
+  graph_.contacts->ConfirmRemove(graph_.window->SelectedClientRow());
+  // Whatever the answer, the stored copy is brought in line with the list.
+  graph_.contacts->WriteStoredCopy();
+}
+
+void CUserActions::ViewLogFile() {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(CLog::kFileName)));
+}
+
+void CUserActions::ToggleSystemKey() {
+  const bool on = !graph_.window->SystemKeyOn();
+  graph_.state.systemKey = on;
+  graph_.window->SetSystemKey(on);
+  graph_.params->SetInt("lowKeySpace", on ? 1 : 0);
+}
+
+void CUserActions::SpeakerMuteClicked(bool down) {
+  CAppState& s = graph_.state;
+  if (down) {
+    s.speakerMuted = 1;
+    graph_.audio->MuteSpeaker(true);
+  } else {
+    graph_.audio->MuteSpeaker(false);
+    s.speakerMuted = 0;
+  }
+  graph_.params->SetInt("spMute", down ? 1 : 0);
+  graph_.params->Save();
+}
+
+void CUserActions::MicMuteClicked(bool down) {
+  CAppState& s = graph_.state;
+  if (down) {
+    graph_.audio->MuteMicrophone(true);
+    s.micMuted = 1;
+  } else {
+    graph_.audio->MuteMicrophone(false);
+    s.micMuted = 0;
+  }
+  graph_.params->SetInt("mcMute", down ? 1 : 0);
+  graph_.params->Save();
+}
+
+void CUserActions::SpeakerSliderMoved(int position) {
+  graph_.state.speakerSlider = static_cast<uint32_t>(position);
+  if (graph_.mixerSp) graph_.mixerSp->SetVolume(static_cast<uint32_t>(position));
+}
+
+void CUserActions::MicSliderMoved(int position) {
+  graph_.state.micSlider = static_cast<uint32_t>(position);
+  if (graph_.mixerMc) graph_.mixerMc->SetVolume(static_cast<uint32_t>(position));
+}
+
+void CUserActions::ScopeButtonClicked(int) {
+  if (const int line = graph_.state.currentLine.load(); line != 0) graph_.dispatcher->ToggleScope(line);
+}
+
+void CUserActions::FilterButtonClicked(int) {
+  if (graph_.state.currentLine.load() == 0) return;
+  graph_.params->SetInt("FilterBp", graph_.params->GetInt("FilterBp") != 0 ? 0 : 1);
+  graph_.windowPort->SendCode(code::kReloadFilters, 0);
 }

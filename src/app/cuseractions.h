@@ -1,12 +1,30 @@
 #pragma once
 
+#include <functional>
+
+#include "core/windowactions.h"
+
 struct CObjectGraph;
 
-// What the user does from the window: connect, disconnect, quit, send to
-// the tray. Each acts on the page in front, as the buttons do.
-class CUserActions {
+// What the user does from the window, acted on the object graph: calls and
+// hang-ups on the page in front, the client list's commands, the mutes and
+// the volume sliders, the scope and filter toggles, the system key, the tray
+// and quitting. Commands whose dialogs are not part of the program yet do
+// nothing.
+class CUserActions : public WindowActions {
  public:
-  explicit CUserActions(CObjectGraph& graph);
+  CUserActions(CObjectGraph& graph, std::function<void()> quit);
+
+  void Run(Command command) override;
+  void PageChanged(int page) override;
+  void ClientRowChosen(int row) override;
+  void SpeakerMuteClicked(bool down) override;
+  void MicMuteClicked(bool down) override;
+  void SpeakerSliderMoved(int position) override;
+  void MicSliderMoved(int position) override;
+  void ScopeButtonClicked(int line) override;
+  void FilterButtonClicked(int line) override;
+  void PropertiesButtonClicked() override {}
 
   // Connect: on the client list, call the selected client; on a line page,
   // answer that page's line.
@@ -14,7 +32,16 @@ class CUserActions {
   // Disconnect: hang up the line of the page in front; nothing on page 0.
   void OnDisconnectClicked();
   void SendToTray();
+  // The system key's menu item: switched and stored.
+  void ToggleSystemKey();
 
  private:
+  void CallSelected();
+  void ConnectWithDns();
+  void AddFromPage();
+  void RemoveSelected();
+  void ViewLogFile();
+
   CObjectGraph& graph_;
+  std::function<void()> quit_;
 };

@@ -6,40 +6,64 @@
 #include <memory>
 
 #include "core/mainwindowview.h"
+#include "core/windowactions.h"
 
-class QListWidget;
+class ClientRows;
+class CScope;
 class QTabWidget;
-class QToolButton;
+class TBottomBar;
+class TClientList;
 class TLinePage;
+class TMainMenus;
+class TTitleStrip;
 class TTrayIcon;
 
-// The main window: a page control with the client list (page 0) and one
-// page per call line (pages 1 and 2), and the Connect and Disconnect
-// buttons. Closing it never ends the program by itself: the owner decides
-// (to the tray while running, torn down only when quitting).
+// The main window: borderless and rounded, 293 pixels wide. A title strip,
+// a page control with the client list (page 0) and one page per call line
+// (pages 1 and 2), and the bottom bar with Connect, Disconnect, the volume
+// panels and two lamps. Every command is in its context menu with a
+// shortcut, and its tray icon brings it back from the tray.
+//
+// The window itself holds the keyboard: every key comes to it, character
+// keys do nothing, and the keys of the table in keyPressEvent act. What the
+// user does goes to the program's WindowActions; what the program shows
+// comes through MainWindowView. Closing it never ends the program by itself:
+// the owner decides (to the tray while running, torn down only when quitting).
 class TDlg : public QWidget, public MainWindowView {
   Q_OBJECT
  public:
   static constexpr const char* kCaption = "Ondrel";
+  static constexpr const char* kVersion = "Ondrel v0.57a";
+  static constexpr int kWidth = 293;
+  static constexpr int kPagesHeight = 107;
 
   // trayHost tells whether the desktop shows tray icons; tests stand one in.
   explicit TDlg(std::function<bool()> trayHost = {}, QWidget* parent = nullptr);
   ~TDlg() override;
 
+  void SetActions(WindowActions* actions) { actions_ = actions; }
+  void SetClientRows(const ClientRows* rows);
   // Called on every close request; returns true when the window may close.
   void SetCloseHandler(std::function<bool()> handler) { closeHandler_ = std::move(handler); }
+  // Whether the sound system runs: the volume keys act only then.
+  void SetSoundSystemRunning(bool running) { soundSystemRunning_ = running; }
+  bool SystemKeyOn() const { return systemKeyOn_; }
 
-  // Line pages by line number, 1 or 2.
+  // Parts, for the program's start-up and for tests.
   TLinePage& LinePage(int line) const;
-  QListWidget& ClientList() const { return *clientList_; }
-  QToolButton& ConnectButton() const { return *connectButton_; }
-  QToolButton& DisconnectButton() const { return *disconnectButton_; }
-  int TabImage(int page) const;
+  TClientList& ClientList() const { return *clientList_; }
+  TTitleStrip& TitleStrip() const { return *titleStrip_; }
+  TBottomBar& BottomBar() const { return *bottomBar_; }
+  TMainMenus& Menus() const { return *menus_; }
   TTrayIcon& Tray() const { return *tray_; }
+  QTabWidget& Pages() const { return *pages_; }
+  CScope& Scope() const { return *scope_; }
+  int TabImage(int page) const;
+  const Availability& CommandAvailability() const { return availability_; }
+
   // Back from the tray (or from the task bar) and in front.
   void RestoreFromTray();
-  bool AddEnabled() const { return addEnabled_; }
-  bool EditEnabled() const { return editEnabled_; }
+  void PopUpWindowMenu();
 
   // MainWindowView
   int PageInFront() const override;
@@ -60,29 +84,55 @@ class TDlg : public QWidget, public MainWindowView {
   void ShowScope(int line, bool shown) override;
   bool FilterShownOn(int line) const override;
   void ShowFilterOn(int line, bool on) override;
-  void SetCommandAvailability(bool connect, bool disconnect, bool add, bool edit) override;
+  void DrawScope(int line, std::span<const int16_t> speaker, std::span<const int16_t> microphone) override;
+  void SetScopeZoom(int zoom) override;
+  void UnfreezeScope() override;
+  void SetSliders(Slider speaker, Slider microphone) override;
+  void SetMeters(int speaker, int microphone) override;
+  void SetMuteButtons(bool speakerDown, bool microphoneDown) override;
+  void SetSystemKey(bool on) override;
+  void SetRestartLamp(bool on) override;
+  uint16_t RightControlState() const override { return rightControl_; }
+  void SetCommandAvailability(const Availability& availability) override;
+  void ApplyLanguage(const TextLookup& texts) override;
   void RequestClose() override { close(); }
   void SendToTray() override;
   void SetTrayFrame(int frame) override;
+  void UpdateTitlePicture() override;
 
  signals:
-  void PageChanged(int page);
-  void ConnectClicked();
-  void DisconnectClicked();
   void QuitRequested();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
+  void Run(WindowActions::Command command);
+  void StepPage(int direction);
+  void MoveSelection(int direction);
+  void Drag();
+  static bool IsRightControl(const QKeyEvent& event);
+
   std::function<bool()> closeHandler_;
+  WindowActions* actions_ = nullptr;
+  TTitleStrip* titleStrip_;
   QTabWidget* pages_;
-  QListWidget* clientList_;
-  QToolButton* connectButton_;
-  QToolButton* disconnectButton_;
+  TClientList* clientList_;
+  TBottomBar* bottomBar_;
   std::array<TLinePage*, kLines> linePages_{};
+  std::unique_ptr<TMainMenus> menus_;
   std::unique_ptr<TTrayIcon> tray_;
+  std::unique_ptr<CScope> scope_;
   std::array<int, kLines + 1> tabImages_{2, 2, 2};
-  bool addEnabled_ = true;
-  bool editEnabled_ = false;
+  Availability availability_;
+  bool soundSystemRunning_ = true;
+  bool systemKeyOn_ = false;
+  uint16_t rightControl_ = 0;
 };

@@ -1,64 +1,116 @@
 #include "ui/linepage.h"
 
-#include <QGridLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QToolButton>
+
+#include "ui/scopeview.h"
+#include "ui/skin.h"
 
 namespace {
 
-QLabel* AddLabel(QGridLayout* grid, const QString& text, int row, int column) {
-  auto* label = new QLabel(text);
-  grid->addWidget(label, row, column);
+constexpr int kToggleOff = 15;
+constexpr int kToggleOn = 16;
+
+QLabel* AddLabel(QWidget* parent, const QString& text, QPoint at, const QColor& colour, bool bold = false) {
+  auto* label = new QLabel(text, parent);
+  QFont font = label->font();
+  font.setPointSize(8);
+  font.setBold(bold);
+  label->setFont(font);
+  label->setStyleSheet(QString("QLabel { color: %1; background: transparent; }").arg(colour.name()));
+  label->move(at);
+  label->adjustSize();
   return label;
 }
 
+QToolButton* AddToggle(QWidget* parent, const QRect& place, const QString& hint) {
+  auto* button = new QToolButton(parent);
+  button->setGeometry(place);
+  button->setAutoRaise(true);
+  button->setFocusPolicy(Qt::NoFocus);
+  button->setToolTip(hint);
+  button->setIconSize(QSize(16, 10));
+  button->setStyleSheet("QToolButton { border: none; padding: 0; background: transparent; }");
+  button->setIcon(skin::ImageIcon(kToggleOff));
+  return button;
+}
+
+const QColor kGold(255, 203, 0);
+const QColor kYellow(255, 255, 0);
+
 }  // namespace
 
-TLinePage::TLinePage(int line, QWidget* parent) : QWidget(parent), line_(line) {
-  auto* grid = new QGridLayout(this);
-  infoPanel = new QWidget(this);
-  auto* info = new QGridLayout(infoPanel);
-  info->setContentsMargins(0, 0, 0, 0);
-  AddLabel(info, "OnLine:", 0, 0)->setObjectName("OnLineCaption");
-  onLineValue = AddLabel(info, "", 0, 1);
-  AddLabel(info, "Tx kB/s:", 1, 0)->setObjectName("TxCaption");
-  txValue = AddLabel(info, "", 1, 1);
-  grid->addWidget(infoPanel, 0, 0, 2, 1);
+void TLinePage::SetText(QLabel* label, const QString& text) {
+  label->setText(text);
+  label->adjustSize();
+}
 
-  scopeView = new QWidget(this);
+TLinePage::Layout::Layout(QSize pages) : h(pages.height() / 8), w(pages.width() / 5) {
+  const int left = static_cast<int>(0.2 * w);
+  const int buttons = static_cast<int>(4.4 * w);
+  infoPanel = QRect(left, h, 2 * w - (2 * w) / 8, static_cast<int>(2.5 * h));
+  scopeView = QRect(left, h, 2 * w - 16, 4 + static_cast<int>(2.5 * h));
+  scopeButton = QRect(buttons, h, 17, 10);
+  filterButton = QRect(buttons, h + 11, 17, 10);
+  separator = QRect(left, 4 * h, 8 + buttons, 3);
+  onLineCaption = QPoint(0, 0);
+  onLineValue = QPoint(w, 0);
+  txCaption = QPoint(0, h + h / 2);
+  txValue = QPoint(w, h + h / 2);
+  ipCaption = QPoint(2 * w, h);
+  ipValue = QPoint(static_cast<int>(2.8 * w), h);
+  rxCaption = QPoint(2 * w, static_cast<int>(2.5 * h));
+  rxValue = QPoint(static_cast<int>(2.8 * w), static_cast<int>(2.5 * h));
+  peerLabel = QPoint(left, static_cast<int>(4.5 * h));
+  soundTypeLabel = QPoint(static_cast<int>(2.5 * w), static_cast<int>(4.5 * h));
+}
+
+TLinePage::TLinePage(int line, QSize pages, QWidget* parent) : QWidget(parent), line_(line) {
+  const Layout layout(pages);
+  setAutoFillBackground(false);
+
+  separator = new QWidget(this);
+  separator->setGeometry(layout.separator);
+  separator->setStyleSheet(QString("background: %1;").arg(kGold.name()));
+
+  scopeView = new TScopeView(this);
+  scopeView->setGeometry(layout.scopeView);
   scopeView->setToolTip("Click to freeze scope");
-  scopeView->setMinimumSize(100, 36);
   scopeView->hide();
-  grid->addWidget(scopeView, 0, 0, 2, 1);
 
-  AddLabel(grid, "IP:", 0, 1);
-  ipValue = AddLabel(grid, "", 0, 2);
-  AddLabel(grid, "Rx kB/s:", 1, 1)->setObjectName("RxCaption");
-  rxValue = AddLabel(grid, "", 1, 2);
+  scopeButton = AddToggle(this, layout.scopeButton, "Scope On/Off");
+  filterButton = AddToggle(this, layout.filterButton, "Bandpass filter On/Off");
 
-  scopeButton = new QToolButton(this);
-  scopeButton->setToolTip("Scope On/Off");
-  scopeButton->setCheckable(false);
-  grid->addWidget(scopeButton, 0, 3);
-  filterButton = new QToolButton(this);
-  filterButton->setToolTip("Bandpass filter On/Off");
-  grid->addWidget(filterButton, 1, 3);
+  ipCaption = AddLabel(this, "IP:", layout.ipCaption, kGold);
+  ipValue = AddLabel(this, "", layout.ipValue, kGold);
+  rxCaption = AddLabel(this, "Rx kB/s:", layout.rxCaption, kGold);
+  rxValue = AddLabel(this, "", layout.rxValue, kGold);
 
-  peerLabel = AddLabel(grid, "", 2, 0);
-  QFont bold = peerLabel->font();
-  bold.setBold(true);
-  peerLabel->setFont(bold);
-  soundTypeLabel = AddLabel(grid, "", 2, 1);
-  soundTypeLabel->setFont(bold);
+  infoPanel = new QWidget(this);
+  infoPanel->setGeometry(layout.infoPanel);
+  infoPanel->setStyleSheet("background: black;");
+  txCaption = AddLabel(infoPanel, "Tx kB/s:", layout.txCaption, kGold);
+  txValue = AddLabel(infoPanel, "", layout.txValue, kGold);
+  onLineCaption = AddLabel(infoPanel, "OnLine:", layout.onLineCaption, kGold);
+  onLineValue = AddLabel(infoPanel, "", layout.onLineValue, kGold);
+
+  peerLabel = AddLabel(this, "", layout.peerLabel, kYellow, true);
+  soundTypeLabel = AddLabel(this, "", layout.soundTypeLabel, kYellow, true);
 
   connect(scopeButton, &QToolButton::clicked, this, &TLinePage::ScopeButtonClicked);
   connect(filterButton, &QToolButton::clicked, this, &TLinePage::FilterButtonClicked);
   SetFilterOn(false);
 }
 
+void TLinePage::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), QColor(201, 205, 214));
+}
+
 void TLinePage::SetFilterOn(bool on) {
   filterOn_ = on;
-  filterButton->setText(on ? "F+" : "F");
+  filterButton->setIcon(skin::ImageIcon(on ? kToggleOn : kToggleOff));
 }
 
 bool TLinePage::ScopeShown() const {
@@ -68,5 +120,19 @@ bool TLinePage::ScopeShown() const {
 void TLinePage::ShowScope(bool shown) {
   scopeView->setHidden(!shown);
   infoPanel->setHidden(shown);
-  scopeButton->setText(shown ? "S+" : "S");
+  scopeButton->setIcon(skin::ImageIcon(shown ? kToggleOn : kToggleOff));
+  if (shown) scopeView->Clear();
+}
+
+void TLinePage::ApplyLanguage(const TextLookup& texts) {
+  const auto text = [&](const char* key) {
+    const std::string found = texts ? texts(key) : std::string();
+    return QString::fromLatin1(found.data(), qsizetype(found.size()));
+  };
+  if (const QString t = text("RxkB"); !t.isEmpty()) SetText(rxCaption, t);
+  if (const QString t = text("TxkB"); !t.isEmpty()) SetText(txCaption, t);
+  if (const QString t = text("OnLine"); !t.isEmpty()) SetText(onLineCaption, t);
+  if (const QString t = text("ScopeFreeze"); !t.isEmpty()) scopeView->setToolTip(t);
+  if (const QString t = text("ScopeOnOff"); !t.isEmpty()) scopeButton->setToolTip(t);
+  if (const QString t = text("Filter"); !t.isEmpty()) filterButton->setToolTip(t);
 }

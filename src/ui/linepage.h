@@ -1,28 +1,48 @@
 #pragma once
 
+#include <QRect>
 #include <QWidget>
+
+#include "core/textlookup.h"
 
 class QLabel;
 class QToolButton;
+class TScopeView;
 
 // The page of one call line: who is on the line, the peer's address, the
-// traffic each way, the call time and the sound type, with the scope and
-// filter toggles. The message handlers fill it by line number.
+// traffic each way, the call time and the sound type, the scope view that
+// takes the place of the call figures while it is shown, and the scope and
+// filter toggles. Everything is placed from the page control's size.
 class TLinePage : public QWidget {
   Q_OBJECT
  public:
-  explicit TLinePage(int line, QWidget* parent = nullptr);
+  // Places of the page's controls for a page control of the given size.
+  struct Layout {
+    explicit Layout(QSize pages);
+    int h;  // height div 8
+    int w;  // width div 5
+    QRect infoPanel, scopeView, scopeButton, filterButton, separator;
+    QPoint onLineCaption, onLineValue, txCaption, txValue;  // on the info panel
+    QPoint ipCaption, ipValue, rxCaption, rxValue, peerLabel, soundTypeLabel;
+  };
+
+  TLinePage(int line, QSize pages, QWidget* parent = nullptr);
 
   int Line() const { return line_; }
 
+  QLabel* onLineCaption;
   QLabel* onLineValue;
+  QLabel* txCaption;
   QLabel* txValue;
-  QLabel* rxValue;
+  QLabel* ipCaption;
   QLabel* ipValue;
+  QLabel* rxCaption;
+  QLabel* rxValue;
   QLabel* peerLabel;
   QLabel* soundTypeLabel;
   QWidget* infoPanel;
-  QWidget* scopeView;
+  QWidget* separator;
+  TScopeView* scopeView;
   QToolButton* scopeButton;
   QToolButton* filterButton;
 
@@ -33,9 +53,16 @@ class TLinePage : public QWidget {
   bool ScopeShown() const;
   void ShowScope(bool shown);
 
+  void ApplyLanguage(const TextLookup& texts);
+  // Labels size themselves to their text, as they grow with it.
+  static void SetText(QLabel* label, const QString& text);
+
  signals:
   void ScopeButtonClicked();
   void FilterButtonClicked();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   int line_;

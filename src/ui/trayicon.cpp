@@ -68,3 +68,9 @@ void TTrayIcon::SetFrame(int frame) {
   frame_ = frame;
   icon_.setIcon(DrawFrame(frame));
 }
+
+void TTrayIcon::ApplyLanguage(const QString& show, const QString& quit) {
+  const QList<QAction*> items = menu_->actions();
+  if (!show.isEmpty()) items.at(0)->setText(show);
+  if (!quit.isEmpty()) items.at(1)->setText(quit);
+}

@@ -27,6 +27,8 @@ class TTrayIcon : public QObject {
   int Frame() const { return frame_; }
   QMenu& Menu() const { return *menu_; }
   bool IsShown() const { return icon_.isVisible(); }
+  // Translated captions of "Show" and "Quit"; an empty one keeps its text.
+  void ApplyLanguage(const QString& show, const QString& quit);
 
  signals:
   void ShowRequested();

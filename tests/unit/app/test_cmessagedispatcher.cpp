@@ -12,6 +12,7 @@
 #include "fakes/cmemorykeystore.h"
 #include "net/transport.h"
 #include "settings/cparams.h"
+#include "ui/clientlist.h"
 #include "ui/dlgmain.h"
 #include "ui/linepage.h"
 
@@ -264,21 +265,21 @@ TEST_F(CMessageDispatcherTest, CommandAvailabilityFollowsThePageInFront) {
   targets.clientRows = 1;
   window.ClientList().setCurrentRow(0);
   dispatcher.RecomputeAvailability();
-  EXPECT_TRUE(window.ConnectButton().isEnabled());
-  EXPECT_FALSE(window.DisconnectButton().isEnabled());
-  EXPECT_TRUE(window.EditEnabled());
+  EXPECT_TRUE(window.CommandAvailability().connect);
+  EXPECT_FALSE(window.CommandAvailability().disconnect);
+  EXPECT_TRUE(window.CommandAvailability().edit);
 
   targets.lines[1] = LineView{LineState::kRinging, true, true, peer, "10.1.2.3"};
   StartLine(1);
-  EXPECT_TRUE(window.ConnectButton().isEnabled());
-  EXPECT_TRUE(window.DisconnectButton().isEnabled());
-  EXPECT_TRUE(window.AddEnabled());  // the peer is not a client yet
-  EXPECT_FALSE(window.EditEnabled());
+  EXPECT_TRUE(window.CommandAvailability().connect);
+  EXPECT_TRUE(window.CommandAvailability().disconnect);
+  EXPECT_TRUE(window.CommandAvailability().add);  // the peer is not a client yet
+  EXPECT_FALSE(window.CommandAvailability().edit);
   targets.clients["10.1.2.3"] = 1;
   targets.lines[1].canAnswer = false;
   dispatcher.RecomputeAvailability();
-  EXPECT_FALSE(window.ConnectButton().isEnabled());
-  EXPECT_FALSE(window.AddEnabled());
+  EXPECT_FALSE(window.CommandAvailability().connect);
+  EXPECT_FALSE(window.CommandAvailability().add);
 }
 
 }  // namespace

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QListWidget>
+
+class ClientRows;
+
+// The client list of page 0: black, one 16-pixel row per client with its
+// presence mark and its name, bold while the client is online; the row
+// under the pointer tells the client's address and name. Rows are drawn from
+// the client list itself; the list's own items only count the rows.
+class TClientList : public QListWidget {
+  Q_OBJECT
+ public:
+  static constexpr int kRowHeight = 16;
+
+  explicit TClientList(QWidget* parent = nullptr);
+
+  void SetRows(const ClientRows* rows) { rows_ = rows; }
+  const ClientRows* Rows() const { return rows_; }
+
+  // "10.0.0.7  Office" for the row, "" past the last one.
+  QString RowHint(int row) const;
+
+ signals:
+  void RowChosen(int row);
+  void DragStarted();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+
+ private:
+  const ClientRows* rows_ = nullptr;
+};
