@@ -44,6 +44,10 @@ TDlg::TDlg(std::function<bool()> trayHost, QWidget* parent)
   setWindowTitle(kCaption);
   setFixedSize(kWidth, kBottomTop + TBottomBar::kHeight);
   setFocusPolicy(Qt::StrongFocus);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, QColor(201, 205, 214));
+  setPalette(palette);
+  setAutoFillBackground(true);
   QFont font("DejaVu Sans");
   font.setPixelSize(11);
   setFont(font);

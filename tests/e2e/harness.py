@@ -142,9 +142,9 @@ class Copy:
 
     def env(self):
         env = dict(os.environ)
+        env["QT_QPA_PLATFORM"] = "offscreen"
         env.update(self.extra_env)
         env["ONDREL_STATUS_FILE"] = self.status_path
-        env["QT_QPA_PLATFORM"] = "offscreen"
         env.setdefault("XDG_RUNTIME_DIR", tempfile.gettempdir())
         return env
 

@@ -1,0 +1,78 @@
+"""The main window as a person meets it: a real X server, real pointer and
+key events, and a second copy of the program to call."""
+import shutil
+import signal
+import tempfile
+import time
+import unittest
+
+from harness import Copy, free_udp_port, wait_until
+from xserver import XServer
+
+A_ADDRESS = "127.1.0.1"
+B_ADDRESS = "127.1.0.2"
+CONNECTED = 9027
+
+
+@unittest.skipUnless(shutil.which("Xvfb") and shutil.which("xdotool"), "needs Xvfb and xdotool")
+class WindowTest(unittest.TestCase):
+    def setUp(self):
+        self.x = XServer().start()
+        self.addCleanup(self.x.stop)
+        self.root = tempfile.TemporaryDirectory(prefix="ondrel-window-")
+        self.addCleanup(self.root.cleanup)
+        port = free_udp_port(A_ADDRESS, B_ADDRESS)
+        self.a = Copy(self.root.name, "a", A_ADDRESS)
+        self.b = Copy(self.root.name, "b", B_ADDRESS)
+        for copy in (self.a, self.b):
+            self.addCleanup(copy.stop, signal.SIGKILL)
+        self.a.write_conf(["netPort = %d" % port, "DlgX = 40", "DlgY = 30", "userName = Alice"],
+                          ["%s Bob desk" % B_ADDRESS])
+        self.b.write_conf(["netPort = %d" % port, "AlwaysAnswer = 1", "userName = Bobby"],
+                          ["%s Alice" % A_ADDRESS])
+        self.a.extra_env = self.x.env()
+        self.a.start()
+        self.b.start()
+        self.window = self.x.wait_window(self.a.process.pid, "Ondrel")
+        self.assertTrue(wait_until(lambda: self.a.client(B_ADDRESS) == (True, False), timeout=15),
+                        self.a.status())
+
+    def test_a_right_click_opens_the_context_menu_and_escape_closes_it(self):
+        self.assertEqual(self.x.geometry(self.window), (40, 30, 293, 163))
+        before = len(self.x.windows(self.a.process.pid))
+        self.x.click(self.window, 30, 5, button=3)  # the title strip
+        self.assertTrue(wait_until(lambda: len(self.x.windows(self.a.process.pid)) > before, timeout=5),
+                        "no menu appeared")
+        self.x.key(self.window, "Escape")
+        self.assertTrue(wait_until(lambda: len(self.x.windows(self.a.process.pid)) == before, timeout=5))
+
+    def connected_line(self, copy):
+        """The number of copy's connected line, or None."""
+        for n in (1, 2):
+            if (copy.line(n) or (0,))[0] == CONNECTED:
+                return n
+        return None
+
+    def test_enter_on_the_selected_client_calls_it_and_its_line_page_comes_to_the_front(self):
+        self.x.key(self.window, "Return")
+        self.assertTrue(wait_until(lambda: self.connected_line(self.a) and self.connected_line(self.b), timeout=10),
+                        self.a.status() + self.b.status())
+        line = self.connected_line(self.a)
+        # The line's page is in front (its line is the current one) and names the call's sound type.
+        self.assertTrue(wait_until(lambda: "current %d" % line in self.a.status()), self.a.status())
+        self.assertTrue(wait_until(lambda: self.a.page_sound_type(line) == "GSM 8 kHz mono"), self.a.status())
+
+    def test_ctrl_q_quits_in_order_and_the_settings_are_saved(self):
+        self.x.key(self.window, "F5")  # the system key, stored at quitting
+        self.x.key(self.window, "ctrl+q")
+        self.assertEqual(self.a.wait_exit(), 0)
+        conf = self.a.read_conf()
+        self.assertIn("lowKeySpace = 1", conf)
+        self.assertIn("DlgX = 40", conf)
+        # B heard the goodbye.
+        self.assertTrue(wait_until(lambda: self.b.client(A_ADDRESS) == (False, False), timeout=5),
+                        self.b.status())
+
+
+if __name__ == "__main__":
+    unittest.main()
