@@ -18,6 +18,8 @@ class CContacts;
 class CDatagramRouter;
 class CHeartbeat;
 class CIniKeyStore;
+class CLanguage;
+class CQtXmlDocument;
 class CLog;
 class CMessageDispatcher;
 class CParams;
@@ -49,6 +51,8 @@ struct CObjectGraph {
   std::unique_ptr<CParams> params;
   std::unique_ptr<CLog> log;
   std::unique_ptr<CQtMessageBoxes> boxes;
+  std::unique_ptr<CQtXmlDocument> languageDocument;
+  std::unique_ptr<CLanguage> language;
   std::unique_ptr<TDlg> window;
   std::unique_ptr<CMessageDispatcher> dispatcher;
   std::unique_ptr<CQtWindowPort> windowPort;

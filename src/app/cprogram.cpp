@@ -37,12 +37,14 @@
 #include "platform/cpulsemixer.h"
 #include "platform/cqtmessageboxes.h"
 #include "platform/cqtwindowport.h"
+#include "platform/cqtxmldocument.h"
 #include "platform/cremotecontrolserver.h"
 #include "platform/cwavloopplayer.h"
 #include "settings/cautostart.h"
 #include "settings/ccommand.h"
 #include "settings/ccontact.h"
 #include "settings/ccontacts.h"
+#include "settings/clanguage.h"
 #include "settings/clog.h"
 #include "settings/cparams.h"
 #include "ui/dlgmain.h"
@@ -77,6 +79,8 @@ bool CProgram::FormCreate() {
   graph_.log->Write(std::string(TDlg::kCaption) + " started", "");
   graph_.boxes = std::make_unique<CQtMessageBoxes>();
   if (!OpenSocket()) return false;
+  graph_.languageDocument = std::make_unique<CQtXmlDocument>();
+  graph_.language = std::make_unique<CLanguage>(*graph_.languageDocument, *graph_.boxes);
 
   BuildWindow();
   // Datagrams this program sends to itself are dropped; with --bind the
@@ -140,10 +144,12 @@ void CProgram::ApplyStoredWindowState() {
   window.SetSystemKey(s.systemKey);
   window.SetMuteButtons(s.speakerMuted.load() != 0, s.micMuted.load() != 0);
   window.SetScopeZoom(graph_.params->GetInt("scopeZoom"));
+  window.ApplyLanguage(graph_.language->Lookup());
 }
 
 void CProgram::BuildCallSide() {
-  graph_.contacts = std::make_unique<CContacts>(*graph_.params, *graph_.windowPort, *graph_.boxes);
+  graph_.contacts = std::make_unique<CContacts>(*graph_.params, *graph_.windowPort, *graph_.boxes,
+                                                graph_.language->Lookup());
   graph_.line1 =
       std::make_unique<CClient>(1, *graph_.params, *graph_.log, *graph_.windowPort, *graph_.socket);
   graph_.line2 =
@@ -336,6 +342,8 @@ void CProgram::FormClose() {
   graph_.window.reset();
   graph_.command.reset();
   graph_.autostart.reset();
+  graph_.language.reset();
+  graph_.languageDocument.reset();
   graph_.boxes.reset();
   graph_.log.reset();
   graph_.params.reset();  // writes the settings back
