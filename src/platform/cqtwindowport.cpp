@@ -66,8 +66,9 @@ void CQtWindowPort::SendRecord(uint32_t code, Record record) {
 }
 
 void CQtWindowPort::customEvent(QEvent* event) {
-  if (event->type() != kMessageEvent) return;
+  // Before anything of the event is read, its type included.
   TakenOver(event);
+  if (event->type() != kMessageEvent) return;
   auto* message = static_cast<MessageEvent*>(event);
   switch (message->kind) {
     case MessageEvent::Kind::Code:
