@@ -84,11 +84,9 @@ void CAudioPaths::Rebuild(uint32_t soundType) {
   micTap_ = std::make_unique<CProgress>(kMicTap, format_);
   speakerTap_ = std::make_unique<CProgress>(kSpeakerTap, format_);
   speakerTap_->Clear();
-  const std::array<CCodecSet*, 2> codecs{codecs_[0].get(), codecs_[1].get()};
-  sendPath_ =
-      std::make_unique<CSendPath>(format_, flags_, lines_, codecs, socket_, *spool_, *micTap_, soundTest_);
-  receivePath_ = std::make_unique<CReceivePath>(format_, flags_, lines_, codecs, socket_, *spool_,
-                                                *speakerTap_, window_, log_);
+  const PathParts parts{format_, flags_, lines_, {codecs_[0].get(), codecs_[1].get()}, socket_, *spool_};
+  sendPath_ = std::make_unique<CSendPath>(parts, *micTap_, soundTest_);
+  receivePath_ = std::make_unique<CReceivePath>(parts, *speakerTap_, window_, log_);
   speaker_ = std::make_unique<CDeviceSp>(params_, backend_, format_, &CReceivePath::PlayFrame,
                                          receivePath_.get(), speakerSurplus_);
   mic_ = std::make_unique<CDeviceMc>(params_, backend_, format_, &CSendPath::CaptureFrame, sendPath_.get());

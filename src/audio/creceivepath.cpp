@@ -19,52 +19,35 @@
 // memory.
 static_assert(std::endian::native == std::endian::little);
 
-CReceivePath::CReceivePath(const SoundFormat& format, const AudioFlags& flags,
-                           std::array<AudioLine*, 2> lines, std::array<CCodecSet*, 2> codecs,
-                           const net::CUdpSocket& socket, CSpoolSp& spool, CProgress& tap, WindowPort& window,
-                           CLog& log)
-    : format_(format),
-      flags_(flags),
-      lines_(lines),
-      codecs_(codecs),
-      socket_(socket),
-      spool_(spool),
-      tap_(tap),
-      window_(window),
-      log_(log),
-      frame_(format.FrameSamples(), 0) {}
-
-AudioLine* CReceivePath::CurrentLine() const {
-  const int line = flags_.currentLine.load();
-  return line == 1 || line == 2 ? lines_[static_cast<std::size_t>(line - 1)] : nullptr;
-}
+CReceivePath::CReceivePath(const PathParts& parts, CProgress& tap, WindowPort& window, CLog& log)
+    : parts_(parts), tap_(tap), window_(window), log_(log), frame_(parts.format.FrameSamples(), 0) {}
 
 void CReceivePath::Receive(std::span<const uint8_t> datagram, uint32_t code, uint32_t sender) {
-  AudioLine* line = CurrentLine();
+  AudioLine* line = parts_.CurrentLine();
   // Only the peer of the call is heard; anybody else's audio is dropped.
   if (!line || line->State() != LineState::kConnected || line->PeerAddress() != sender) return;
-  if (code != format_.Code()) {
+  if (code != parts_.format.Code()) {
     RefuseWrongType(*line, code, sender);
     return;
   }
   line->AddRxBytes(datagram.size());
-  if (Decode(*codecs_[static_cast<std::size_t>(line->LineNumber() - 1)], datagram)) {
-    spool_.Put(std::span<const int16_t>(frame_.data(), frame_.size()));
+  if (Decode(parts_.CodecsOf(*line), datagram)) {
+    parts_.spool.Put(std::span<const int16_t>(frame_.data(), frame_.size()));
   }
 }
 
 void CReceivePath::RefuseWrongType(AudioLine& line, uint32_t code, uint32_t sender) {
   if (!line.IsIncoming()) {
     // The caller's type wins: ask the called side to follow.
-    line.SendValue(code::kSoundTypeRequest, static_cast<int32_t>(format_.Code()));
+    line.SendValue(code::kSoundTypeRequest, static_cast<int32_t>(parts_.format.Code()));
     return;
   }
-  if (!flags_.lockCodec.load()) {
+  if (!parts_.flags.lockCodec.load()) {
     window_.PostCode(code::kSoundTypeRequest, code);
     return;
   }
   log_.Write("Remote rejected, wrong codec", net::AddressText(sender));
-  socket_.SendToPeer(sender, datagram::BuildShort(code::kRejection));
+  parts_.socket.SendToPeer(sender, datagram::BuildShort(code::kRejection));
   // The lines belong to the main thread; it hangs up there.
   window_.PostCode(code::kHangUpFront, 0);
 }
@@ -72,10 +55,10 @@ void CReceivePath::RefuseWrongType(AudioLine& line, uint32_t code, uint32_t send
 bool CReceivePath::Decode(CCodecSet& codecs, std::span<const uint8_t> datagram) {
   if (frame_.empty()) return false;
   const std::span<int16_t> frame(frame_.data(), frame_.size());
-  switch (format_.Codec()) {
+  switch (parts_.format.Codec()) {
     case SoundCodec::kGsm:
     case SoundCodec::kG711: {
-      const bool gsm = format_.Codec() == SoundCodec::kGsm;
+      const bool gsm = parts_.format.Codec() == SoundCodec::kGsm;
       const std::size_t bytes = gsm ? datagram::kGsmPayloadBytes : datagram::kG711PayloadBytes;
       datagram::ReadPayload(datagram, std::span(payload_.data(), bytes));
       std::fill(frame.begin(), frame.end(), 0);
@@ -87,7 +70,7 @@ bool CReceivePath::Decode(CCodecSet& codecs, std::span<const uint8_t> datagram) 
                             std::span(reinterpret_cast<uint8_t*>(frame.data()), frame.size_bytes()));
       return true;
     default: {
-      CSpeex* speex = codecs.SpeexFor(format_.Code());
+      CSpeex* speex = codecs.SpeexFor(parts_.format.Code());
       const auto payload = datagram::SpeexPayload(datagram);
       // A frame cut short in transit would decode to noise; it is dropped.
       if (!speex || payload.empty() ||
@@ -104,9 +87,9 @@ void CReceivePath::PlayFrame(int16_t* frame, void* user) {
 }
 
 void CReceivePath::Play(int16_t* frame) {
-  const std::span<int16_t> samples(frame, format_.FrameSamples());
-  spool_.Get(samples);
-  if (flags_.speakerMuted.load() != 0) {
+  const std::span<int16_t> samples(frame, parts_.format.FrameSamples());
+  parts_.spool.Get(samples);
+  if (parts_.flags.speakerMuted.load() != 0) {
     std::fill(samples.begin(), samples.end(), 0);
   } else {
     tap_.Tap(samples);

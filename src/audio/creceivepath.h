@@ -6,19 +6,13 @@
 #include <span>
 #include <vector>
 
-#include "audio/audioflags.h"
-#include "audio/soundtypes.h"
+#include "audio/pathparts.h"
 #include "net/datagramlayout.h"
 
-class AudioLine;
 class CCodecSet;
 class CLog;
 class CProgress;
-class CSpoolSp;
 class WindowPort;
-namespace net {
-class CUdpSocket;
-}
 
 // The peer's audio on its way to the loudspeaker:
 //
@@ -31,9 +25,7 @@ class CUdpSocket;
 // send path. Made for one sound format; a change of type builds a new one.
 class CReceivePath {
  public:
-  CReceivePath(const SoundFormat& format, const AudioFlags& flags, std::array<AudioLine*, 2> lines,
-               std::array<CCodecSet*, 2> codecs, const net::CUdpSocket& socket, CSpoolSp& spool,
-               CProgress& tap, WindowPort& window, CLog& log);
+  CReceivePath(const PathParts& parts, CProgress& tap, WindowPort& window, CLog& log);
   CReceivePath(const CReceivePath&) = delete;
   CReceivePath& operator=(const CReceivePath&) = delete;
 
@@ -46,16 +38,10 @@ class CReceivePath {
   void Play(int16_t* frame);
 
  private:
-  AudioLine* CurrentLine() const;
   void RefuseWrongType(AudioLine& line, uint32_t code, uint32_t sender);
   bool Decode(CCodecSet& codecs, std::span<const uint8_t> datagram);
 
-  const SoundFormat format_;
-  const AudioFlags flags_;
-  const std::array<AudioLine*, 2> lines_;
-  const std::array<CCodecSet*, 2> codecs_;
-  const net::CUdpSocket& socket_;
-  CSpoolSp& spool_;
+  const PathParts parts_;
   CProgress& tap_;
   WindowPort& window_;
   CLog& log_;

@@ -16,50 +16,39 @@
 // memory.
 static_assert(std::endian::native == std::endian::little);
 
-CSendPath::CSendPath(const SoundFormat& format, const AudioFlags& flags, std::array<AudioLine*, 2> lines,
-                     std::array<CCodecSet*, 2> codecs, const net::CUdpSocket& socket, CSpoolSp& spool,
-                     CProgress& tap, const std::atomic<bool>& soundTest)
-    : format_(format),
-      flags_(flags),
-      lines_(lines),
-      codecs_(codecs),
-      socket_(socket),
-      spool_(spool),
-      tap_(tap),
-      soundTest_(soundTest) {}
+CSendPath::CSendPath(const PathParts& parts, CProgress& tap, const std::atomic<bool>& soundTest)
+    : parts_(parts), tap_(tap), soundTest_(soundTest) {}
 
 void CSendPath::CaptureFrame(int16_t* frame, void* user) {
   static_cast<CSendPath*>(user)->Capture(frame);
 }
 
 void CSendPath::Capture(int16_t* frame) {
-  const std::span<int16_t> samples(frame, format_.FrameSamples());
-  if (flags_.micMuted.load() != 0) std::fill(samples.begin(), samples.end(), 0);
+  const std::span<int16_t> samples(frame, parts_.format.FrameSamples());
+  if (parts_.flags.micMuted.load() != 0) std::fill(samples.begin(), samples.end(), 0);
   tap_.Tap(samples);
   Send(samples);
 }
 
 void CSendPath::Send(std::span<int16_t> frame) {
-  if (flags_.restarting.load() || flags_.quitting.load() > 0) return;
+  if (parts_.flags.restarting.load() || parts_.flags.quitting.load() > 0) return;
   if (soundTest_.load()) {
-    spool_.Put(frame);
+    parts_.spool.Put(frame);
     return;
   }
-  const int number = flags_.currentLine.load();
-  if ((number != 1 && number != 2) || flags_.micMuted.load() != 0) return;
-  AudioLine& line = *lines_[static_cast<std::size_t>(number - 1)];
-  if (line.State() != LineState::kConnected) return;
-  const std::size_t payload = Encode(*codecs_[static_cast<std::size_t>(number - 1)], frame);
+  AudioLine* line = parts_.CurrentLine();
+  if (!line || parts_.flags.micMuted.load() != 0 || line->State() != LineState::kConnected) return;
+  const std::size_t payload = Encode(parts_.CodecsOf(*line), frame);
   if (payload == 0) return;
-  const std::size_t length =
-      datagram::BuildAudio(format_.Code(), std::span<const uint8_t>(encoded_.data(), payload), datagram_);
+  const std::size_t length = datagram::BuildAudio(
+      parts_.format.Code(), std::span<const uint8_t>(encoded_.data(), payload), datagram_);
   if (length == 0) return;
-  socket_.SendToPeer(line.PeerAddress(), std::span<const uint8_t>(datagram_.data(), length));
-  line.AddTxBytes(length);
+  parts_.socket.SendToPeer(line->PeerAddress(), std::span<const uint8_t>(datagram_.data(), length));
+  line->AddTxBytes(length);
 }
 
 std::size_t CSendPath::Encode(CCodecSet& codecs, std::span<const int16_t> frame) {
-  switch (format_.Codec()) {
+  switch (parts_.format.Codec()) {
     case SoundCodec::kGsm:
       return codecs.Gsm().Encode(frame, std::span(encoded_.data(), datagram::kGsmPayloadBytes))
                  ? datagram::kGsmPayloadBytes
@@ -74,7 +63,7 @@ std::size_t CSendPath::Encode(CCodecSet& codecs, std::span<const int16_t> frame)
       return bytes;
     }
     default: {
-      CSpeex* speex = codecs.SpeexFor(format_.Code());
+      CSpeex* speex = codecs.SpeexFor(parts_.format.Code());
       return speex ? speex->Encode(frame, encoded_) : 0;
     }
   }

@@ -6,17 +6,11 @@
 #include <cstdint>
 #include <span>
 
-#include "audio/audioflags.h"
-#include "audio/soundtypes.h"
+#include "audio/pathparts.h"
 #include "net/datagramlayout.h"
 
-class AudioLine;
 class CCodecSet;
 class CProgress;
-class CSpoolSp;
-namespace net {
-class CUdpSocket;
-}
 
 // The microphone's way to the peer, on the capture device's thread:
 //
@@ -28,9 +22,7 @@ class CUdpSocket;
 // format; a change of type builds a new one.
 class CSendPath {
  public:
-  CSendPath(const SoundFormat& format, const AudioFlags& flags, std::array<AudioLine*, 2> lines,
-            std::array<CCodecSet*, 2> codecs, const net::CUdpSocket& socket, CSpoolSp& spool, CProgress& tap,
-            const std::atomic<bool>& soundTest);
+  CSendPath(const PathParts& parts, CProgress& tap, const std::atomic<bool>& soundTest);
   CSendPath(const CSendPath&) = delete;
   CSendPath& operator=(const CSendPath&) = delete;
 
@@ -43,12 +35,7 @@ class CSendPath {
   void Send(std::span<int16_t> frame);
   std::size_t Encode(CCodecSet& codecs, std::span<const int16_t> frame);
 
-  const SoundFormat format_;
-  const AudioFlags flags_;
-  const std::array<AudioLine*, 2> lines_;
-  const std::array<CCodecSet*, 2> codecs_;
-  const net::CUdpSocket& socket_;
-  CSpoolSp& spool_;
+  const PathParts parts_;
   CProgress& tap_;
   const std::atomic<bool>& soundTest_;
 
