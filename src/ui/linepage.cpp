@@ -104,8 +104,14 @@ TLinePage::TLinePage(int line, QSize pages, QWidget* parent) : QWidget(parent), 
 }
 
 void TLinePage::paintEvent(QPaintEvent*) {
+  // The call's figures are gold and yellow; they stand on a dark plate so
+  // that they read, with the page's own grey around it.
   QPainter painter(this);
   painter.fillRect(rect(), QColor(201, 205, 214));
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QColor(90, 94, 104));
+  painter.setBrush(QColor(30, 32, 38));
+  painter.drawRoundedRect(QRectF(4.5, 6.5, width() - 9, height() - 12), 4, 4);
 }
 
 void TLinePage::SetFilterOn(bool on) {

@@ -41,7 +41,10 @@ QPixmap Image(int index, int size) {
 }
 
 QIcon ImageIcon(int index) {
-  return QIcon(Image(index));
+  // Drawn at each size it is shown at (tabs 12, toggles 10), not shrunk.
+  QIcon icon;
+  for (const int size : {16, 12, 10}) icon.addPixmap(Image(index, size));
+  return icon;
 }
 
 QIcon ButtonIcon(const QString& normal, const QString& other, QSize size, QIcon::Mode otherMode,
