@@ -11,6 +11,7 @@
 #include "audio/cmixersp.h"
 #include "fakes/cfakewindowport.h"
 #include "fakes/cmemorykeystore.h"
+#include "fakes/cmixerreports.h"
 #include "fakes/cpulsemixerserver.h"
 #include "platform/calsamixer.h"
 #include "settings/cparams.h"
@@ -81,26 +82,6 @@ class AlsaMixerTest : public ::testing::Test {
         std::find_if(lines.begin(), lines.end(), [&](const MixerLine& l) { return l.name == name; });
     return it != lines.end() ? std::optional(*it) : std::nullopt;
   }
-
-  // Every change a backend reports, as its poll thread reports it.
-  struct Reports {
-    std::mutex mutex;
-    std::vector<std::pair<MixerChange, MixerControlId>> seen;
-    MixerBackend::ChangeCallback Callback() {
-      return [this](MixerChange change, MixerControlId id) {
-        std::lock_guard lock(mutex);
-        seen.emplace_back(change, id);
-      };
-    }
-    bool Saw(MixerChange change, MixerControlId id) {
-      std::lock_guard lock(mutex);
-      return std::find(seen.begin(), seen.end(), std::pair(change, id)) != seen.end();
-    }
-    std::size_t Count() {
-      std::lock_guard lock(mutex);
-      return seen.size();
-    }
-  };
 
   std::unique_ptr<CPulseMixerServer> server;
   CMemoryKeyStore store;
@@ -175,8 +156,8 @@ TEST_F(AlsaMixerTest, ChangesMadeElsewhereArriveAsMessagesThatMoveOnlyTheirSlide
 }
 
 TEST_F(AlsaMixerTest, ClosingEndsThePollThreadAndItsReports) {
-  Reports closed;
-  Reports open;
+  CMixerReports closed;
+  CMixerReports open;
   CAlsaMixer closing;
   CAlsaMixer staying;
   closing.SetChangeCallback(closed.Callback());

@@ -17,6 +17,7 @@
 #include "audiosignals.h"
 #include "fakes/cfakewindowport.h"
 #include "fakes/cmemorykeystore.h"
+#include "fakes/cmixerreports.h"
 #include "fakes/cpulseserver.h"
 #include "platform/cpulseaudiobackend.h"
 #include "platform/cpulsemixer.h"
@@ -62,26 +63,6 @@ bool Set(const std::string& what, const std::string& device, const std::string& 
   return Pactl("set-" + device.substr(0, space) + "-" + what + device.substr(space) + " " + value)
       .has_value();
 }
-
-// Every change a mixer reports, as its event thread reports it.
-struct Reports {
-  std::mutex mutex;
-  std::vector<std::pair<MixerChange, MixerControlId>> seen;
-  MixerBackend::ChangeCallback Callback() {
-    return [this](MixerChange change, MixerControlId id) {
-      std::lock_guard lock(mutex);
-      seen.emplace_back(change, id);
-    };
-  }
-  std::size_t Count(MixerChange change, MixerControlId id) {
-    std::lock_guard lock(mutex);
-    return static_cast<std::size_t>(std::count(seen.begin(), seen.end(), std::pair(change, id)));
-  }
-  std::size_t Count() {
-    std::lock_guard lock(mutex);
-    return seen.size();
-  }
-};
 
 // Mixers on the sinks and sources of a private PulseAudio server: output
 // devices t_spk (the default) and t_mic, input devices their monitors, the
@@ -284,7 +265,7 @@ TEST_F(CPulseMixerTest, SlidersActOnTheChosenSinkAndSourceAlone) {
 }
 
 TEST_F(CPulseMixerTest, ChangesFromElsewhereReportTheControlUntilClosed) {
-  Reports closed, open, capture, neighbour;
+  CMixerReports closed, open, capture, neighbour;
   CPulseMixer closing(*backend), staying(*backend), source(*backend), other(*backend);
   closing.SetChangeCallback(closed.Callback());
   staying.SetChangeCallback(open.Callback());
@@ -331,7 +312,7 @@ TEST_F(CPulseMixerTest, ChangesFromElsewhereReportTheControlUntilClosed) {
 
 // As when a card's profile changes: the sink is removed and made anew under its name.
 TEST_F(CPulseMixerTest, ADeviceThatGoesAndComesBackIsTheSameControlAgain) {
-  Reports reports;
+  CMixerReports reports;
   CPulseMixer mixer(*backend);
   mixer.SetChangeCallback(reports.Callback());
   ASSERT_TRUE(mixer.Open(MixerSide::Playback, 1));
@@ -357,7 +338,7 @@ TEST_F(CPulseMixerTest, ADeviceThatGoesAndComesBackIsTheSameControlAgain) {
 }
 
 TEST_F(CPulseMixerTest, AServerThatHasGoneAnswersFalse) {
-  Reports reports;
+  CMixerReports reports;
   CPulseMixer mixer(*backend);
   mixer.SetChangeCallback(reports.Callback());
   ASSERT_TRUE(mixer.Open(MixerSide::Playback, -1));
