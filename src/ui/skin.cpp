@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QSvgRenderer>
 
 // The pictures are a resource of a static library: unless something calls
@@ -18,13 +19,20 @@ static void RegisterPictures() {
 namespace {
 
 QPixmap Render(const QString& path, QSize size) {
+  // Parts paint their pictures at every repaint; each is drawn once a size.
+  const QString key = QString("%1@%2x%3").arg(path).arg(size.width()).arg(size.height());
+  QPixmap pixmap;
+  if (QPixmapCache::find(key, &pixmap)) return pixmap;
   RegisterPictures();
   QSvgRenderer renderer(path);
   if (!renderer.isValid() || size.isEmpty()) return {};
-  QPixmap pixmap(size);
+  pixmap = QPixmap(size);
   pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  renderer.render(&painter);
+  {
+    QPainter painter(&pixmap);
+    renderer.render(&painter);
+  }
+  QPixmapCache::insert(key, pixmap);
   return pixmap;
 }
 
