@@ -9,7 +9,9 @@
 #include "net/cclients.h"
 #include "net/cudpsocket.h"
 #include "net/datagramwriter.h"
+#include "net/transport.h"
 #include "settings/ccontacts.h"
+#include "settings/clog.h"
 #include "settings/cparams.h"
 #include "ui/dlgmain.h"
 
@@ -39,8 +41,8 @@ void CDispatchBridge::ClientSelected(int) {}
 LineView CDispatchBridge::Line(int line) {
   const CClient* client = graph_.Line(line);
   if (!client) return {};
-  return LineView{client->State(), client->CanHangUp(), client->CanAnswer(), client->PeerAddress(),
-                  client->PeerAddressText()};
+  return LineView{client->State(),       client->CanHangUp(),       client->CanAnswer(),
+                  client->PeerAddress(), client->PeerAddressText(), !client->IsIncoming()};
 }
 
 LineTraffic CDispatchBridge::TakeTraffic(int line) {
@@ -122,6 +124,10 @@ void CDispatchBridge::ReadMixers() {
   s.micSliderEnabled = sliders.microphone.enabled;
   s.micSlider = sliders.microphone.position;
   ShowSliders();
+}
+
+void CDispatchBridge::Log(const std::string& text, uint32_t address) {
+  graph_.log->Write(text, net::AddressText(address));
 }
 
 uint32_t CDispatchBridge::OwnAddress() {

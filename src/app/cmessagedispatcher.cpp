@@ -139,11 +139,7 @@ void CMessageDispatcher::ActOnCode(uint32_t code, int64_t wParam) {
       targets_.BusyChanged(address, false);
       break;
     case code::kRejection:
-      if (line != 0) {
-        const int front = window_.PageInFront();
-        if (MainWindowView::IsLine(front)) targets_.HangUp(front);
-        boxes_.ShowInfo("Restricted access. " + net::AddressText(address) + " denied connection.");
-      }
+      Rejected(address);
       break;
     case code::kHangUpFront:
       if (const int front = window_.PageInFront(); MainWindowView::IsLine(front)) targets_.HangUp(front);
@@ -210,6 +206,23 @@ void CMessageDispatcher::HandleCommand(int command, TextRecord record) {
     default:
       break;
   }
+}
+
+void CMessageDispatcher::Rejected(uint32_t address) {
+  // Anybody can send a rejection; only the peer of a call this side places
+  // or holds may end it, and only once: the line is free after it.
+  for (int line = 1; line <= MainWindowView::kLines; ++line) {
+    const LineView view = targets_.Line(line);
+    const bool callingOut =
+        view.outgoing && (view.state == LineState::kCalling || view.state == LineState::kRinging);
+    if (view.peerAddress != address || address == 0 || !(callingOut || view.state == LineState::kConnected)) {
+      continue;
+    }
+    targets_.HangUp(line);
+    boxes_.ShowInfo("Restricted access. " + net::AddressText(address) + " denied connection.");
+    return;
+  }
+  targets_.Log("Rejection without a call dropped", address);
 }
 
 void CMessageDispatcher::RefreshLine(int line, int seconds) {

@@ -36,6 +36,7 @@ class CMessageDispatcher : public MessageHandler {
   bool SpeexOption(uint32_t code, int64_t wParam);
   void ActOnCode(uint32_t code, int64_t wParam);
   void RefreshLine(int line, int seconds);
+  void Rejected(uint32_t address);
   void SelectClientRow(int row);
   int CurrentLine() const { return state_.currentLine.load(); }
 

@@ -12,6 +12,7 @@
 #include "net/cclients.h"
 #include "net/cdatagramrouter.h"
 #include "net/creceivethread.h"
+#include "app/conceboxes.h"
 #include "net/cudpsocket.h"
 #include "platform/cinikeystore.h"
 #include "platform/cqtmessageboxes.h"

@@ -23,6 +23,7 @@ class CQtXmlDocument;
 class CLog;
 class CMessageDispatcher;
 class CParams;
+class COneBoxAtATime;
 class CQtMessageBoxes;
 class CQtWindowPort;
 class CReceiveThread;
@@ -50,7 +51,9 @@ struct CObjectGraph {
   std::unique_ptr<CIniKeyStore> keyStore;
   std::unique_ptr<CParams> params;
   std::unique_ptr<CLog> log;
-  std::unique_ptr<CQtMessageBoxes> boxes;
+  std::unique_ptr<CQtMessageBoxes> screenBoxes;
+  // What everything shows its boxes through: one of a kind at a time.
+  std::unique_ptr<COneBoxAtATime> boxes;
   std::unique_ptr<CQtXmlDocument> languageDocument;
   std::unique_ptr<CLanguage> language;
   std::unique_ptr<TDlg> window;

@@ -15,6 +15,7 @@
 #include "app/cheartbeat.h"
 #include "app/cheartbeatbridge.h"
 #include "app/cmessagedispatcher.h"
+#include "app/conceboxes.h"
 #include "app/cstatussnapshot.h"
 #include "app/cuseractions.h"
 #include "audio/caudiopaths.h"
@@ -77,7 +78,10 @@ bool CProgram::FormCreate() {
   graph_.params = std::make_unique<CParams>(*graph_.keyStore);
   graph_.log = std::make_unique<CLog>(*graph_.params, std::filesystem::path(), LocaleTimestamp);
   graph_.log->Write(std::string(TDlg::kCaption) + " started", "");
-  graph_.boxes = std::make_unique<CQtMessageBoxes>();
+  graph_.screenBoxes = std::make_unique<CQtMessageBoxes>();
+  graph_.boxes = std::make_unique<COneBoxAtATime>(
+      *graph_.screenBoxes,
+      [this](const std::string& text, const std::string& detail) { graph_.log->Write(text, detail); });
   if (!OpenSocket()) return false;
   graph_.languageDocument = std::make_unique<CQtXmlDocument>();
   graph_.language = std::make_unique<CLanguage>(*graph_.languageDocument, *graph_.boxes);
@@ -345,6 +349,7 @@ void CProgram::FormClose() {
   graph_.language.reset();
   graph_.languageDocument.reset();
   graph_.boxes.reset();
+  graph_.screenBoxes.reset();
   graph_.log.reset();
   graph_.params.reset();  // writes the settings back
   graph_.keyStore.reset();

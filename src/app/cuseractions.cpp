@@ -6,6 +6,7 @@
 
 #include "app/cmessagedispatcher.h"
 #include "app/cobjectgraph.h"
+#include "app/conceboxes.h"
 #include "audio/caudiopaths.h"
 #include "audio/cmixermc.h"
 #include "audio/cmixersp.h"

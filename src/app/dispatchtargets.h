@@ -12,6 +12,7 @@ struct LineView {
   bool canAnswer = false;
   uint32_t peerAddress = 0;
   std::string peerAddressText;
+  bool outgoing = false;  // this side placed the call
 };
 
 // Bytes counted on a line since the last refresh.
@@ -59,4 +60,7 @@ class DispatchTargets {
   virtual void SendShort(uint32_t address, uint32_t code) = 0;
   virtual void SendSignalling(uint32_t address, uint32_t code, const std::string& text) = 0;
   virtual uint32_t OwnAddress() = 0;
+
+  // A line of the connection log: "text: dotted address".
+  virtual void Log(const std::string& text, uint32_t address) = 0;
 };

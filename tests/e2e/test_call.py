@@ -1,5 +1,7 @@
 """Two copies of the program find each other, call, answer and hang up."""
 import signal
+import socket
+import struct
 import statistics
 import subprocess
 import tempfile
@@ -91,6 +93,22 @@ class CallTest(unittest.TestCase):
         self.assertTrue(wait_until(lambda: self.a.line(2)[0] == 0, timeout=10), self.a.status())
         self.assertEqual(self.b.line(2)[0], 0)
         self.assertEqual(self.b.line(1)[0], 0)
+
+    def test_rejections_from_strangers_open_no_box(self):
+        self.start()
+        stranger = "127.1.0.7"
+        with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
+            s.bind((stranger, 0))
+            for _ in range(200):
+                s.sendto(struct.pack("<I", 9044), (A_ADDRESS, self.port))
+        dropped = "Rejection without a call dropped: %s" % stranger
+        self.assertTrue(wait_until(lambda: self.a.log().count(dropped) == 200, timeout=10), self.a.log()[-500:])
+        # Still answering: it calls B as before.
+        self.assertEqual(self.a.command(2, B_ADDRESS).returncode, 0)
+        self.assertTrue(wait_until(self.both_connected, timeout=10), self.a.status() + self.b.status())
+        self.assertEqual(self.a.command(4).returncode, 0)
+        self.assertEqual(self.a.wait_exit(), 0)
+        self.assertNotIn("Restricted access", self.a.stderr)
 
     def test_command_without_a_running_copy(self):
         result = self.a.command(4)

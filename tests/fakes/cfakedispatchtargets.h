@@ -50,6 +50,7 @@ class CFakeDispatchTargets : public DispatchTargets {
     Log("SendSignalling", a, code, text);
   }
   uint32_t OwnAddress() override { return ownAddress; }
+  void Log(const std::string& text, uint32_t a) override { Log("Log", text, a); }
 
   std::vector<std::string> calls;
   std::map<int, LineView> lines;

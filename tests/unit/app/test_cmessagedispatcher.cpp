@@ -202,19 +202,50 @@ TEST_F(CMessageDispatcherTest, NameRequestAnswersWithTheUserNameOrTheOwnAddress)
             (Calls{"SendSignalling " + p + " 9040 192.0.2.5", "SendSignalling " + p + " 9040 Ann"}));
 }
 
-TEST_F(CMessageDispatcherTest, RejectionHangsUpThePageInFrontAndTellsTheUser) {
-  dispatcher.HandleCode(code::kRejection, peer);  // no current line: nothing
-  EXPECT_TRUE(boxes.infos.empty());
+TEST_F(CMessageDispatcherTest, OnlyThePeerOfACallPlacedOrHeldCanRejectIt) {
+  const uint32_t stranger = 0x09090909;
+  struct Case {
+    const char* what;
+    LineView line2;
+    uint32_t from;
+    Calls calls;
+    std::size_t boxes;
+  };
+  const std::string dropped = "Log Rejection without a call dropped ";
+  const Case cases[] = {
+      {"no call at all", {}, peer, {dropped + std::to_string(peer)}, 0},
+      {"calling out", {LineState::kCalling, true, false, peer, "10.1.2.3", true}, peer, {"HangUp 2"}, 1},
+      {"ringing out", {LineState::kRinging, true, false, peer, "10.1.2.3", true}, peer, {"HangUp 2"}, 1},
+      {"connected", {LineState::kConnected, true, false, peer, "10.1.2.3", false}, peer, {"HangUp 2"}, 1},
+      {"a stranger during a call",
+       {LineState::kConnected, true, false, peer, "10.1.2.3", true},
+       stranger,
+       {dropped + std::to_string(stranger)},
+       0},
+      {"the caller of a call ringing here",
+       {LineState::kRinging, true, true, peer, "10.1.2.3", false},
+       peer,
+       {dropped + std::to_string(peer)},
+       0},
+  };
+  for (const Case& c : cases) {
+    targets.lines[2] = c.line2;
+    targets.calls.clear();
+    boxes.infos.clear();
+    dispatcher.HandleCode(code::kRejection, c.from);
+    EXPECT_EQ(targets.calls, c.calls) << c.what;
+    ASSERT_EQ(boxes.infos.size(), c.boxes) << c.what;
+    if (c.boxes) {
+      EXPECT_EQ(boxes.infos[0], "Restricted access. 10.1.2.3 denied connection.");
+    }
+  }
+  // A refusal of the sound type, from the receive thread, hangs up the page in front without a box.
   StartLine(2);
   targets.calls.clear();
-  dispatcher.HandleCode(code::kRejection, peer);
-  EXPECT_EQ(targets.calls, Calls{"HangUp 2"});
-  EXPECT_EQ(boxes.infos, std::vector<std::string>{"Restricted access. 10.1.2.3 denied connection."});
-  // A refusal of the sound type, from the receive thread, hangs up without a box.
-  targets.calls.clear();
+  boxes.infos.clear();
   dispatcher.HandleCode(code::kHangUpFront, 0);
   EXPECT_EQ(targets.calls, Calls{"HangUp 2"});
-  EXPECT_EQ(boxes.infos.size(), 1u);
+  EXPECT_TRUE(boxes.infos.empty());
 }
 
 TEST_F(CMessageDispatcherTest, RecordsReachTheirTargets) {
