@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "core/soundtype.h"
+
 // The state the main window keeps besides its controls. What another thread
 // reads (the receive thread, the audio callbacks) is atomic.
 struct CAppState {
@@ -11,7 +13,7 @@ struct CAppState {
   std::atomic<bool> restarting{false};
   std::atomic<int> micMuted{0};
   std::atomic<int> speakerMuted{0};
-  std::atomic<uint32_t> currentSndType{0};
+  std::atomic<SoundType> currentSndType{SoundType::kGsm8};
   std::atomic<bool> lockCodec{false};
   // The line whose page is in front: 1 or 2, 0 for none. The audio paths
   // read it on their own threads.

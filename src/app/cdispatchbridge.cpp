@@ -80,8 +80,8 @@ void CDispatchBridge::ReloadPreBuffer() {
 void CDispatchBridge::ReloadFilters() {
   graph_.audio->ReloadFilters();
 }
-void CDispatchBridge::RestartSound(uint32_t soundType, bool announce) {
-  graph_.audio->RestartSound(soundType, announce);
+void CDispatchBridge::RestartSound(SoundType type, bool announce) {
+  graph_.audio->RestartSound(type, announce);
 }
 void CDispatchBridge::ReloadScopeZoom() {
   graph_.window->SetScopeZoom(graph_.params->GetInt("scopeZoom"));

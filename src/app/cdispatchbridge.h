@@ -30,7 +30,7 @@ class CDispatchBridge : public DispatchTargets {
   void ReloadPreBuffer() override;
   void ReloadScopeZoom() override;
   void ReloadFilters() override;
-  void RestartSound(uint32_t soundType, bool announce) override;
+  void RestartSound(SoundType type, bool announce) override;
   void UnfreezeScope() override;
   void MixerChanged(int64_t control) override;
 

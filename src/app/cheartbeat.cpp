@@ -109,8 +109,11 @@ void CHeartbeat::Ring() {
 
 void CHeartbeat::ReturnToOwnSoundType(int line) {
   if (line != 0 && targets_.StateOfLine(line) == LineState::kConnected) return;
-  const auto own = static_cast<uint32_t>(params_.GetInt("SndType"));
-  if (own != state_.currentSndType.load() && !state_.restarting.load()) targets_.RestartSound(own, false);
+  // A stored number that names no sound type was replaced at start-up; one
+  // written since (by hand or by a newer version) is not followed.
+  const auto own = SoundTypeOf(params_.GetInt("SndType"));
+  if (own && *own != state_.currentSndType.load() && !state_.restarting.load())
+    targets_.RestartSound(*own, false);
 }
 
 void CHeartbeat::AnnounceBusyOrFree(int line) {

@@ -86,8 +86,8 @@ bool CHeartbeatBridge::TakeRingTest() {
 bool CHeartbeatBridge::TakeAccepted() {
   return false;
 }
-void CHeartbeatBridge::RestartSound(uint32_t soundType, bool announce) {
-  dispatch_.RestartSound(soundType, announce);
+void CHeartbeatBridge::RestartSound(SoundType type, bool announce) {
+  dispatch_.RestartSound(type, announce);
 }
 void CHeartbeatBridge::OpenDevices() {
   graph_.audio->OpenDevices();

@@ -35,7 +35,7 @@ class CHeartbeatBridge : public HeartbeatTargets {
   bool SoundTestOn() override;
   bool TakeRingTest() override;
   bool TakeAccepted() override;
-  void RestartSound(uint32_t soundType, bool announce) override;
+  void RestartSound(SoundType type, bool announce) override;
   void OpenDevices() override;
   void CloseDevices() override;
   void ReopenDevices() override;

@@ -37,8 +37,7 @@ void CMessageDispatcher::HandleCode(uint32_t code, int64_t wParam) {
   if ((code == code::kSoundTypeRequest || code == code::kSetSoundType) && state_.restarting.load()) return;
   // A request for something that is no sound type (a peer's text that was
   // no number) would leave the program without audio until the next change.
-  if ((code == code::kSoundTypeRequest || code == code::kSetSoundType) &&
-      !code::IsSoundType(static_cast<uint32_t>(wParam))) {
+  if ((code == code::kSoundTypeRequest || code == code::kSetSoundType) && !SoundTypeOf(wParam)) {
     RecomputeAvailability();
     return;
   }
@@ -158,12 +157,11 @@ void CMessageDispatcher::ActOnCode(uint32_t code, int64_t wParam) {
       // A side that locks its sound type does not follow a peer's request;
       // it refuses the call when the peer's audio comes in another type.
       if (state_.lockCodec.load()) break;
-      if (static_cast<uint32_t>(wParam) != state_.currentSndType.load()) {
-        targets_.RestartSound(static_cast<uint32_t>(wParam), false);
-      }
+      if (*SoundTypeOf(wParam) != state_.currentSndType.load())
+        targets_.RestartSound(*SoundTypeOf(wParam), false);
       break;
     case code::kSetSoundType:
-      targets_.RestartSound(static_cast<uint32_t>(wParam), true);
+      targets_.RestartSound(*SoundTypeOf(wParam), true);
       break;
     case code::kReloadFilters:
       targets_.ReloadFilters();

@@ -167,13 +167,13 @@ void CProgram::BuildCallSide() {
 }
 
 void CProgram::ReadSoundType() {
-  auto sndType = static_cast<uint32_t>(graph_.params->GetInt("SndType"));
+  auto sndType = SoundTypeOf(graph_.params->GetInt("SndType"));
   // Missing, or a stored value that names no sound type: the default.
-  if (!code::IsSoundType(sndType)) {
-    sndType = code::kSoundGsm;
-    graph_.params->SetInt("SndType", static_cast<int32_t>(sndType));
+  if (!sndType) {
+    sndType = SoundType::kGsm8;
+    graph_.params->SetInt("SndType", static_cast<int32_t>(WireCode(*sndType)));
   }
-  graph_.state.currentSndType = sndType;
+  graph_.state.currentSndType = *sndType;
   graph_.state.lockCodec = graph_.params->GetInt("lockCodec") != 0;
 }
 

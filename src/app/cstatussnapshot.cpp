@@ -37,7 +37,7 @@ long Milliseconds(double seconds) {
 
 std::string CStatusSnapshot::Text() const {
   std::ostringstream text;
-  text << "sndtype " << graph_.state.currentSndType.load() << "\n";
+  text << "sndtype " << WireCode(graph_.state.currentSndType.load()) << "\n";
   text << "current " << graph_.state.currentLine.load() << "\n";
   if (graph_.contacts) {
     for (std::size_t row = 0; row < graph_.contacts->Count(); ++row) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/linestate.h"
+#include "core/soundtype.h"
 
 // What one call line tells the window: its state and what may be done.
 struct LineView {
@@ -51,7 +52,7 @@ class DispatchTargets {
   virtual void ReloadPreBuffer() = 0;
   virtual void ReloadScopeZoom() = 0;
   virtual void ReloadFilters() = 0;
-  virtual void RestartSound(uint32_t soundType, bool announce) = 0;
+  virtual void RestartSound(SoundType type, bool announce) = 0;
   virtual void UnfreezeScope() = 0;
   // A mixer reported a change of one of its controls.
   virtual void MixerChanged(int64_t control) = 0;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/linestate.h"
+#include "core/soundtype.h"
 
 // What the two heartbeat timers drive: the client list, the lines, the
 // ringer, the audio devices and meters, and the window's tray and lamps.
@@ -35,7 +36,7 @@ class HeartbeatTargets {
   virtual bool SoundTestOn() = 0;
   virtual bool TakeRingTest() = 0;
   virtual bool TakeAccepted() = 0;
-  virtual void RestartSound(uint32_t soundType, bool announce) = 0;
+  virtual void RestartSound(SoundType type, bool announce) = 0;
   virtual void OpenDevices() = 0;
   virtual void CloseDevices() = 0;
   virtual void ReopenDevices() = 0;

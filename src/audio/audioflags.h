@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "core/soundtype.h"
+
 // The main window's state that the audio paths read on the capture, playback
 // and receive threads. The paths own none of it.
 struct AudioFlags {
@@ -11,7 +13,7 @@ struct AudioFlags {
   std::atomic<int>& soundSystemRunning;
   const std::atomic<int>& micMuted;
   const std::atomic<int>& speakerMuted;
-  std::atomic<uint32_t>& currentSndType;
+  std::atomic<SoundType>& currentSndType;
   const std::atomic<bool>& lockCodec;
   const std::atomic<int>& currentLine;  // 1 or 2; 0 for none
 };

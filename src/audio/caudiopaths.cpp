@@ -71,14 +71,14 @@ const AudioLine* CAudioPaths::CurrentLine() const {
   return line == 1 || line == 2 ? lines_[static_cast<std::size_t>(line - 1)] : nullptr;
 }
 
-void CAudioPaths::Build(uint32_t soundType) {
+void CAudioPaths::Build(SoundType type) {
   filters_ = std::make_unique<CFilters>(params_);
-  Rebuild(soundType);
+  Rebuild(type);
   flags_.soundSystemRunning.store(1);
 }
 
-void CAudioPaths::Rebuild(uint32_t soundType) {
-  format_ = SoundFormat::Of(soundType);
+void CAudioPaths::Rebuild(SoundType type) {
+  format_ = SoundFormat::Of(type);
   filters_->SetFormat(format_);
   spool_ = std::make_unique<CSpoolSp>(params_, *filters_, format_);
   micTap_ = std::make_unique<CProgress>(kMicTap, format_);
@@ -111,7 +111,7 @@ void CAudioPaths::SetRestartHooks(std::function<void(bool)> lamp, std::function<
   rebuiltHook_ = std::move(rebuilt);
 }
 
-void CAudioPaths::RestartSound(uint32_t code, bool notify) {
+void CAudioPaths::RestartSound(SoundType type, bool notify) {
   flags_.restarting.store(true);
   CloseDevices();
   if (lamp_) lamp_(true);
@@ -127,12 +127,12 @@ void CAudioPaths::RestartSound(uint32_t code, bool notify) {
   } catch (const std::exception&) {
     boxes_.ShowError("sndTypeChange voiceStop");
   }
-  if (code == code::kSpeexFirst) {
+  if (type == SoundType::kSpeex8Mono) {
     ApplySpeexOptions(1);
     ApplySpeexOptions(2);
   }
   try {
-    Rebuild(code);
+    Rebuild(type);
     const AudioLine* line = CurrentLine();
     // The heartbeat opens the devices anyway when a call needs them; opening
     // them here only when one does spares a device that is not needed.
@@ -146,10 +146,10 @@ void CAudioPaths::RestartSound(uint32_t code, bool notify) {
     const int number = flags_.currentLine.load();
     if (number == 1 || number == 2) {
       lines_[static_cast<std::size_t>(number - 1)]->SendValue(code::kSoundTypeRequest,
-                                                              static_cast<int32_t>(code));
+                                                              static_cast<int32_t>(WireCode(type)));
     }
   }
-  flags_.currentSndType.store(code);
+  flags_.currentSndType.store(type);
   flags_.restarting.store(false);
   if (lamp_) lamp_(false);
 }
@@ -285,11 +285,11 @@ int32_t CAudioPaths::MicLevel() {
   return micTap_ ? micTap_->ReadLevel() : 0;
 }
 
-void CAudioPaths::ReceiveAudio(std::span<const uint8_t> datagram, uint32_t code, uint32_t sender) {
+void CAudioPaths::ReceiveAudio(std::span<const uint8_t> datagram, SoundType type, uint32_t sender) {
   const ReceiveGuard guard(receiving_);
   if (flags_.quitting.load() > 0 || flags_.restarting.load() || flags_.speakerMuted.load() != 0 ||
       SoundTestOn() || !receivePath_) {
     return;
   }
-  receivePath_->Receive(datagram, code, sender);
+  receivePath_->Receive(datagram, type, sender);
 }

@@ -55,10 +55,10 @@ class CAudioPaths : public AudioReceiver {
   CAudioPaths& operator=(const CAudioPaths&) = delete;
 
   // Builds the sound system for the sound type selected at start-up.
-  void Build(uint32_t soundType);
+  void Build(SoundType type);
   // Tears the sound system down and builds it for code; with notify the
   // current line's peer is asked to follow.
-  void RestartSound(uint32_t code, bool notify);
+  void RestartSound(SoundType type, bool notify);
 
   // A device that keeps failing to open is reported once, until it opens or
   // the devices are closed because no audio is wanted any more. Called on
@@ -99,12 +99,12 @@ class CAudioPaths : public AudioReceiver {
                        std::function<void()> rebuilt);
   void SetRestartSettleMs(int ms) { settleMs_ = ms; }
 
-  void ReceiveAudio(std::span<const uint8_t> datagram, uint32_t code, uint32_t sender) override;
+  void ReceiveAudio(std::span<const uint8_t> datagram, SoundType type, uint32_t sender) override;
 
  private:
   const AudioLine* CurrentLine() const;
   void Teardown();
-  void Rebuild(uint32_t soundType);
+  void Rebuild(SoundType type);
   void Report(bool& reported, const char* text, const std::string& reason);
 
   CParams& params_;

@@ -11,10 +11,8 @@ CCodecSet::CCodecSet()
 
 CCodecSet::~CCodecSet() = default;
 
-CSpeex* CCodecSet::SpeexFor(uint32_t soundType) {
-  const SoundTypeInfo* row = FindSoundType(soundType);
-  if (row == nullptr) return nullptr;
-  switch (row->codec) {
+CSpeex* CCodecSet::SpeexFor(SoundType type) {
+  switch (FindSoundType(type).codec) {
     case SoundCodec::kSpeex8:
       return speex8_.get();
     case SoundCodec::kSpeex16:

@@ -6,6 +6,7 @@
 #include "audio/cg711.h"
 #include "audio/cgsm.h"
 #include "audio/cspeex.h"
+#include "core/soundtype.h"
 
 // The codecs of one call line, made with the line and destroyed with it, so
 // encoder and decoder states carry over from one call to the next on that
@@ -25,7 +26,7 @@ class CCodecSet {
 
   // The Speex instance a sound type travels in (the stereo types share their
   // rate's instance); nullptr for a type that is not Speex.
-  CSpeex* SpeexFor(uint32_t soundType);
+  CSpeex* SpeexFor(SoundType type);
 
  private:
   std::unique_ptr<CGsm> gsm_;

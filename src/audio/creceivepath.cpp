@@ -22,12 +22,12 @@ static_assert(std::endian::native == std::endian::little);
 CReceivePath::CReceivePath(const PathParts& parts, CProgress& tap, WindowPort& window, CLog& log)
     : parts_(parts), tap_(tap), window_(window), log_(log), frame_(parts.format.FrameSamples(), 0) {}
 
-void CReceivePath::Receive(std::span<const uint8_t> datagram, uint32_t code, uint32_t sender) {
+void CReceivePath::Receive(std::span<const uint8_t> datagram, SoundType type, uint32_t sender) {
   AudioLine* line = parts_.CurrentLine();
   // Only the peer of the call is heard; anybody else's audio is dropped.
   if (!line || line->State() != LineState::kConnected || line->PeerAddress() != sender) return;
-  if (code != parts_.format.Code()) {
-    RefuseWrongType(*line, code, sender);
+  if (type != parts_.format.Type()) {
+    RefuseWrongType(*line, type, sender);
     return;
   }
   line->AddRxBytes(datagram.size());
@@ -36,14 +36,14 @@ void CReceivePath::Receive(std::span<const uint8_t> datagram, uint32_t code, uin
   }
 }
 
-void CReceivePath::RefuseWrongType(AudioLine& line, uint32_t code, uint32_t sender) {
+void CReceivePath::RefuseWrongType(AudioLine& line, SoundType type, uint32_t sender) {
   if (!line.IsIncoming()) {
     // The caller's type wins: ask the called side to follow.
-    line.SendValue(code::kSoundTypeRequest, static_cast<int32_t>(parts_.format.Code()));
+    line.SendValue(code::kSoundTypeRequest, static_cast<int32_t>(WireCode(parts_.format.Type())));
     return;
   }
   if (!parts_.flags.lockCodec.load()) {
-    window_.PostCode(code::kSoundTypeRequest, code);
+    window_.PostCode(code::kSoundTypeRequest, WireCode(type));
     return;
   }
   log_.Write("Remote rejected, wrong codec", net::AddressText(sender));
@@ -70,7 +70,7 @@ bool CReceivePath::Decode(CCodecSet& codecs, std::span<const uint8_t> datagram) 
                             std::span(reinterpret_cast<uint8_t*>(frame.data()), frame.size_bytes()));
       return true;
     default: {
-      CSpeex* speex = codecs.SpeexFor(parts_.format.Code());
+      CSpeex* speex = codecs.SpeexFor(parts_.format.Type());
       const auto payload = datagram::SpeexPayload(datagram);
       // A frame cut short in transit would decode to noise; it is dropped.
       if (!speex || payload.empty() ||

@@ -29,8 +29,8 @@ class CReceivePath {
   CReceivePath(const CReceivePath&) = delete;
   CReceivePath& operator=(const CReceivePath&) = delete;
 
-  // Receive thread. datagram is exactly the received bytes of sound type code.
-  void Receive(std::span<const uint8_t> datagram, uint32_t code, uint32_t sender);
+  // Receive thread. datagram is exactly the received bytes, of sound type type.
+  void Receive(std::span<const uint8_t> datagram, SoundType type, uint32_t sender);
 
   // The playback device's frame callback; user is the path.
   static void PlayFrame(int16_t* frame, void* user);
@@ -38,7 +38,7 @@ class CReceivePath {
   void Play(int16_t* frame);
 
  private:
-  void RefuseWrongType(AudioLine& line, uint32_t code, uint32_t sender);
+  void RefuseWrongType(AudioLine& line, SoundType type, uint32_t sender);
   bool Decode(CCodecSet& codecs, std::span<const uint8_t> datagram);
 
   const PathParts parts_;

@@ -41,7 +41,7 @@ void CSendPath::Send(std::span<int16_t> frame) {
   const std::size_t payload = Encode(parts_.CodecsOf(*line), frame);
   if (payload == 0) return;
   const std::size_t length = datagram::BuildAudio(
-      parts_.format.Code(), std::span<const uint8_t>(encoded_.data(), payload), datagram_);
+      parts_.format.Type(), std::span<const uint8_t>(encoded_.data(), payload), datagram_);
   if (length == 0) return;
   parts_.socket.SendToPeer(line->PeerAddress(), std::span<const uint8_t>(datagram_.data(), length));
   line->AddTxBytes(length);
@@ -63,7 +63,7 @@ std::size_t CSendPath::Encode(CCodecSet& codecs, std::span<const int16_t> frame)
       return bytes;
     }
     default: {
-      CSpeex* speex = codecs.SpeexFor(parts_.format.Code());
+      CSpeex* speex = codecs.SpeexFor(parts_.format.Type());
       return speex ? speex->Encode(frame, encoded_) : 0;
     }
   }

@@ -2,6 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+
+#include "core/soundtype.h"
 
 // The fifteen sound types: for each, the PCM format of the devices, the size
 // of one frame and the depth of the device queues. Every audio object is made
@@ -11,7 +14,7 @@
 enum class SoundCodec : uint8_t { kGsm, kPcm, kSpeex8, kSpeex16, kSpeex32, kG711 };
 
 struct SoundTypeInfo {
-  uint32_t code;
+  SoundType type;
   const char* name;  // shown as it stands, spacing quirks included
   SoundCodec codec;
   int32_t sampleRate;
@@ -40,11 +43,10 @@ inline constexpr std::size_t kSoundTypeCount = 15;
 class SoundFormat {
  public:
   SoundFormat();
-  // The format of a sound type; none for a code that is not one.
-  static SoundFormat Of(uint32_t code);
+  static SoundFormat Of(SoundType type);
 
-  bool IsValid() const { return row_->code != 0; }
-  uint32_t Code() const { return row_->code; }
+  bool IsValid() const { return WireCode(row_->type) != 0; }
+  SoundType Type() const { return row_->type; }
   SoundCodec Codec() const { return row_->codec; }
   int32_t SampleRate() const { return row_->sampleRate; }
   int32_t Channels() const { return row_->channels; }
@@ -70,14 +72,12 @@ class SoundFormat {
   const SoundTypeInfo* row_;  // an immutable table row, never null
 };
 
-// The row of any code, whether selected or not (a received datagram names
-// its own type); nullptr for a code that is not a sound type.
-const SoundTypeInfo* FindSoundType(uint32_t code);
+// The row of a sound type.
+const SoundTypeInfo& FindSoundType(SoundType type);
 
-// "" for a code that is not a sound type.
-const char* SoundTypeName(uint32_t code);
+const char* SoundTypeName(SoundType type);
 
 // The properties dialog lists the types in its own order (codecs grouped,
-// rates rising). -1 / 0 when the index or code is not in the list.
-int SoundTypeToListIndex(uint32_t code);
-uint32_t SoundTypeFromListIndex(int index);
+// rates rising). Nothing for an index outside the list.
+int SoundTypeToListIndex(SoundType type);
+std::optional<SoundType> SoundTypeFromListIndex(int index);

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <span>
 
+#include "core/soundtype.h"
+
 // The audio receive path as the receive thread sees it. Audio is handed over
 // on the receive thread itself, so that no frame waits in the main window's
 // message queue.
@@ -11,7 +13,7 @@ class AudioReceiver {
   virtual ~AudioReceiver() = default;
 
   // datagram is exactly the received bytes (read it with the functions of
-  // net/datagramreader.h); code is its sound type, 9050 to 9064; sender is
+  // net/datagramreader.h); type is the sound type its code names; sender is
   // the peer's IPv4 address in network order.
-  virtual void ReceiveAudio(std::span<const uint8_t> datagram, uint32_t code, uint32_t sender) = 0;
+  virtual void ReceiveAudio(std::span<const uint8_t> datagram, SoundType type, uint32_t sender) = 0;
 };

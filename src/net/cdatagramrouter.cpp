@@ -4,10 +4,10 @@
 #include <string>
 #include <thread>
 
-#include "net/audioreceiver.h"
 #include "core/codes.h"
-#include "net/datagramreader.h"
 #include "core/windowport.h"
+#include "net/audioreceiver.h"
+#include "net/datagramreader.h"
 
 namespace {
 
@@ -83,7 +83,8 @@ void CDatagramRouter::RouteAudio(std::span<const uint8_t> bytes, uint32_t code, 
   // counts after, so either this call sees the new receiver or the setter
   // sees this call and waits for it.
   audioCallsRunning_.fetch_add(1);
-  if (AudioReceiver* receiver = audio_.load()) receiver->ReceiveAudio(bytes, code, sender);
+  const auto type = SoundTypeOf(code);
+  if (AudioReceiver* receiver = audio_.load(); receiver && type) receiver->ReceiveAudio(bytes, *type, sender);
   audioCallsRunning_.fetch_sub(1);
 }
 

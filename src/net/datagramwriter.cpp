@@ -53,7 +53,8 @@ SignallingDatagram BuildNumber(uint32_t code, int32_t value) {
       code, std::string_view(digits.data(), static_cast<std::size_t>(result.ptr - digits.data())));
 }
 
-std::size_t BuildAudio(uint32_t soundType, std::span<const uint8_t> payload, std::span<uint8_t> out) {
+std::size_t BuildAudio(SoundType type, std::span<const uint8_t> payload, std::span<uint8_t> out) {
+  const uint32_t soundType = WireCode(type);
   if (!code::IsSoundType(soundType)) return 0;
   const AudioShape shape = ShapeOf(soundType);
   if (payload.size() < shape.minPayload || payload.size() > shape.maxPayload) return 0;

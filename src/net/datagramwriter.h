@@ -5,6 +5,7 @@
 #include <span>
 #include <string_view>
 
+#include "core/soundtype.h"
 #include "net/datagramlayout.h"
 
 // Builders of every datagram the program sends. They write into fixed
@@ -26,6 +27,6 @@ SignallingDatagram BuildNumber(uint32_t code, int32_t value);
 // returns its length. 0 means there is nothing to send: the code is not a
 // sound type, the payload does not fit the type (GSM takes 33 bytes, G.711
 // 160, PCM and Speex 1 to kMaxFrameBytes), or out is too small.
-std::size_t BuildAudio(uint32_t soundType, std::span<const uint8_t> payload, std::span<uint8_t> out);
+std::size_t BuildAudio(SoundType type, std::span<const uint8_t> payload, std::span<uint8_t> out);
 
 }  // namespace datagram

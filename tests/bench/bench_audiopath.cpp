@@ -30,7 +30,7 @@ struct Settings {
 
 // Args: sound type, cascades.
 void BM_Bandpass(benchmark::State& state) {
-  const SoundFormat format = SoundFormat::Of(static_cast<uint32_t>(state.range(0)));
+  const SoundFormat format = SoundFormat::Of(SoundType{static_cast<uint32_t>(state.range(0))});
   Settings settings(true, static_cast<int>(state.range(1)));
   CFilters filters(settings.params, format);
   const auto frames = SpeechFrames(format.FrameSamples(), format.SampleRate());
@@ -47,7 +47,7 @@ BENCHMARK(BM_Bandpass)->Args({9050, 1})->Args({9050, 20})->Args({9061, 1})->Args
 // One Put and one Get, as the receive and playback threads do per frame.
 // Args: sound type, filters on.
 void BM_SpoolPutGet(benchmark::State& state) {
-  const SoundFormat format = SoundFormat::Of(static_cast<uint32_t>(state.range(0)));
+  const SoundFormat format = SoundFormat::Of(SoundType{static_cast<uint32_t>(state.range(0))});
   Settings settings(state.range(1) != 0);
   CFilters filters(settings.params, format);
   CSpoolSp spool(settings.params, filters, format);
@@ -64,7 +64,7 @@ BENCHMARK(BM_SpoolPutGet)->Args({9050, 0})->Args({9050, 1})->Args({9057, 0})->Ar
 
 // Args: sound type, history (1 = speaker tap).
 void BM_Tap(benchmark::State& state) {
-  const SoundFormat format = SoundFormat::Of(static_cast<uint32_t>(state.range(0)));
+  const SoundFormat format = SoundFormat::Of(SoundType{static_cast<uint32_t>(state.range(0))});
   CProgress tap(static_cast<int>(state.range(1)), format);
   const auto frames = SpeechFrames(format.FrameSamples(), format.SampleRate());
   std::size_t f = 0;
@@ -79,7 +79,7 @@ BENCHMARK(BM_Tap)->Args({9050, 0})->Args({9050, 1})->Args({9057, 0})->Args({9057
 void BM_FullDuplexSpeex32(benchmark::State& state) {
   const auto quality = static_cast<int32_t>(state.range(0));
   const auto complexity = static_cast<int32_t>(state.range(1));
-  const SoundFormat format = SoundFormat::Of(9061);
+  const SoundFormat format = SoundFormat::Of(SoundType{9061});
   Settings settings(true);
   CFilters filters(settings.params, format);
   CSpoolSp spool(settings.params, filters, format);

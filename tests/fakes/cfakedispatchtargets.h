@@ -41,7 +41,7 @@ class CFakeDispatchTargets : public DispatchTargets {
   void ReloadPreBuffer() override { Log("ReloadPreBuffer"); }
   void ReloadScopeZoom() override { Log("ReloadScopeZoom"); }
   void ReloadFilters() override { Log("ReloadFilters"); }
-  void RestartSound(uint32_t type, bool announce) override { Log("RestartSound", type, announce); }
+  void RestartSound(SoundType type, bool announce) override { Log("RestartSound", WireCode(type), announce); }
   void UnfreezeScope() override { Log("UnfreezeScope"); }
   void MixerChanged(int64_t control) override { Log("MixerChanged", control); }
 

@@ -31,7 +31,8 @@ class RecordingTargets : public HeartbeatTargets {
   bool SoundTestOn() override { return soundTest; }
   bool TakeRingTest() override { return std::exchange(ringTest, false); }
   bool TakeAccepted() override { return std::exchange(accepted, false); }
-  void RestartSound(uint32_t type, bool announce) override {
+  void RestartSound(SoundType soundType, bool announce) override {
+    const uint32_t type = WireCode(soundType);
     calls.push_back("RestartSound " + std::to_string(type) + " " + std::to_string(announce));
   }
   void OpenDevices() override { devices.push_back("open"); }
@@ -64,7 +65,7 @@ class CHeartbeatTest : public ::testing::Test {
  protected:
   CHeartbeatTest() : params(store), heartbeat(state, params, targets) {
     params.SetInt("SndType", 9050);
-    state.currentSndType = 9050;
+    state.currentSndType = SoundType::kGsm8;
   }
   CAppState state;
   CMemoryKeyStore store;
@@ -166,7 +167,7 @@ TEST_F(CHeartbeatTest, AcceptedSettingsReopenDevicesThatAreWanted) {
 }
 
 TEST_F(CHeartbeatTest, OwnSoundTypeComesBackOutsideACall) {
-  state.currentSndType = 9058;  // followed a caller
+  state.currentSndType = SoundType::kSpeex8Mono;  // followed a caller
   state.currentLine = 1;
   targets.lineStates[1] = LineState::kConnected;
   heartbeat.Timer2Timer();

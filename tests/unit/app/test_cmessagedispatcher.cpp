@@ -24,7 +24,7 @@ class CMessageDispatcherTest : public ::testing::Test {
  protected:
   CMessageDispatcherTest() : params(store), dispatcher(state, window, params, boxes, targets) {
     state.shownOnce = 1;
-    state.currentSndType = code::kSoundGsm;
+    state.currentSndType = SoundType::kGsm8;
     dispatcher.SetQuitAction([this] { ++quits; });
   }
 

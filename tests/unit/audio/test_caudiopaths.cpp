@@ -119,7 +119,7 @@ struct Side {
                                           *line1, *line2, *socket);
     paths->SetRestartSettleMs(0);
     paths->Build(currentType);
-    currentSndType = SoundFormat::Of(currentType).IsValid() ? currentType : 0;
+    currentSndType = currentType;
   }
 
   // The next audio datagram that reached this side's socket; signalling
@@ -147,8 +147,8 @@ struct Side {
   std::unique_ptr<CAudioPaths> paths;
   std::atomic<int> quitting{0}, running{0}, micMuted{0}, speakerMuted{0}, currentLine{1};
   std::atomic<bool> restarting{false}, lockCodec{false};
-  std::atomic<uint32_t> currentSndType{0};
-  uint32_t currentType = 0;
+  std::atomic<SoundType> currentSndType{SoundType::kGsm8};
+  SoundType currentType = SoundType::kGsm8;
 };
 
 class CAudioPathsTest : public ::testing::Test {
@@ -167,7 +167,8 @@ class CAudioPathsTest : public ::testing::Test {
     std::filesystem::remove_all(dir);
   }
 
-  void UseType(uint32_t type) {
+  void UseType(uint32_t code) {
+    const SoundType type = *SoundTypeOf(code);
     format = SoundFormat::Of(type);
     ASSERT_TRUE(format.IsValid());
     for (Side* side : {caller.get(), callee.get()}) {
@@ -239,10 +240,10 @@ TEST_F(CAudioPathsTest, FramesCrossBothPathsInEverySoundType) {
       if (c.datagramBytes) {
         EXPECT_EQ(bytes.size(), c.datagramBytes);
       }
-      callee->paths->ReceiveAudio(bytes, code, Loopback(1));
+      callee->paths->ReceiveAudio(bytes, *SoundTypeOf(code), Loopback(1));
     }
     for (int n = 0; n < 10; ++n) callee->paths->ReceivePath()->Play(out.data());
-    const SoundTypeInfo* info = FindSoundType(c.type);
+    const SoundTypeInfo* info = &FindSoundType(*SoundTypeOf(c.type));
     if (info->codec == SoundCodec::kPcm) {
       EXPECT_EQ(out, last);
     } else {
@@ -259,7 +260,7 @@ TEST_F(CAudioPathsTest, WrongSoundTypeOnTheCallerAsksTheCalleeToFollow) {
   UseType(9050);
   Connect();
   const std::vector<uint8_t> g711 = Datagram(9064, 168, 0xFF);
-  caller->paths->ReceiveAudio(g711, 9064, Loopback(2));
+  caller->paths->ReceiveAudio(g711, *SoundTypeOf(9064), Loopback(2));
   uint32_t code = 0;
   const auto request = callee->NextAudio(code);
   EXPECT_EQ(code, code::kSoundTypeRequest);
@@ -272,7 +273,7 @@ TEST_F(CAudioPathsTest, WrongSoundTypeOnTheCalleeFollowsOrRefuses) {
   Connect();
   const std::vector<uint8_t> g711 = Datagram(9064, 168, 0xFF);
 
-  callee->paths->ReceiveAudio(g711, 9064, Loopback(1));
+  callee->paths->ReceiveAudio(g711, *SoundTypeOf(9064), Loopback(1));
   auto messages = callee->window.Messages();
   ASSERT_FALSE(messages.empty());
   EXPECT_EQ(messages.back().kind, Kind::PostCode);
@@ -282,7 +283,7 @@ TEST_F(CAudioPathsTest, WrongSoundTypeOnTheCalleeFollowsOrRefuses) {
   callee->lockCodec = true;
   callee->params.SetInt("log", 1);
   callee->window.Clear();
-  callee->paths->ReceiveAudio(g711, 9064, Loopback(1));
+  callee->paths->ReceiveAudio(g711, *SoundTypeOf(9064), Loopback(1));
   uint32_t code = 0;
   caller->NextAudio(code);
   EXPECT_EQ(code, code::kRejection);
@@ -299,9 +300,9 @@ TEST_F(CAudioPathsTest, AudioFromAnyoneButThePeerIsDropped) {
   UseType(9051);
   Connect();
   const std::vector<uint8_t> pcm = Datagram(9051, 328, 1);
-  callee->paths->ReceiveAudio(pcm, 9051, Loopback(9));
+  callee->paths->ReceiveAudio(pcm, *SoundTypeOf(9051), Loopback(9));
   EXPECT_EQ(callee->line1->TakeRxBytes(), 0u);
-  callee->paths->ReceiveAudio(pcm, 9051, Loopback(1));
+  callee->paths->ReceiveAudio(pcm, *SoundTypeOf(9051), Loopback(1));
   EXPECT_EQ(callee->line1->TakeRxBytes(), 328u);
 }
 
@@ -316,7 +317,7 @@ TEST_F(CAudioPathsTest, SpeexFrameShorterThanItsLengthIsDropped) {
   bytes.pop_back();
   std::vector<int16_t> out(frame.size());
   callee->paths->ReceivePath()->Play(out.data());
-  callee->paths->ReceiveAudio(bytes, code, Loopback(1));
+  callee->paths->ReceiveAudio(bytes, *SoundTypeOf(code), Loopback(1));
   EXPECT_FALSE(callee->paths->Spool()->Get(out));  // nothing was spooled
 }
 
@@ -336,7 +337,7 @@ TEST_F(CAudioPathsTest, MutedSpeakerPlaysSilenceAndDropsAudio) {
   Connect();
   callee->speakerMuted = 1;
   const std::vector<uint8_t> pcm = Datagram(9051, 328, 1);
-  callee->paths->ReceiveAudio(pcm, 9051, Loopback(1));
+  callee->paths->ReceiveAudio(pcm, *SoundTypeOf(9051), Loopback(1));
   EXPECT_EQ(callee->line1->TakeRxBytes(), 0u);
   std::vector<int16_t> out(160, 7);
   callee->paths->ReceivePath()->Play(out.data());
@@ -376,9 +377,9 @@ TEST_F(CAudioPathsTest, RestartRebuildsInOrderAndTellsThePeer) {
         events.push_back("rebuilt");
         EXPECT_EQ(caller->paths->Format().FrameBytes(), 320);
       });
-  caller->paths->RestartSound(9064, true);
+  caller->paths->RestartSound(SoundType{9064}, true);
   EXPECT_EQ(events, (std::vector<std::string>{"lamp on", "teardown", "rebuilt", "lamp off"}));
-  EXPECT_EQ(caller->currentSndType.load(), 9064u);
+  EXPECT_EQ(caller->currentSndType.load(), SoundType{9064});
   EXPECT_EQ(caller->running.load(), 1);
   // The call is up, so the devices come back at once.
   EXPECT_TRUE(caller->paths->Speaker()->IsOpen());
@@ -475,7 +476,7 @@ TEST_F(SpeakerQueueTest, AQueueWithinOneFrameOfTheSoundTypesIsKept) {
 
 TEST_F(SpeakerQueueTest, TheCorrectionOutlivesRestartsButNotTheChoiceOfDevice) {
   Report(0.25, 50);
-  caller->paths->RestartSound(9064, false);  // another 20 ms type
+  caller->paths->RestartSound(SoundType{9064}, false);  // another 20 ms type
   EXPECT_NEAR(NextCallAsks(), 0.07, 1e-9);
   caller->paths->CloseDevices();
   caller->params.SetInt("deviceSp", 1);  // another device starts afresh
@@ -488,12 +489,12 @@ TEST_F(CAudioPathsTest, RestartWhileTheReceiveThreadDeliversIsSafe) {
   const std::vector<uint8_t> pcm = Datagram(9051, 328, 3);
   std::atomic<bool> stop{false};
   std::thread receiver([&] {
-    while (!stop.load()) callee->paths->ReceiveAudio(pcm, 9051, Loopback(1));
+    while (!stop.load()) callee->paths->ReceiveAudio(pcm, *SoundTypeOf(9051), Loopback(1));
   });
-  for (int i = 0; i < 20; ++i) callee->paths->RestartSound(9051, false);
+  for (int i = 0; i < 20; ++i) callee->paths->RestartSound(SoundType{9051}, false);
   stop = true;
   receiver.join();
-  EXPECT_EQ(callee->currentSndType.load(), 9051u);
+  EXPECT_EQ(callee->currentSndType.load(), SoundType{9051});
 }
 
 // A full-duplex call: the capture thread sends while the receive thread
@@ -521,10 +522,10 @@ TEST_F(CAudioPathsTest, CaptureAndReceiveAtOnceKeepEachDirectionsFrames) {
                     ? datagram::kG711PayloadBytes
                     : 0;
       } else {
-        bytes = codecs.SpeexFor(type)->Encode(frame, payload);
+        bytes = codecs.SpeexFor(*SoundTypeOf(type))->Encode(frame, payload);
       }
       std::vector<uint8_t> out(datagram::kMaxAudioBytes);
-      out.resize(datagram::BuildAudio(type, std::span(payload).first(bytes), out));
+      out.resize(datagram::BuildAudio(*SoundTypeOf(type), std::span(payload).first(bytes), out));
       return out;
     };
     const int samples = format.FrameBytes() / 2 / format.Channels();
@@ -550,7 +551,7 @@ TEST_F(CAudioPathsTest, CaptureAndReceiveAtOnceKeepEachDirectionsFrames) {
     });
     std::thread receive([&] {
       while (!go.load()) std::this_thread::yield();
-      for (const auto& bytes : incoming) caller->paths->ReceiveAudio(bytes, type, Loopback(2));
+      for (const auto& bytes : incoming) caller->paths->ReceiveAudio(bytes, *SoundTypeOf(type), Loopback(2));
     });
     std::thread playback([&] {
       std::vector<int16_t> out(format.FrameSamples());

@@ -16,7 +16,7 @@ namespace {
 
 class CFiltersTest : public ::testing::Test {
  protected:
-  SoundFormat format = SoundFormat::Of(9050);
+  SoundFormat format = SoundFormat::Of(SoundType{9050});
 
   std::string Stored(const char* name) {
     std::string text;
@@ -151,7 +151,7 @@ class CFiltersResponseTest : public CFiltersTest, public ::testing::WithParamInt
 };
 
 TEST_P(CFiltersResponseTest, TheCentreHasThePeakGainAndLowTonesPassAtUnity) {
-  format = SoundFormat::Of(GetParam().soundType);
+  format = SoundFormat::Of(SoundType{GetParam().soundType});
   const double fs = format.SampleRate();
   const double g = -4 / 6.6;
   const double cascades = GetParam().cascades;
@@ -207,7 +207,7 @@ TEST_F(CFiltersTest, ReverseKeepsStereoPairsTogether) {
     mono.Reverse(frame);
     EXPECT_EQ(frame, (std::vector<int16_t>{5, 4, 3, 2, 1}));
   }
-  format = SoundFormat::Of(9052);
+  format = SoundFormat::Of(SoundType{9052});
   CFilters stereo(params, format);
   std::vector<int16_t> frame{10, 11, 20, 21, 30, 31};  // L0 R0 L1 R1 L2 R2
   stereo.Reverse(frame);

@@ -22,7 +22,7 @@ Frame WithPeak(int k) {
 
 class CProgressTest : public ::testing::Test {
  protected:
-  SoundFormat format = SoundFormat::Of(9050);
+  SoundFormat format = SoundFormat::Of(SoundType{9050});
 };
 
 TEST_F(CProgressTest, TheLevelIsTwiceTheLargestMagnitude) {
@@ -71,7 +71,7 @@ TEST_F(CProgressTest, TheSpeakerTapLagsByTwiceTheBufferFactor) {
   EXPECT_EQ(out, WithPeak(3));
   EXPECT_EQ(speaker.ReadLevel(), 8);
 
-  format = SoundFormat::Of(9057);
+  format = SoundFormat::Of(SoundType{9057});
   EXPECT_EQ(CProgress(1, format).HistoryFrames(), 512u);
   EXPECT_EQ(CProgress(1, format).FrameSamples(), 640u);
 }

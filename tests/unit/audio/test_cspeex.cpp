@@ -76,20 +76,20 @@ INSTANTIATE_TEST_SUITE_P(Rates, CSpeexBandTest, ::testing::Values(Band{8, 160}, 
 TEST(CSpeexTest, StereoTypesTravelAsMonoFramesOfTheSameSize) {
   CCodecSet set;
   for (uint32_t type = code::kSpeexFirst; type <= code::kSpeexLast; ++type) {
-    CSpeex* speex = set.SpeexFor(type);
+    CSpeex* speex = set.SpeexFor(SoundType{type});
     ASSERT_NE(speex, nullptr) << type;
-    EXPECT_EQ(speex->PcmFrameBytes(), static_cast<std::size_t>(SoundFormat::Of(type).FrameBytes())) << type;
+    EXPECT_EQ(speex->PcmFrameBytes(), static_cast<std::size_t>(SoundFormat::Of(SoundType{type}).FrameBytes()))
+        << type;
   }
-  EXPECT_EQ(set.SpeexFor(9059), set.SpeexFor(9060));
-  EXPECT_EQ(set.SpeexFor(9061), set.SpeexFor(9062));
-  EXPECT_EQ(set.SpeexFor(9058), &set.Speex8());
-  EXPECT_EQ(set.SpeexFor(code::kSoundGsm), nullptr);
-  EXPECT_EQ(set.SpeexFor(code::kSoundG711), nullptr);
-  EXPECT_EQ(set.SpeexFor(0), nullptr);
+  EXPECT_EQ(set.SpeexFor(SoundType{9059}), set.SpeexFor(SoundType{9060}));
+  EXPECT_EQ(set.SpeexFor(SoundType{9061}), set.SpeexFor(SoundType{9062}));
+  EXPECT_EQ(set.SpeexFor(SoundType{9058}), &set.Speex8());
+  EXPECT_EQ(set.SpeexFor(SoundType{code::kSoundGsm}), nullptr);
+  EXPECT_EQ(set.SpeexFor(SoundType{code::kSoundG711}), nullptr);
 
   // 160 left/right pairs of a low tone, the same on both sides: a 640-byte
   // frame that comes back 640 bytes long with both channels in place.
-  const SoundFormat format = SoundFormat::Of(9060);
+  const SoundFormat format = SoundFormat::Of(SoundType{9060});
   CCodecSet far;
   std::vector<int16_t> in, left;
   std::vector<int16_t> out;
@@ -98,10 +98,10 @@ TEST(CSpeexTest, StereoTypesTravelAsMonoFramesOfTheSameSize) {
     const auto mono = Tone(160, 200, 16000, 8000, f * 160);
     std::vector<int16_t> frame(format.FrameSamples());
     for (std::size_t i = 0; i < mono.size(); ++i) frame[2 * i] = frame[2 * i + 1] = mono[i];
-    const std::size_t bytes = set.SpeexFor(9060)->Encode(frame, packet);
+    const std::size_t bytes = set.SpeexFor(SoundType{9060})->Encode(frame, packet);
     ASSERT_GT(bytes, 0u);
     std::vector<int16_t> back(frame.size());
-    ASSERT_TRUE(far.SpeexFor(9060)->Decode(std::span(packet).first(bytes), back));
+    ASSERT_TRUE(far.SpeexFor(SoundType{9060})->Decode(std::span(packet).first(bytes), back));
     left.insert(left.end(), mono.begin(), mono.end());
     out.insert(out.end(), back.begin(), back.end());
   }

@@ -19,7 +19,7 @@ using Frame = std::vector<int16_t>;
 
 class CSpoolSpTest : public ::testing::Test {
  protected:
-  SoundFormat format = SoundFormat::Of(9050);
+  SoundFormat format = SoundFormat::Of(SoundType{9050});
 
   // A spool after its first Get, which carries out the reset it is made with.
   CSpoolSp& Spool() {

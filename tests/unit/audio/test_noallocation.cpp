@@ -56,7 +56,7 @@ TEST(NoAllocationTest, TheCountSeesAnAllocation) {
 }
 
 TEST(NoAllocationTest, SpoolFiltersAndTapsAllocateNothingPerFrame) {
-  const SoundFormat format = SoundFormat::Of(9052);  // stereo, so Reverse takes its pair path
+  const SoundFormat format = SoundFormat::Of(SoundType{9052});  // stereo, so Reverse takes its pair path
   CMemoryKeyStore store;
   CParams params(store);
   params.SetInt("FilterBp", 1);

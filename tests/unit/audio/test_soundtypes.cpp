@@ -32,9 +32,9 @@ class SoundTypeRowTest : public ::testing::TestWithParam<Row> {};
 
 TEST_P(SoundTypeRowTest, AFormatCarriesEveryDerivedValueAndTheWaveFormat) {
   const Row& row = GetParam();
-  const SoundFormat f = SoundFormat::Of(row.code);
+  const SoundFormat f = SoundFormat::Of(*SoundTypeOf(row.code));
   ASSERT_TRUE(f.IsValid());
-  EXPECT_EQ(f.Code(), row.code);
+  EXPECT_EQ(WireCode(f.Type()), row.code);
   EXPECT_EQ(f.SampleRate(), row.rate);
   EXPECT_EQ(f.Channels(), row.channels);
   EXPECT_EQ(f.BitsPerSample(), 16);
@@ -45,7 +45,7 @@ TEST_P(SoundTypeRowTest, AFormatCarriesEveryDerivedValueAndTheWaveFormat) {
   EXPECT_EQ(f.PlaybackBufferCount(), row.factor);
   EXPECT_EQ(f.PlaybackBufferBytes(), 2 * row.frameBytes);
   EXPECT_EQ(f.SpeakerHistoryFrames(), 2 * row.factor);
-  EXPECT_STREQ(SoundTypeName(row.code), row.name);
+  EXPECT_STREQ(SoundTypeName(*SoundTypeOf(row.code)), row.name);
 
   const WaveFormat format = f.Wave();
   EXPECT_EQ(format.formatTag, 1);
@@ -61,30 +61,32 @@ INSTANTIATE_TEST_SUITE_P(AllTypes, SoundTypeRowTest, ::testing::ValuesIn(kRows),
                          [](const auto& info) { return std::to_string(info.param.code); });
 
 TEST(SoundTypesTest, StereoFramesKeepTheByteSizeAndHalveTheDuration) {
-  const SoundFormat wide = SoundFormat::Of(9060);
+  const SoundFormat wide = SoundFormat::Of(SoundType{9060});
   // 640 bytes of interleaved pairs: 160 samples a channel, 10 ms, although
   // the wide-band codec frame is 320 samples.
   EXPECT_EQ(wide.FrameBytes() / 2 / wide.Channels(), 160);
   EXPECT_EQ(1000 * wide.FrameBytes() / 2 / wide.Channels() / wide.SampleRate(), 10);
 
-  const SoundFormat cd = SoundFormat::Of(9057);
+  const SoundFormat cd = SoundFormat::Of(SoundType{9057});
   EXPECT_EQ(cd.CaptureBufferCount(), 1024);
   EXPECT_EQ(cd.PlaybackBufferCount(), 256);
   EXPECT_EQ(cd.PlaybackBufferBytes(), 2560);
   EXPECT_EQ(cd.SpeakerHistoryFrames(), 512);
 }
 
-TEST(SoundTypesTest, AnUnknownCodeIsNoFormat) {
-  EXPECT_FALSE(SoundFormat().IsValid());
-  for (uint32_t bad : {0u, 9049u, 9065u, 9099u}) {
-    const SoundFormat f = SoundFormat::Of(bad);
-    EXPECT_FALSE(f.IsValid()) << bad;
-    EXPECT_TRUE(f == SoundFormat());
-    EXPECT_EQ(f.SampleRate(), 0);
-    EXPECT_EQ(f.FrameBytes(), 0);
-    EXPECT_EQ(f.BitsPerSample(), 0);
-    EXPECT_EQ(FindSoundType(bad), nullptr);
-    EXPECT_STREQ(SoundTypeName(bad), "");
+TEST(SoundTypesTest, ANumberThatNamesNoSoundTypeIsNone) {
+  const SoundFormat none;
+  EXPECT_FALSE(none.IsValid());
+  EXPECT_EQ(none.SampleRate(), 0);
+  EXPECT_EQ(none.FrameBytes(), 0);
+  EXPECT_EQ(none.BitsPerSample(), 0);
+  for (int64_t bad :
+       {int64_t{0}, int64_t{-9050}, int64_t{9049}, int64_t{9065}, int64_t{9099}, int64_t{0x100002362}}) {
+    EXPECT_FALSE(SoundTypeOf(bad)) << bad;
+  }
+  for (uint32_t c = code::kSoundFirst; c <= code::kSoundLast; ++c) {
+    ASSERT_TRUE(SoundTypeOf(c));
+    EXPECT_EQ(WireCode(*SoundTypeOf(c)), c);
   }
 }
 
@@ -92,21 +94,19 @@ TEST(SoundTypesTest, TheDialogListHasItsOwnOrderBothWays) {
   const uint32_t expected[] = {9050, 9064, 9051, 9052, 9063, 9053, 9054, 9055,
                                9056, 9057, 9058, 9059, 9060, 9061, 9062};
   for (int index = 0; index < 15; ++index) {
-    EXPECT_EQ(SoundTypeFromListIndex(index), expected[index]) << index;
-    EXPECT_EQ(SoundTypeToListIndex(expected[index]), index);
+    EXPECT_EQ(SoundTypeFromListIndex(index), SoundTypeOf(expected[index])) << index;
+    EXPECT_EQ(SoundTypeToListIndex(*SoundTypeOf(expected[index])), index);
   }
-  EXPECT_STREQ(SoundTypeName(SoundTypeFromListIndex(4)), "PCM 11kHz mono");
-  EXPECT_STREQ(SoundTypeName(SoundTypeFromListIndex(1)), "G711 uLaw 8kHz");
-  EXPECT_EQ(SoundTypeFromListIndex(-1), 0u);
-  EXPECT_EQ(SoundTypeFromListIndex(15), 0u);
-  EXPECT_EQ(SoundTypeToListIndex(9049), -1);
+  EXPECT_STREQ(SoundTypeName(*SoundTypeFromListIndex(4)), "PCM 11kHz mono");
+  EXPECT_STREQ(SoundTypeName(*SoundTypeFromListIndex(1)), "G711 uLaw 8kHz");
+  EXPECT_FALSE(SoundTypeFromListIndex(-1));
+  EXPECT_FALSE(SoundTypeFromListIndex(15));
 }
 
 TEST(SoundTypesTest, EveryTypeNamesItsCodec) {
   for (uint32_t c = code::kSoundFirst; c <= code::kSoundLast; ++c) {
-    const SoundTypeInfo* row = FindSoundType(c);
-    ASSERT_NE(row, nullptr);
-    EXPECT_EQ(row->code, c);
+    const SoundTypeInfo* row = &FindSoundType(*SoundTypeOf(c));
+    EXPECT_EQ(WireCode(row->type), c);
     const SoundCodec expected = c == code::kSoundGsm     ? SoundCodec::kGsm
                                 : c == code::kSoundG711  ? SoundCodec::kG711
                                 : c == 9058              ? SoundCodec::kSpeex8

@@ -1,5 +1,3 @@
-#include "net/cdatagramrouter.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,9 +6,10 @@
 #include <thread>
 #include <vector>
 
+#include "core/codes.h"
 #include "fakes/cfakewindowport.h"
 #include "net/audioreceiver.h"
-#include "core/codes.h"
+#include "net/cdatagramrouter.h"
 #include "net/datagramwriter.h"
 
 namespace {
@@ -54,8 +53,8 @@ Bytes Signalling(uint32_t c, const std::string& text = "") {
 Bytes Gsm() {
   datagram::AudioDatagram out{};
   const Bytes frame(33, 0x33);
-  return Bytes(out.begin(),
-               out.begin() + static_cast<std::ptrdiff_t>(datagram::BuildAudio(code::kSoundGsm, frame, out)));
+  return Bytes(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(
+                                              datagram::BuildAudio(SoundType{code::kSoundGsm}, frame, out)));
 }
 
 const std::string kSenderParam = std::to_string(static_cast<int64_t>(kSender));
@@ -141,7 +140,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 class RecordingReceiver : public AudioReceiver {
  public:
-  void ReceiveAudio(std::span<const uint8_t> datagram, uint32_t code, uint32_t sender) override {
+  void ReceiveAudio(std::span<const uint8_t> datagram, SoundType type, uint32_t sender) override {
+    const uint32_t code = WireCode(type);
     data = datagram.data();
     size = datagram.size();
     lastCode = code;
@@ -189,7 +189,7 @@ TEST(DatagramRouterAudio, HandsEverySoundTypeOverAsReceived) {
 // still be written to after it is gone.
 class LingeringReceiver : public AudioReceiver {
  public:
-  void ReceiveAudio(std::span<const uint8_t>, uint32_t, uint32_t) override {
+  void ReceiveAudio(std::span<const uint8_t>, SoundType, uint32_t) override {
     calls.fetch_add(1);
     for (int i = 0; i < 20; ++i) std::this_thread::yield();
     lastCallEnded = true;

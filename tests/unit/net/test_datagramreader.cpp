@@ -1,5 +1,3 @@
-#include "net/datagramreader.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,6 +6,7 @@
 #include <vector>
 
 #include "core/codes.h"
+#include "net/datagramreader.h"
 #include "net/datagramwriter.h"
 
 namespace {
@@ -135,7 +134,7 @@ TEST(DatagramReadPayload, TakesOnlyTheFrameFromALongerDatagram) {
   Bytes gsm(33);
   for (std::size_t i = 0; i < gsm.size(); ++i) gsm[i] = static_cast<uint8_t>(i + 1);
   datagram::AudioDatagram out{};
-  const std::size_t length = datagram::BuildAudio(code::kSoundGsm, gsm, out);
+  const std::size_t length = datagram::BuildAudio(SoundType{code::kSoundGsm}, gsm, out);
   std::array<uint8_t, 33> frame{};
   datagram::ReadPayload(std::span<const uint8_t>(out.data(), length + 10), frame);
   EXPECT_EQ(Bytes(frame.begin(), frame.end()), gsm);
@@ -150,7 +149,7 @@ TEST(DatagramRoundTrip, ReadersGiveBackWhatBuildersWrote) {
 
   const Bytes frame(1280, 0x5C);
   datagram::AudioDatagram out{};
-  const std::size_t length = datagram::BuildAudio(9062, frame, out);
+  const std::size_t length = datagram::BuildAudio(SoundType{9062}, frame, out);
   const std::span<const uint8_t> received(out.data(), length);
   EXPECT_EQ(datagram::ReadSpeexLength(received), 1280);
   const auto payload = datagram::SpeexPayload(received);

@@ -1,5 +1,3 @@
-#include "net/datagramwriter.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,6 +6,7 @@
 #include <vector>
 
 #include "core/codes.h"
+#include "net/datagramwriter.h"
 
 namespace {
 
@@ -49,7 +48,7 @@ TEST_P(DatagramLayout, MatchesTheWireBytes) {
 Bytes Audio(uint32_t soundType, const Bytes& payload) {
   datagram::AudioDatagram out;
   out.fill(0xEE);
-  const std::size_t length = datagram::BuildAudio(soundType, payload, out);
+  const std::size_t length = datagram::BuildAudio(*SoundTypeOf(soundType), payload, out);
   return Bytes(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(length));
 }
 
@@ -117,15 +116,16 @@ TEST(DatagramBuildAudio, SendsNothingForAPayloadTheTypeCannotCarry) {
   datagram::AudioDatagram out{};
   for (const Case& c : cases) {
     const Bytes payload(c.payload, 0x11);
-    EXPECT_EQ(datagram::BuildAudio(c.soundType, payload, out), 0u) << c.soundType << " with " << c.payload;
+    EXPECT_EQ(datagram::BuildAudio(SoundType{c.soundType}, payload, out), 0u)
+        << c.soundType << " with " << c.payload;
   }
 }
 
 TEST(DatagramBuildAudio, SendsNothingWhenTheBufferIsTooSmall) {
   std::array<uint8_t, 40> out{};
-  EXPECT_EQ(datagram::BuildAudio(code::kSoundGsm, kGsmFrame, out), 0u);
+  EXPECT_EQ(datagram::BuildAudio(SoundType{code::kSoundGsm}, kGsmFrame, out), 0u);
   std::array<uint8_t, 41> exact{};
-  EXPECT_EQ(datagram::BuildAudio(code::kSoundGsm, kGsmFrame, exact), 41u);
+  EXPECT_EQ(datagram::BuildAudio(SoundType{code::kSoundGsm}, kGsmFrame, exact), 41u);
 }
 
 }  // namespace
