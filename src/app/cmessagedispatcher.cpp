@@ -4,11 +4,11 @@
 
 #include "app/dispatchtargets.h"
 #include "app/formatduration.h"
-#include "audio/cmixer.h"
 #include "audio/soundtypes.h"
 #include "core/codes.h"
 #include "core/mainwindowview.h"
 #include "core/messageboxport.h"
+#include "core/windowmessage.h"
 #include "net/transport.h"
 #include "settings/cparams.h"
 
@@ -32,16 +32,22 @@ void CMessageDispatcher::HandleCode(uint32_t code, int64_t wParam) {
     SpeexOption(code, wParam);
     return;
   }
+  const auto message = WindowMessageOf(code);
+  const bool soundTypeAsked = code == code::kSoundTypeRequest || message == WindowMessage::kSetSoundType;
   // A sound-type request during a restart is dropped: the restart in
   // progress wins.
-  if ((code == code::kSoundTypeRequest || code == code::kSetSoundType) && state_.restarting.load()) return;
+  if (soundTypeAsked && state_.restarting.load()) return;
   // A request for something that is no sound type (a peer's text that was
   // no number) would leave the program without audio until the next change.
-  if ((code == code::kSoundTypeRequest || code == code::kSetSoundType) && !SoundTypeOf(wParam)) {
+  if (soundTypeAsked && !SoundTypeOf(wParam)) {
     RecomputeAvailability();
     return;
   }
-  ActOnCode(code, wParam);
+  if (message) {
+    ActOnMessage(*message, wParam);
+  } else {
+    ActOnCode(code, wParam);
+  }
   RecomputeAvailability();
 }
 
@@ -58,6 +64,95 @@ bool CMessageDispatcher::SpeexOption(uint32_t code, int64_t wParam) {
   return true;
 }
 
+void CMessageDispatcher::ActOnMessage(WindowMessage message, int64_t wParam) {
+  const int line = CurrentLine();
+  const auto address = static_cast<uint32_t>(wParam);
+  switch (message) {
+    case WindowMessage::kQuit:
+      state_.quitting = 1;
+      if (quit_) quit_();
+      break;
+    case WindowMessage::kCloseRequest:
+      window_.RequestClose();
+      break;
+    case WindowMessage::kRepaintClientList:
+      window_.RepaintClientList();
+      break;
+    case WindowMessage::kClientRemoved:
+      window_.RemoveClientRow(static_cast<int>(wParam));
+      SelectClientRow(window_.SelectedClientRow() < 0 ? 0 : window_.SelectedClientRow());
+      break;
+    case WindowMessage::kClientAdded:
+      window_.AddClientRow();
+      SelectClientRow(window_.ClientRowCount() - 1);
+      break;
+    case WindowMessage::kPresenceQueryReceived:
+      targets_.ProbeReceived(address);
+      break;
+    case WindowMessage::kProbeClient:
+      targets_.SendShort(address, code::kPresenceQuery);
+      targets_.SendShort(address, line != 0 ? code::kBusyNotice : code::kFreeNotice);
+      break;
+    case WindowMessage::kPresenceReplyReceived:
+      targets_.ReplyReceived(address);
+      break;
+    case WindowMessage::kSendPresenceReply:
+      targets_.SendShort(address, code::kPresenceReply);
+      break;
+    case WindowMessage::kOfflineNoticeReceived:
+      targets_.GoneOffline(address);
+      targets_.RouteCode(address, code::kHangUp);
+      break;
+    case WindowMessage::kLineStarted: {
+      const int page = static_cast<int>(wParam);
+      window_.ShowTab(page, true);
+      if (MainWindowView::IsLine(page)) state_.currentLine = page;
+      window_.BringToFront(page);
+      break;
+    }
+    case WindowMessage::kLineReleased: {
+      window_.ShowTab(static_cast<int>(wParam), false);
+      const int front = window_.PageInFront();
+      state_.currentLine = MainWindowView::IsLine(front) ? front : 0;
+      break;
+    }
+    case WindowMessage::kSpeexSendMode:
+      state_.speexSendMode = static_cast<int>(wParam);
+      break;
+    case WindowMessage::kReloadPreBuffer:
+      targets_.ReloadPreBuffer();
+      break;
+    case WindowMessage::kReloadScopeZoom:
+      targets_.ReloadScopeZoom();
+      break;
+    case WindowMessage::kHangUpFront:
+      if (const int front = window_.PageInFront(); MainWindowView::IsLine(front)) targets_.HangUp(front);
+      break;
+    case WindowMessage::kMixerLineChange:
+    case WindowMessage::kMixerControlChange:
+      targets_.MixerChanged(wParam);
+      break;
+    case WindowMessage::kReloadCodecLock:
+      state_.lockCodec = params_.GetInt("lockCodec") != 0;
+      break;
+    case WindowMessage::kRestartAndAnnounce:
+      targets_.RestartSound(state_.currentSndType.load(), true);
+      break;
+    case WindowMessage::kSetSoundType:
+      targets_.RestartSound(*SoundTypeOf(wParam), true);
+      break;
+    case WindowMessage::kReloadFilters:
+      targets_.ReloadFilters();
+      break;
+    case WindowMessage::kPeerName:
+    case WindowMessage::kLineImage:
+    case WindowMessage::kLineStatus:
+    case WindowMessage::kScopeToggle:
+      break;  // records, not codes
+  }
+}
+
+// Codes of received datagrams, passed on as they came.
 void CMessageDispatcher::ActOnCode(uint32_t code, int64_t wParam) {
   const int line = CurrentLine();
   const auto address = static_cast<uint32_t>(wParam);
@@ -67,69 +162,12 @@ void CMessageDispatcher::ActOnCode(uint32_t code, int64_t wParam) {
     return;
   }
   switch (code) {
-    case code::kQuit:
-      state_.quitting = 1;
-      if (quit_) quit_();
-      break;
-    case code::kCloseRequest:
-      window_.RequestClose();
-      break;
-    case code::kRepaintClientList:
-      window_.RepaintClientList();
-      break;
-    case code::kClientRemoved:
-      window_.RemoveClientRow(static_cast<int>(wParam));
-      SelectClientRow(window_.SelectedClientRow() < 0 ? 0 : window_.SelectedClientRow());
-      break;
-    case code::kClientAdded:
-      window_.AddClientRow();
-      SelectClientRow(window_.ClientRowCount() - 1);
-      break;
-    case code::kPresenceQueryReceived:
-      targets_.ProbeReceived(address);
-      break;
-    case code::kProbeClient:
-      targets_.SendShort(address, code::kPresenceQuery);
-      targets_.SendShort(address, line != 0 ? code::kBusyNotice : code::kFreeNotice);
-      break;
-    case code::kPresenceReplyReceived:
-      targets_.ReplyReceived(address);
-      break;
-    case code::kSendPresenceReply:
-      targets_.SendShort(address, code::kPresenceReply);
-      break;
-    case code::kOfflineNoticeReceived:
-      targets_.GoneOffline(address);
-      targets_.RouteCode(address, code::kHangUp);
-      break;
-    case code::kLineStarted: {
-      const int page = static_cast<int>(wParam);
-      window_.ShowTab(page, true);
-      if (MainWindowView::IsLine(page)) state_.currentLine = page;
-      window_.BringToFront(page);
-      break;
-    }
-    case code::kLineReleased: {
-      window_.ShowTab(static_cast<int>(wParam), false);
-      const int front = window_.PageInFront();
-      state_.currentLine = MainWindowView::IsLine(front) ? front : 0;
-      break;
-    }
-    case code::kSpeexSendMode:
-      state_.speexSendMode = static_cast<int>(wParam);
-      break;
-    case code::kReloadPreBuffer:
-      targets_.ReloadPreBuffer();
-      break;
     case code::kNameRequest:
       if (line != 0) {
         std::string name;
         if (!params_.GetString("userName", name)) name = net::AddressText(targets_.OwnAddress());
         targets_.SendSignalling(targets_.Line(line).peerAddress, code::kNameReply, name);
       }
-      break;
-    case code::kReloadScopeZoom:
-      targets_.ReloadScopeZoom();
       break;
     case code::kBusyNotice:
       targets_.BusyChanged(address, true);
@@ -140,31 +178,12 @@ void CMessageDispatcher::ActOnCode(uint32_t code, int64_t wParam) {
     case code::kRejection:
       Rejected(address);
       break;
-    case code::kHangUpFront:
-      if (const int front = window_.PageInFront(); MainWindowView::IsLine(front)) targets_.HangUp(front);
-      break;
-    case CMixer::kLineChangeMessage:
-    case CMixer::kControlChangeMessage:
-      targets_.MixerChanged(wParam);
-      break;
-    case code::kReloadCodecLock:
-      state_.lockCodec = params_.GetInt("lockCodec") != 0;
-      break;
-    case code::kRestartAndAnnounce:
-      targets_.RestartSound(state_.currentSndType.load(), true);
-      break;
     case code::kSoundTypeRequest:
       // A side that locks its sound type does not follow a peer's request;
       // it refuses the call when the peer's audio comes in another type.
       if (state_.lockCodec.load()) break;
       if (*SoundTypeOf(wParam) != state_.currentSndType.load())
         targets_.RestartSound(*SoundTypeOf(wParam), false);
-      break;
-    case code::kSetSoundType:
-      targets_.RestartSound(*SoundTypeOf(wParam), true);
-      break;
-    case code::kReloadFilters:
-      targets_.ReloadFilters();
       break;
     default:
       break;
@@ -174,17 +193,18 @@ void CMessageDispatcher::ActOnCode(uint32_t code, int64_t wParam) {
 void CMessageDispatcher::HandleRecord(uint32_t code, Record record) {
   if (state_.quitting.load() > 0) return;  // the record goes with the message
   const int line = CurrentLine();
+  const auto message = WindowMessageOf(code);
   if (const auto* text = std::get_if<TextRecord>(&record)) {
-    if (code == code::kPeerName) window_.ShowPeerName(text->number, text->text);
+    if (message == WindowMessage::kPeerName) window_.ShowPeerName(text->number, text->text);
     if (code == code::kCallRequest)
       targets_.AcceptCallRequest(static_cast<uint32_t>(text->number), text->text);
     if (code == code::kNameReply && line != 0) {
       targets_.TakePeerName(line, static_cast<uint32_t>(text->number), text->text);
     }
   } else if (const auto* pair = std::get_if<PairRecord>(&record)) {
-    if (code == code::kLineImage) window_.SetTabImage(pair->line, pair->value);
-    if (code == code::kLineStatus) RefreshLine(pair->line, pair->value);
-    if (code == code::kScopeToggle) ToggleScope(pair->line);
+    if (message == WindowMessage::kLineImage) window_.SetTabImage(pair->line, pair->value);
+    if (message == WindowMessage::kLineStatus) RefreshLine(pair->line, pair->value);
+    if (message == WindowMessage::kScopeToggle) ToggleScope(pair->line);
   }
   RecomputeAvailability();
 }

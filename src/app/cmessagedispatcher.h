@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/cappstate.h"
+#include "core/windowmessage.h"
 #include "platform/messagehandler.h"
 
 class CParams;
@@ -34,6 +35,7 @@ class CMessageDispatcher : public MessageHandler {
 
  private:
   bool SpeexOption(uint32_t code, int64_t wParam);
+  void ActOnMessage(WindowMessage message, int64_t wParam);
   void ActOnCode(uint32_t code, int64_t wParam);
   void RefreshLine(int line, int seconds);
   void Rejected(uint32_t address);

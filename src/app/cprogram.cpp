@@ -284,7 +284,7 @@ void CProgram::Quit() {
 }
 
 void CProgram::RequestQuit() {
-  if (graph_.windowPort) graph_.windowPort->PostCode(code::kQuit, 0);
+  if (graph_.windowPort) graph_.windowPort->Post(WindowMessage::kQuit, 0);
 }
 
 void CProgram::StorePosition() {

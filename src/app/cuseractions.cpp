@@ -192,5 +192,5 @@ void CUserActions::ScopeButtonClicked(int) {
 void CUserActions::FilterButtonClicked(int) {
   if (graph_.state.currentLine.load() == 0) return;
   graph_.params->SetInt("FilterBp", graph_.params->GetInt("FilterBp") != 0 ? 0 : 1);
-  graph_.windowPort->SendCode(code::kReloadFilters, 0);
+  graph_.windowPort->Send(WindowMessage::kReloadFilters, 0);
 }

@@ -27,7 +27,9 @@ uint64_t Span(int64_t min, int64_t max) {
 CMixer::CMixer(CParams& params, WindowPort& window, std::unique_ptr<MixerBackend> backend)
     : params_(params), backend_(std::move(backend)) {
   backend_->SetChangeCallback([&window](MixerChange change, MixerControlId control) {
-    window.PostCode(change == MixerChange::Line ? kLineChangeMessage : kControlChangeMessage, control);
+    window.Post(
+        change == MixerChange::Line ? WindowMessage::kMixerLineChange : WindowMessage::kMixerControlChange,
+        static_cast<int64_t>(control));
   });
 }
 

@@ -25,8 +25,6 @@ class WindowPort;
 // posted messages 976 (line) and 977 (control) with the control in wParam.
 class CMixer {
  public:
-  static constexpr uint32_t kLineChangeMessage = 976;
-  static constexpr uint32_t kControlChangeMessage = 977;
   static constexpr uint32_t kSliderMax = 65535;
   static constexpr int kDestinationSlot = 0;
   static constexpr int kSpeakerSlot = 1;

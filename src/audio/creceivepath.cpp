@@ -49,7 +49,7 @@ void CReceivePath::RefuseWrongType(AudioLine& line, SoundType type, uint32_t sen
   log_.Write("Remote rejected, wrong codec", net::AddressText(sender));
   parts_.socket.SendToPeer(sender, datagram::BuildShort(code::kRejection));
   // The lines belong to the main thread; it hangs up there.
-  window_.PostCode(code::kHangUpFront, 0);
+  window_.Post(WindowMessage::kHangUpFront, 0);
 }
 
 bool CReceivePath::Decode(CCodecSet& codecs, std::span<const uint8_t> datagram) {

@@ -2,28 +2,14 @@
 
 #include <cstdint>
 
-// The one vocabulary of the program: the same numbers are datagram codes,
-// internal message codes, line states and sound types.
+// The codes of the datagrams two copies exchange. Line states, sound types
+// and the window's own messages carry the same numbers but have types of
+// their own (core/linestate.h, core/soundtype.h, core/windowmessage.h).
 namespace code {
 
-inline constexpr uint32_t kQuit = 8888;
-inline constexpr uint32_t kCloseRequest = 9001;
-inline constexpr uint32_t kRepaintClientList = 9002;
-inline constexpr uint32_t kClientRemoved = 9003;
-inline constexpr uint32_t kClientAdded = 9004;
 inline constexpr uint32_t kPresenceQuery = 9005;
-inline constexpr uint32_t kPresenceQueryReceived = 9006;
-inline constexpr uint32_t kProbeClient = 9007;
 inline constexpr uint32_t kPresenceReply = 9008;
-inline constexpr uint32_t kPresenceReplyReceived = 9009;
-inline constexpr uint32_t kSendPresenceReply = 9010;
 inline constexpr uint32_t kOfflineNotice = 9011;
-inline constexpr uint32_t kOfflineNoticeReceived = 9012;
-inline constexpr uint32_t kLineStarted = 9014;
-inline constexpr uint32_t kLineReleased = 9015;
-inline constexpr uint32_t kPeerName = 9016;
-inline constexpr uint32_t kLineImage = 9017;
-inline constexpr uint32_t kLineStatus = 9018;
 inline constexpr uint32_t kIncoming = 9021;
 inline constexpr uint32_t kOutgoing = 9022;
 inline constexpr uint32_t kCallRequest = 9023;
@@ -33,22 +19,12 @@ inline constexpr uint32_t kAnswerConfirmation = 9027;
 inline constexpr uint32_t kHangUp = 9031;
 inline constexpr uint32_t kHangUpAck = 9032;
 inline constexpr uint32_t kKeepAlive = 9034;
-inline constexpr uint32_t kSpeexSendMode = 9037;
-inline constexpr uint32_t kReloadPreBuffer = 9038;
 inline constexpr uint32_t kNameRequest = 9039;
 inline constexpr uint32_t kNameReply = 9040;
-inline constexpr uint32_t kReloadScopeZoom = 9041;
 inline constexpr uint32_t kBusyNotice = 9042;
 inline constexpr uint32_t kFreeNotice = 9043;
 inline constexpr uint32_t kRejection = 9044;
-inline constexpr uint32_t kReloadCodecLock = 9045;
-inline constexpr uint32_t kScopeToggle = 9046;
-inline constexpr uint32_t kRestartAndAnnounce = 9047;
 inline constexpr uint32_t kSoundTypeRequest = 9048;
-inline constexpr uint32_t kSetSoundType = 9049;
-// Internal only, never on the wire (the router posts nothing for it): the
-// receive thread hands a hang-up of the page in front to the main thread.
-inline constexpr uint32_t kHangUpFront = 9035;
 
 // Sound types: GSM, PCM at five rates and two layouts, Speex, G.711.
 inline constexpr uint32_t kSoundGsm = 9050;
@@ -66,8 +42,6 @@ inline constexpr uint32_t kSpeexVad = 9104;
 inline constexpr uint32_t kSpeexDtx = 9105;
 inline constexpr uint32_t kSpeexOptionFirst = 9100;
 inline constexpr uint32_t kSpeexOptionLast = 9105;
-
-inline constexpr uint32_t kReloadFilters = 9201;
 
 constexpr bool IsSoundType(uint32_t c) {
   return c >= kSoundFirst && c <= kSoundLast;

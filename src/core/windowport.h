@@ -4,6 +4,8 @@
 #include <string>
 #include <variant>
 
+#include "core/windowmessage.h"
+
 // How code without a window reaches the main window: a code message (1025)
 // carrying an integer, a record message (1026) carrying a text or pair
 // record, and a command message (1027) from the remote-control side.
@@ -40,4 +42,11 @@ class WindowPort {
   // Send: main thread only; handled before the call returns.
   virtual void SendCode(uint32_t code, int64_t wParam) = 0;
   virtual void SendRecord(uint32_t code, Record record) = 0;
+
+  // The window's own messages by name; the numbered forms above also pass
+  // received datagram codes on.
+  void Post(WindowMessage message, int64_t wParam) { PostCode(Number(message), wParam); }
+  void Post(WindowMessage message, Record record) { PostRecord(Number(message), std::move(record)); }
+  void Send(WindowMessage message, int64_t wParam) { SendCode(Number(message), wParam); }
+  void Send(WindowMessage message, Record record) { SendRecord(Number(message), std::move(record)); }
 };

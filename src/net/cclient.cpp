@@ -114,14 +114,14 @@ void CClient::TakePeer(uint32_t address, std::string_view name, uint32_t directi
 void CClient::CallOut(uint32_t address, std::string_view name) {
   if (address == 0) return;
   if (!IsFree()) {
-    window_.SendCode(code::kLineStarted, lineNumber_);
+    window_.Send(WindowMessage::kLineStarted, lineNumber_);
     return;
   }
   Reset();
   TakePeer(address, name, code::kOutgoing);
   SendAndRemember(LineState::kCalling, RequestText());
   ShowPeerName();
-  window_.SendCode(code::kLineStarted, lineNumber_);
+  window_.Send(WindowMessage::kLineStarted, lineNumber_);
 }
 
 void CClient::Incoming(uint32_t address, std::string_view name) {
@@ -136,7 +136,7 @@ void CClient::Incoming(uint32_t address, std::string_view name) {
   incoming_ = true;
   TakePeer(address, name, code::kIncoming);
   ShowPeerName();
-  window_.SendCode(code::kLineStarted, lineNumber_);
+  window_.Send(WindowMessage::kLineStarted, lineNumber_);
   Send(code::kNameRequest, {});
   // Not remembered: the caller repeats its request until this arrives, and
   // each repetition draws it again.
@@ -220,7 +220,7 @@ void CClient::Tick(int64_t now) {
   if (State() != shownState_) ShowState(State());
   if (now > 0) {
     elapsed_ = now - startTime_;
-    window_.SendRecord(code::kLineStatus, MakePairRecord(lineNumber_, static_cast<int32_t>(elapsed_)));
+    window_.Send(WindowMessage::kLineStatus, MakePairRecord(lineNumber_, static_cast<int32_t>(elapsed_)));
   }
   if (releaseTicks_ > 0) {
     silenceTicks_ = 0;
@@ -289,7 +289,7 @@ void CClient::StartRelease() {
 
 void CClient::Release() {
   Reset();
-  window_.SendCode(code::kLineReleased, lineNumber_);
+  window_.Send(WindowMessage::kLineReleased, lineNumber_);
   ShowImage(kImageFree);
 }
 
@@ -340,11 +340,11 @@ std::string CClient::PeerAddressText() const {
 }
 
 void CClient::ShowPeerName() {
-  window_.SendRecord(code::kPeerName, MakeTextRecord(lineNumber_, PeerName()));
+  window_.Send(WindowMessage::kPeerName, MakeTextRecord(lineNumber_, PeerName()));
 }
 
 void CClient::ShowImage(int image) {
-  window_.SendRecord(code::kLineImage, MakePairRecord(lineNumber_, image));
+  window_.Send(WindowMessage::kLineImage, MakePairRecord(lineNumber_, image));
 }
 
 void CClient::Log(std::string_view text) {

@@ -54,5 +54,5 @@ void CReceiveThread::Run() {
                      from.sin_addr.s_addr);
   }
   ended_.store(true);
-  window_.PostCode(code::kCloseRequest, 0);
+  window_.Post(WindowMessage::kCloseRequest, 0);
 }

@@ -35,7 +35,7 @@ void HandedOver(void*) {}
 void TakenOver(void*) {}
 #endif
 
-void Post(QObject* receiver, MessageEvent* event) {
+void PostEvent(QObject* receiver, MessageEvent* event) {
   HandedOver(event);
   QCoreApplication::postEvent(receiver, event);
 }
@@ -45,16 +45,16 @@ void Post(QObject* receiver, MessageEvent* event) {
 CQtWindowPort::CQtWindowPort(MessageHandler& handler) : handler_(handler) {}
 
 void CQtWindowPort::PostCode(uint32_t code, int64_t wParam) {
-  Post(this, new MessageEvent(MessageEvent::Kind::Code, code, wParam, Record{}));
+  PostEvent(this, new MessageEvent(MessageEvent::Kind::Code, code, wParam, Record{}));
 }
 
 void CQtWindowPort::PostRecord(uint32_t code, Record record) {
-  Post(this, new MessageEvent(MessageEvent::Kind::Record, code, 0, std::move(record)));
+  PostEvent(this, new MessageEvent(MessageEvent::Kind::Record, code, 0, std::move(record)));
 }
 
 void CQtWindowPort::PostCommand(int command, TextRecord record) {
-  Post(this,
-       new MessageEvent(MessageEvent::Kind::Command, static_cast<uint32_t>(command), 0, std::move(record)));
+  PostEvent(this, new MessageEvent(MessageEvent::Kind::Command, static_cast<uint32_t>(command), 0,
+                                   std::move(record)));
 }
 
 void CQtWindowPort::SendCode(uint32_t code, int64_t wParam) {

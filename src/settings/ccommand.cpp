@@ -2,12 +2,12 @@
 
 #include <arpa/inet.h>
 
+#include "core/boundedtext.h"
 #include "core/codes.h"
+#include "core/decimaltext.h"
 #include "core/messageboxport.h"
 #include "core/windowport.h"
-#include "core/boundedtext.h"
 #include "settings/cparams.h"
-#include "core/decimaltext.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ bool CCommand::Execute(const std::string& rawText, int command) {
       window_.PostCommand(kHangUp, TextRecord{0, ""});
       return true;
     case kQuit:
-      window_.PostCode(code::kQuit, 0);
+      window_.Post(WindowMessage::kQuit, 0);
       return true;
     case kPort:
       return Port(text);
@@ -84,6 +84,6 @@ bool CCommand::SoundType(const std::string& text) {
     return false;
   }
   params_.SetInt("SndType", type);
-  window_.PostCode(code::kSetSoundType, type);
+  window_.Post(WindowMessage::kSetSoundType, type);
   return true;
 }

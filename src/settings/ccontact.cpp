@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <array>
 
+#include "core/boundedtext.h"
 #include "core/codes.h"
 #include "core/windowport.h"
-#include "core/boundedtext.h"
 
 CContact::CContact(std::string_view ip, std::string_view name)
     : ip_(BoundedText(ip, kMaxIpChars)),
@@ -34,7 +34,7 @@ void CContact::Tick(WindowPort& window) {
   if (++tick_ > kLastTick) tick_ = 0;
   const bool due = std::find(std::begin(kProbeTicks), std::end(kProbeTicks), tick_) != std::end(kProbeTicks);
   if (!due || address_ == 0) return;
-  window.SendCode(code::kProbeClient, static_cast<int64_t>(address_));
+  window.Send(WindowMessage::kProbeClient, static_cast<int64_t>(address_));
   // Counting stops where the client is offline anyway, so a client that
   // stays away for years cannot overflow the count.
   if (missed_ < kMissedWhenOffline) ++missed_;

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <string_view>
 
+#include "core/boundedtext.h"
 #include "core/codes.h"
 #include "core/messageboxport.h"
 #include "core/windowport.h"
-#include "core/boundedtext.h"
 #include "settings/ccontactfile.h"
 #include "settings/cparams.h"
 
@@ -56,7 +56,7 @@ bool CContacts::Add(const std::string& address, const std::string& name) {
   if (!added) return false;
   it->second = std::move(contact);
   byDisplay_.push_back(it->second.get());
-  window_.SendCode(code::kClientAdded, 0);
+  window_.Send(WindowMessage::kClientAdded, 0);
   return true;
 }
 
@@ -76,7 +76,7 @@ bool CContacts::Remove(const std::string& address) {
   const auto row = std::find(byDisplay_.begin(), byDisplay_.end(), removed.get());
   const auto index = row - byDisplay_.begin();
   byDisplay_.erase(row);
-  window_.SendCode(code::kClientRemoved, index);
+  window_.Send(WindowMessage::kClientRemoved, index);
   return true;
 }
 
@@ -118,7 +118,7 @@ std::optional<std::string> CContacts::NameOf(uint32_t address) {
 void CContacts::ProbeReceived(uint32_t address) {
   // Every prober is answered, client or not, so that a peer that lists us
   // sees us online even while we do not list it.
-  window_.SendCode(code::kSendPresenceReply, static_cast<int64_t>(address));
+  window_.Send(WindowMessage::kSendPresenceReply, static_cast<int64_t>(address));
   if (CContact* contact = Find(address)) contact->MarkOnline();
 }
 
@@ -129,7 +129,7 @@ void CContacts::ReplyReceived(uint32_t address) {
 void CContacts::BusyChanged(uint32_t address, bool busy) {
   // Peers repeat their busy state with every probe; only a change repaints.
   CContact* contact = Find(address);
-  if (contact != nullptr && contact->SetBusy(busy)) window_.PostCode(code::kRepaintClientList, 0);
+  if (contact != nullptr && contact->SetBusy(busy)) window_.Post(WindowMessage::kRepaintClientList, 0);
 }
 
 void CContacts::GoneOffline(uint32_t address) {
@@ -142,7 +142,7 @@ void CContacts::Tick() {
     contact->Tick(window_);
     if (contact->TakeChange()) changed = true;
   }
-  if (changed) window_.PostCode(code::kRepaintClientList, 0);
+  if (changed) window_.Post(WindowMessage::kRepaintClientList, 0);
 }
 
 bool CContacts::Step(ByAddress::const_iterator& cursor, std::string& address, std::string& name) const {

@@ -7,6 +7,7 @@
 
 #include "app/cmessagedispatcher.h"
 #include "core/codes.h"
+#include "core/windowmessage.h"
 #include "fakes/cfakedispatchtargets.h"
 #include "fakes/cfakemessageboxes.h"
 #include "fakes/cmemorykeystore.h"
@@ -28,7 +29,7 @@ class CMessageDispatcherTest : public ::testing::Test {
     dispatcher.SetQuitAction([this] { ++quits; });
   }
 
-  void StartLine(int line) { dispatcher.HandleCode(code::kLineStarted, line); }
+  void StartLine(int line) { dispatcher.HandleCode(Number(WindowMessage::kLineStarted), line); }
 
   CAppState state;
   TDlg window;
@@ -53,28 +54,29 @@ TEST_F(CMessageDispatcherTest, LineStartedShowsItsPageAndMakesItCurrent) {
 TEST_F(CMessageDispatcherTest, LineReleasedFallsBackToAnotherShownPage) {
   StartLine(1);
   StartLine(2);
-  dispatcher.HandleCode(code::kLineReleased, 2);
+  dispatcher.HandleCode(Number(WindowMessage::kLineReleased), 2);
   EXPECT_FALSE(window.IsTabShown(2));
   EXPECT_EQ(window.PageInFront(), 1);
   EXPECT_EQ(state.currentLine.load(), 1);
-  dispatcher.HandleCode(code::kLineReleased, 1);
+  dispatcher.HandleCode(Number(WindowMessage::kLineReleased), 1);
   EXPECT_EQ(window.PageInFront(), 0);
   EXPECT_EQ(state.currentLine.load(), 0);
 }
 
 TEST_F(CMessageDispatcherTest, PeerNameIsCutTo15Characters) {
   window.LinePage(1).onLineValue->setText("0:05");
-  dispatcher.HandleRecord(code::kPeerName, MakeTextRecord(1, "abcdefghijklmnopqrstuvwxyz"));
+  dispatcher.HandleRecord(Number(WindowMessage::kPeerName), MakeTextRecord(1, "abcdefghijklmnopqrstuvwxyz"));
   EXPECT_EQ(window.LinePage(1).peerLabel->text(), "abcdefghijklmno");
   EXPECT_EQ(window.LinePage(1).onLineValue->text(), "");
-  dispatcher.HandleRecord(code::kPeerName, MakeTextRecord(1, "Ann"));
+  dispatcher.HandleRecord(Number(WindowMessage::kPeerName), MakeTextRecord(1, "Ann"));
   EXPECT_EQ(window.LinePage(1).peerLabel->text(), "Ann");
-  dispatcher.HandleRecord(code::kPeerName, MakeTextRecord(7, "nobody"));  // no such line: ignored
+  dispatcher.HandleRecord(Number(WindowMessage::kPeerName),
+                          MakeTextRecord(7, "nobody"));  // no such line: ignored
 }
 
 TEST_F(CMessageDispatcherTest, StatusRefreshOfAHiddenLineChangesNothing) {
   targets.traffic[1] = {5000, 2000};
-  dispatcher.HandleRecord(code::kLineStatus, MakePairRecord(1, 75));
+  dispatcher.HandleRecord(Number(WindowMessage::kLineStatus), MakePairRecord(1, 75));
   EXPECT_EQ(window.LinePage(1).onLineValue->text(), "");
   EXPECT_EQ(targets.traffic[1].received, 5000u);
   EXPECT_TRUE(targets.calls.empty());
@@ -86,7 +88,7 @@ TEST_F(CMessageDispatcherTest, StatusRefreshFillsThePageAndFollowsTheSettings) {
   targets.traffic[1] = {5000, 2500};
   params.SetInt("ScopeOn", 1);
   params.SetInt("FilterBp", 1);
-  dispatcher.HandleRecord(code::kLineStatus, MakePairRecord(1, 75));
+  dispatcher.HandleRecord(Number(WindowMessage::kLineStatus), MakePairRecord(1, 75));
   TLinePage& page = window.LinePage(1);
   EXPECT_EQ(page.onLineValue->text(), "1:15");
   EXPECT_EQ(page.rxValue->text(), "5");
@@ -103,7 +105,7 @@ TEST_F(CMessageDispatcherTest, StatusRefreshFillsThePageAndFollowsTheSettings) {
   EXPECT_FALSE(page.ScopeShown());
   EXPECT_EQ(params.GetInt("ScopeOn"), 0);
   params.SetInt("FilterBp", 0);
-  dispatcher.HandleRecord(code::kLineStatus, MakePairRecord(1, 76));
+  dispatcher.HandleRecord(Number(WindowMessage::kLineStatus), MakePairRecord(1, 76));
   EXPECT_FALSE(page.ScopeShown());
   EXPECT_FALSE(page.FilterOn());
 }
@@ -116,22 +118,24 @@ TEST_F(CMessageDispatcherTest, CodesReachTheirTargets) {
   };
   const std::string p = std::to_string(peer);
   const Case cases[] = {
-      {code::kPresenceQueryReceived, false, {"ProbeReceived " + p}},
-      {code::kPresenceReplyReceived, false, {"ReplyReceived " + p}},
-      {code::kProbeClient, false, {"SendShort " + p + " 9005", "SendShort " + p + " 9043"}},
-      {code::kProbeClient, true, {"SendShort " + p + " 9005", "SendShort " + p + " 9042"}},
-      {code::kSendPresenceReply, false, {"SendShort " + p + " 9008"}},
-      {code::kOfflineNoticeReceived, false, {"GoneOffline " + p, "RouteCode " + p + " 9031"}},
+      {Number(WindowMessage::kPresenceQueryReceived), false, {"ProbeReceived " + p}},
+      {Number(WindowMessage::kPresenceReplyReceived), false, {"ReplyReceived " + p}},
+      {Number(WindowMessage::kProbeClient), false, {"SendShort " + p + " 9005", "SendShort " + p + " 9043"}},
+      {Number(WindowMessage::kProbeClient), true, {"SendShort " + p + " 9005", "SendShort " + p + " 9042"}},
+      {Number(WindowMessage::kSendPresenceReply), false, {"SendShort " + p + " 9008"}},
+      {Number(WindowMessage::kOfflineNoticeReceived),
+       false,
+       {"GoneOffline " + p, "RouteCode " + p + " 9031"}},
       {code::kRinging, false, {"RouteCode " + p + " 9024"}},
       {9026, false, {"RouteCode " + p + " 9026"}},
       {code::kHangUpAck, false, {"RouteCode " + p + " 9032"}},
       {code::kKeepAlive, false, {"RouteCode " + p + " 9034"}},
       {code::kBusyNotice, false, {"BusyChanged " + p + " 1"}},
       {code::kFreeNotice, false, {"BusyChanged " + p + " 0"}},
-      {code::kReloadPreBuffer, false, {"ReloadPreBuffer"}},
-      {code::kReloadScopeZoom, false, {"ReloadScopeZoom"}},
-      {code::kReloadFilters, false, {"ReloadFilters"}},
-      {code::kRestartAndAnnounce, false, {"RestartSound 9050 1"}},
+      {Number(WindowMessage::kReloadPreBuffer), false, {"ReloadPreBuffer"}},
+      {Number(WindowMessage::kReloadScopeZoom), false, {"ReloadScopeZoom"}},
+      {Number(WindowMessage::kReloadFilters), false, {"ReloadFilters"}},
+      {Number(WindowMessage::kRestartAndAnnounce), false, {"RestartSound 9050 1"}},
       {976, false, {"MixerChanged " + p}},
       {977, false, {"MixerChanged " + p}},
       {9033, false, {}},
@@ -154,11 +158,11 @@ TEST_F(CMessageDispatcherTest, SoundTypeRequestsAndTheRestartInProgress) {
   const Case cases[] = {
       {code::kSoundTypeRequest, 9058, false, {"RestartSound 9058 0"}},
       {code::kSoundTypeRequest, 9050, false, {}},  // already in force
-      {code::kSetSoundType, 9050, false, {"RestartSound 9050 1"}},
+      {Number(WindowMessage::kSetSoundType), 9050, false, {"RestartSound 9050 1"}},
       {code::kSoundTypeRequest, 9058, true, {}},
-      {code::kSetSoundType, 9058, true, {}},
+      {Number(WindowMessage::kSetSoundType), 9058, true, {}},
       {code::kSoundTypeRequest, 0, false, {}},  // a text that was no number
-      {code::kSetSoundType, 9065, false, {}},
+      {Number(WindowMessage::kSetSoundType), 9065, false, {}},
   };
   for (const Case& c : cases) {
     state.restarting = c.restarting;
@@ -171,18 +175,18 @@ TEST_F(CMessageDispatcherTest, SoundTypeRequestsAndTheRestartInProgress) {
   state.lockCodec = true;
   targets.calls.clear();
   dispatcher.HandleCode(code::kSoundTypeRequest, 9058);
-  dispatcher.HandleCode(code::kSetSoundType, 9058);
+  dispatcher.HandleCode(Number(WindowMessage::kSetSoundType), 9058);
   EXPECT_EQ(targets.calls, Calls{"RestartSound 9058 1"});
 }
 
 TEST_F(CMessageDispatcherTest, SpeexOptionsAreAppliedOrSentInSendMode) {
   targets.lines[1].peerAddress = peer;
   dispatcher.HandleCode(code::kSpeexQuality, 7);
-  dispatcher.HandleCode(code::kSpeexSendMode, 1);
+  dispatcher.HandleCode(Number(WindowMessage::kSpeexSendMode), 1);
   dispatcher.HandleCode(code::kSpeexComplexity, 3);  // no current line: nowhere to send
   state.currentLine = 1;
   dispatcher.HandleCode(code::kSpeexDtx, -2);
-  dispatcher.HandleCode(code::kSpeexSendMode, 0);
+  dispatcher.HandleCode(Number(WindowMessage::kSpeexSendMode), 0);
   dispatcher.HandleCode(code::kSpeexVad, 1);
   EXPECT_EQ(targets.calls,
             (Calls{"ApplyRemoteSpeexOption 9100 7", "SendSignalling " + std::to_string(peer) + " 9105 -2",
@@ -243,7 +247,7 @@ TEST_F(CMessageDispatcherTest, OnlyThePeerOfACallPlacedOrHeldCanRejectIt) {
   StartLine(2);
   targets.calls.clear();
   boxes.infos.clear();
-  dispatcher.HandleCode(code::kHangUpFront, 0);
+  dispatcher.HandleCode(Number(WindowMessage::kHangUpFront), 0);
   EXPECT_EQ(targets.calls, Calls{"HangUp 2"});
   EXPECT_TRUE(boxes.infos.empty());
 }
@@ -253,7 +257,7 @@ TEST_F(CMessageDispatcherTest, RecordsReachTheirTargets) {
   dispatcher.HandleRecord(code::kNameReply, MakeTextRecord(static_cast<int32_t>(peer), "Bob"));  // no line
   state.currentLine = 2;
   dispatcher.HandleRecord(code::kNameReply, MakeTextRecord(static_cast<int32_t>(peer), "Bob"));
-  dispatcher.HandleRecord(code::kLineImage, MakePairRecord(2, 5));
+  dispatcher.HandleRecord(Number(WindowMessage::kLineImage), MakePairRecord(2, 5));
   const std::string p = std::to_string(peer);
   EXPECT_EQ(targets.calls, (Calls{"AcceptCallRequest " + p + " LllL", "TakePeerName 2 " + p + " Bob"}));
   EXPECT_EQ(window.TabImage(2), 5);
@@ -269,11 +273,11 @@ TEST_F(CMessageDispatcherTest, CommandsDriveLineTwoAndThePort) {
 }
 
 TEST_F(CMessageDispatcherTest, NothingIsHandledWhileQuitting) {
-  dispatcher.HandleCode(code::kQuit, 0);
+  dispatcher.HandleCode(Number(WindowMessage::kQuit), 0);
   EXPECT_EQ(quits, 1);
   EXPECT_EQ(state.quitting.load(), 1);
-  dispatcher.HandleCode(code::kPresenceQueryReceived, peer);
-  dispatcher.HandleCode(code::kQuit, 0);
+  dispatcher.HandleCode(Number(WindowMessage::kPresenceQueryReceived), peer);
+  dispatcher.HandleCode(Number(WindowMessage::kQuit), 0);
   dispatcher.HandleRecord(code::kCallRequest, MakeTextRecord(1, "x"));
   dispatcher.HandleCommand(2, TextRecord{1, "ecc"});
   EXPECT_TRUE(targets.calls.empty());
@@ -281,11 +285,11 @@ TEST_F(CMessageDispatcherTest, NothingIsHandledWhileQuitting) {
 }
 
 TEST_F(CMessageDispatcherTest, ClientListEntriesFollowAddsAndRemoves) {
-  dispatcher.HandleCode(code::kClientAdded, 0);
-  dispatcher.HandleCode(code::kClientAdded, 0);
+  dispatcher.HandleCode(Number(WindowMessage::kClientAdded), 0);
+  dispatcher.HandleCode(Number(WindowMessage::kClientAdded), 0);
   EXPECT_EQ(window.ClientList().count(), 2);
   EXPECT_EQ(window.ClientList().currentRow(), 1);
-  dispatcher.HandleCode(code::kClientRemoved, 1);
+  dispatcher.HandleCode(Number(WindowMessage::kClientRemoved), 1);
   EXPECT_EQ(window.ClientList().count(), 1);
   EXPECT_EQ(window.ClientList().currentRow(), 0);
   EXPECT_EQ(targets.calls, (Calls{"ClientSelected 0", "ClientSelected 1", "ClientSelected 0"}));

@@ -20,6 +20,7 @@
 #include "audio/soundtypes.h"
 #include "core/audiobackend.h"
 #include "core/codes.h"
+#include "core/windowmessage.h"
 #include "fakes/cfakemessageboxes.h"
 #include "fakes/cfakewindowport.h"
 #include "fakes/cmemorykeystore.h"
@@ -289,7 +290,7 @@ TEST_F(CAudioPathsTest, WrongSoundTypeOnTheCalleeFollowsOrRefuses) {
   EXPECT_EQ(code, code::kRejection);
   messages = callee->window.Messages();
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].code, code::kHangUpFront);
+  EXPECT_EQ(messages[0].code, Number(WindowMessage::kHangUpFront));
   std::ifstream logFile(dir / CLog::kFileName);
   std::stringstream text;
   text << logFile.rdbuf();

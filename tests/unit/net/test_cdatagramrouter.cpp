@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/codes.h"
+#include "core/windowmessage.h"
 #include "fakes/cfakewindowport.h"
 #include "net/audioreceiver.h"
 #include "net/cdatagramrouter.h"
@@ -85,9 +86,15 @@ TEST_P(DatagramClassification, PostsWhatTheCodeCallsFor) {
 INSTANTIATE_TEST_SUITE_P(
     Codes, DatagramClassification,
     testing::Values(
-        RouteCase{"PresenceQuery", Short(code::kPresenceQuery), {PostSender(code::kPresenceQueryReceived)}},
-        RouteCase{"PresenceReply", Short(code::kPresenceReply), {PostSender(code::kPresenceReplyReceived)}},
-        RouteCase{"OfflineNotice", Short(code::kOfflineNotice), {PostSender(code::kOfflineNoticeReceived)}},
+        RouteCase{"PresenceQuery",
+                  Short(code::kPresenceQuery),
+                  {PostSender(Number(WindowMessage::kPresenceQueryReceived))}},
+        RouteCase{"PresenceReply",
+                  Short(code::kPresenceReply),
+                  {PostSender(Number(WindowMessage::kPresenceReplyReceived))}},
+        RouteCase{"OfflineNotice",
+                  Short(code::kOfflineNotice),
+                  {PostSender(Number(WindowMessage::kOfflineNoticeReceived))}},
         RouteCase{
             "CallRequest", Signalling(code::kCallRequest, "Alice"), {PostText(code::kCallRequest, "Alice")}},
         RouteCase{"CallRequestEmptyText", Signalling(code::kCallRequest), {PostText(code::kCallRequest, "")}},
@@ -120,22 +127,23 @@ INSTANTIATE_TEST_SUITE_P(
         RouteCase{"SpeexOptionNegative",
                   Signalling(code::kSpeexComplexity, "-3"),
                   {PostValue(code::kSpeexComplexity, -3)}},
-        RouteCase{
-            "TwoBytesReadAsPresenceQuery", Bytes{0x2D, 0x23}, {PostSender(code::kPresenceQueryReceived)}},
+        RouteCase{"TwoBytesReadAsPresenceQuery",
+                  Bytes{0x2D, 0x23},
+                  {PostSender(Number(WindowMessage::kPresenceQueryReceived))}},
         RouteCase{"ThreeBytesReadAsBusyNotice", Bytes{0x52, 0x23, 0x00}, {PostSender(code::kBusyNotice)}},
         RouteCase{"OneByte", Bytes{0x2D}, {}}, RouteCase{"Empty", Bytes{}, {}},
         RouteCase{"AudioWithoutReceiver", Gsm(), {}},
-        RouteCase{"CloseRequest", Short(code::kCloseRequest), {}},
-        RouteCase{"PresenceQueryReceived", Short(code::kPresenceQueryReceived), {}},
+        RouteCase{"CloseRequest", Short(Number(WindowMessage::kCloseRequest)), {}},
+        RouteCase{"PresenceQueryReceived", Short(Number(WindowMessage::kPresenceQueryReceived)), {}},
         RouteCase{"BelowCallRequest", Signalling(9022), {}},
         RouteCase{"AfterHangUpAck", Signalling(9033), {}},
-        RouteCase{"ReloadScopeZoom", Signalling(code::kReloadScopeZoom), {}},
-        RouteCase{"SetSoundType", Signalling(code::kSetSoundType, "9050"), {}},
+        RouteCase{"ReloadScopeZoom", Signalling(Number(WindowMessage::kReloadScopeZoom)), {}},
+        RouteCase{"SetSoundType", Signalling(Number(WindowMessage::kSetSoundType), "9050"), {}},
         RouteCase{"AboveSoundTypes", Signalling(9065), {}},
         RouteCase{"BelowSpeexOptions", Signalling(9099, "1"), {}},
         RouteCase{"AboveSpeexOptions", Signalling(9106, "1"), {}},
-        RouteCase{"ReloadFilters", Signalling(code::kReloadFilters), {}},
-        RouteCase{"Quit", Short(code::kQuit), {}}),
+        RouteCase{"ReloadFilters", Signalling(Number(WindowMessage::kReloadFilters)), {}},
+        RouteCase{"Quit", Short(Number(WindowMessage::kQuit)), {}}),
     [](const testing::TestParamInfo<RouteCase>& info) { return std::string(info.param.name); });
 
 class RecordingReceiver : public AudioReceiver {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/codes.h"
+#include "core/windowmessage.h"
 #include "fakes/cfakewindowport.h"
 #include "net/creceivethread.h"
 #include "net/cudpsocket.h"
@@ -101,7 +102,7 @@ TEST_F(CReceiveThreadTest, StopEndsTheThreadWhichPostsTheCloseRequest) {
   EXPECT_TRUE(thread.Ended());
   const auto messages = window.Messages();
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].code, code::kCloseRequest);
+  EXPECT_EQ(messages[0].code, Number(WindowMessage::kCloseRequest));
   EXPECT_EQ(messages[0].wParam, 0);
 }
 

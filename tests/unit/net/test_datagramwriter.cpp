@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/codes.h"
+#include "core/windowmessage.h"
 #include "net/datagramwriter.h"
 
 namespace {
@@ -110,7 +111,7 @@ TEST(DatagramBuildAudio, SendsNothingForAPayloadTheTypeCannotCarry) {
       {9057, 1281},
       {9058, 0},
       {9062, 1281},
-      {code::kSetSoundType, 33},
+      {Number(WindowMessage::kSetSoundType), 33},
       {9065, 33},
   };
   datagram::AudioDatagram out{};

@@ -143,7 +143,8 @@ TEST_F(AlsaMixerTest, ChangesMadeElsewhereArriveAsMessagesThatMoveOnlyTheirSlide
   std::optional<uint32_t> moved;
   EXPECT_TRUE(CPulseMixerServer::WaitFor([&] {
     for (const auto& m : window.Messages()) {
-      if (m.kind != CFakeWindowPort::Message::Kind::PostCode || m.code != CMixer::kControlChangeMessage)
+      if (m.kind != CFakeWindowPort::Message::Kind::PostCode ||
+          m.code != Number(WindowMessage::kMixerControlChange))
         continue;
       const CMixerPair::Moves moves =
           pair.Changed(m.wParam, sliders.speaker.position, sliders.microphone.position);

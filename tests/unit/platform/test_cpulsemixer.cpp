@@ -240,7 +240,7 @@ TEST_F(CPulseMixerTest, SlidersActOnTheChosenSinkAndSourceAlone) {
   ASSERT_TRUE(Set("volume", "sink t_mic", "25%"));
   const auto change = [&]() -> std::optional<int64_t> {
     for (const auto& m : window.Messages())
-      if (m.code == CMixer::kControlChangeMessage) return m.wParam;
+      if (m.code == Number(WindowMessage::kMixerControlChange)) return m.wParam;
     return std::nullopt;
   };
   ASSERT_TRUE(WaitUntil([&] { return change().has_value(); }));

@@ -1,10 +1,11 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
+#include "core/codes.h"
+#include "core/windowmessage.h"
 #include "fakes/cfakemessageboxes.h"
 #include "fakes/cfakewindowport.h"
 #include "fakes/cmemorykeystore.h"
-#include "core/codes.h"
 #include "settings/ccommand.h"
 #include "settings/cparams.h"
 
@@ -68,10 +69,10 @@ TEST_F(CCommandTest, EachAcceptedCommandPostsItsMessage) {
   EXPECT_EQ(call.text, "ecc");
   EXPECT_EQ(messages[1].code, 3u);
   EXPECT_EQ(messages[2].kind, Kind::PostCode);
-  EXPECT_EQ(messages[2].code, code::kQuit);
+  EXPECT_EQ(messages[2].code, Number(WindowMessage::kQuit));
   EXPECT_EQ(std::get<TextRecord>(messages[3].record).number, 4445);
   EXPECT_EQ(params.GetInt("netPort"), 0);  // the window stores it, in message order
-  EXPECT_EQ(messages[4].code, code::kSetSoundType);
+  EXPECT_EQ(messages[4].code, Number(WindowMessage::kSetSoundType));
   EXPECT_EQ(messages[4].wParam, 9058);
   EXPECT_EQ(params.GetInt("SndType"), 9058);  // set at once
 }

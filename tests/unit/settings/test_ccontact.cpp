@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "fakes/cfakewindowport.h"
 #include "core/codes.h"
+#include "core/windowmessage.h"
+#include "fakes/cfakewindowport.h"
 #include "settings/ccontact.h"
 
 namespace {
@@ -19,7 +20,7 @@ std::vector<int> ProbeTicks(CContact& contact, CFakeWindowPort& window, int coun
     contact.Tick(window);
     for (const auto& m : window.Messages()) {
       EXPECT_EQ(m.kind, CFakeWindowPort::Message::Kind::SendCode);
-      EXPECT_EQ(m.code, code::kProbeClient);
+      EXPECT_EQ(m.code, Number(WindowMessage::kProbeClient));
       EXPECT_EQ(static_cast<uint32_t>(m.wParam), contact.Address());
       ticks.push_back(n);
     }

@@ -5,11 +5,12 @@
 #include <utility>
 #include <vector>
 
+#include "core/codes.h"
+#include "core/windowmessage.h"
 #include "fakes/cfakemessageboxes.h"
 #include "fakes/cfakewindowport.h"
 #include "fakes/cmemorykeystore.h"
 #include "fakes/ctempdirectory.h"
-#include "core/codes.h"
 #include "settings/ccontactfile.h"
 #include "settings/ccontacts.h"
 #include "settings/cparams.h"
@@ -98,7 +99,8 @@ TEST_F(CContactsTest, AddRefusesEmptyTextsLoopbackAndKnownAddressesSilently) {
     SCOPED_TRACE(c.address + std::string(" ") + c.name);
     EXPECT_EQ(contacts.Add(c.address, c.name), c.added);
     const std::vector<Sent> expected =
-        c.added ? std::vector<Sent>{{Kind::SendCode, code::kClientAdded, 0}} : std::vector<Sent>{};
+        c.added ? std::vector<Sent>{{Kind::SendCode, Number(WindowMessage::kClientAdded), 0}}
+                : std::vector<Sent>{};
     EXPECT_EQ(TakeMessages(), expected);
   }
   EXPECT_EQ(Rows(contacts), (Pairs{{"10.0.0.1", "Office"}, {"127.1.0.1", "Second copy"}}));
@@ -154,14 +156,14 @@ TEST_F(CContactsTest, RemoveTellsTheWindowTheFormerRowAndDropsTheAutomaticCall) 
   EXPECT_TRUE(TakeMessages().empty());
 
   EXPECT_TRUE(contacts.Remove("10.0.0.10"));
-  EXPECT_EQ(TakeMessages(), (std::vector<Sent>{{Kind::SendCode, code::kClientRemoved, 1}}));
+  EXPECT_EQ(TakeMessages(), (std::vector<Sent>{{Kind::SendCode, Number(WindowMessage::kClientRemoved), 1}}));
   std::string autoCall = "unchanged";
   EXPECT_FALSE(params.GetString("AutoCallOutIp", autoCall));
   EXPECT_EQ(autoCall, "");
 
   params.SetString("AutoCallOutIp", "9.0.0.1");
   EXPECT_TRUE(contacts.Remove("10.0.0.2"));
-  EXPECT_EQ(TakeMessages(), (std::vector<Sent>{{Kind::SendCode, code::kClientRemoved, 0}}));
+  EXPECT_EQ(TakeMessages(), (std::vector<Sent>{{Kind::SendCode, Number(WindowMessage::kClientRemoved), 0}}));
   EXPECT_TRUE(params.GetString("AutoCallOutIp", autoCall));
   EXPECT_EQ(autoCall, "9.0.0.1");
   EXPECT_EQ(Rows(contacts), (Pairs{{"9.0.0.1", "C"}}));
@@ -181,7 +183,7 @@ TEST_F(CContactsTest, ConfirmRemoveAsksFirstAndRemovesOnlyOnYes) {
   EXPECT_FALSE(contacts.ConfirmRemove(-1));
   EXPECT_TRUE(TakeMessages().empty());
   EXPECT_TRUE(contacts.ConfirmRemove(1));
-  EXPECT_EQ(TakeMessages(), (std::vector<Sent>{{Kind::SendCode, code::kClientRemoved, 1}}));
+  EXPECT_EQ(TakeMessages(), (std::vector<Sent>{{Kind::SendCode, Number(WindowMessage::kClientRemoved), 1}}));
   EXPECT_EQ(Rows(contacts), (Pairs{{"10.0.0.1", "A"}}));
 }
 
@@ -202,9 +204,10 @@ TEST_F(CContactsTest, TickProbesDueClientsAndRepaintsOnceWhenAnOnlineMarkChanged
   AddAll({{"10.0.0.1", "A"}, {"host.example", "Not dotted"}, {"10.0.0.2", "B"}});
   contacts.Tick();
   // Every row is drawn offline at first, so the first tick repaints once.
-  EXPECT_EQ(TakeMessages(), (std::vector<Sent>{{Kind::SendCode, code::kProbeClient, Address("10.0.0.1")},
-                                               {Kind::SendCode, code::kProbeClient, Address("10.0.0.2")},
-                                               {Kind::PostCode, code::kRepaintClientList, 0}}));
+  EXPECT_EQ(TakeMessages(),
+            (std::vector<Sent>{{Kind::SendCode, Number(WindowMessage::kProbeClient), Address("10.0.0.1")},
+                               {Kind::SendCode, Number(WindowMessage::kProbeClient), Address("10.0.0.2")},
+                               {Kind::PostCode, Number(WindowMessage::kRepaintClientList), 0}}));
   contacts.Tick();
   EXPECT_TRUE(TakeMessages().empty());
 
@@ -213,23 +216,26 @@ TEST_F(CContactsTest, TickProbesDueClientsAndRepaintsOnceWhenAnOnlineMarkChanged
   EXPECT_TRUE(TakeMessages().empty());
   EXPECT_TRUE(contacts.At(0)->IsOnline());
   contacts.Tick();
-  EXPECT_EQ(TakeMessages(), (std::vector<Sent>{{Kind::PostCode, code::kRepaintClientList, 0}}));
+  EXPECT_EQ(TakeMessages(),
+            (std::vector<Sent>{{Kind::PostCode, Number(WindowMessage::kRepaintClientList), 0}}));
 
   // Three silent probes later both are offline again, with one repaint.
   for (int n = 0; n < 23; ++n) contacts.Tick();
   window.Clear();
   contacts.Tick();
-  EXPECT_EQ(TakeMessages(), (std::vector<Sent>{{Kind::SendCode, code::kProbeClient, Address("10.0.0.1")},
-                                               {Kind::SendCode, code::kProbeClient, Address("10.0.0.2")},
-                                               {Kind::PostCode, code::kRepaintClientList, 0}}));
+  EXPECT_EQ(TakeMessages(),
+            (std::vector<Sent>{{Kind::SendCode, Number(WindowMessage::kProbeClient), Address("10.0.0.1")},
+                               {Kind::SendCode, Number(WindowMessage::kProbeClient), Address("10.0.0.2")},
+                               {Kind::PostCode, Number(WindowMessage::kRepaintClientList), 0}}));
   EXPECT_FALSE(contacts.At(0)->IsOnline());
 }
 
 TEST_F(CContactsTest, EveryProberIsAnsweredButOnlyClientsChange) {
   AddAll({{"10.0.0.1", "A"}});
   contacts.ProbeReceived(Address("10.0.0.9"));
-  EXPECT_EQ(TakeMessages(),
-            (std::vector<Sent>{{Kind::SendCode, code::kSendPresenceReply, Address("10.0.0.9")}}));
+  EXPECT_EQ(
+      TakeMessages(),
+      (std::vector<Sent>{{Kind::SendCode, Number(WindowMessage::kSendPresenceReply), Address("10.0.0.9")}}));
   contacts.ReplyReceived(Address("10.0.0.9"));
   contacts.BusyChanged(Address("10.0.0.9"), true);
   contacts.GoneOffline(Address("10.0.0.9"));
@@ -238,14 +244,15 @@ TEST_F(CContactsTest, EveryProberIsAnsweredButOnlyClientsChange) {
   EXPECT_FALSE(contacts.At(0)->IsOnline());
 
   contacts.ProbeReceived(Address("10.0.0.1"));
-  EXPECT_EQ(TakeMessages(),
-            (std::vector<Sent>{{Kind::SendCode, code::kSendPresenceReply, Address("10.0.0.1")}}));
+  EXPECT_EQ(
+      TakeMessages(),
+      (std::vector<Sent>{{Kind::SendCode, Number(WindowMessage::kSendPresenceReply), Address("10.0.0.1")}}));
   EXPECT_TRUE(contacts.At(0)->IsOnline());
 }
 
 TEST_F(CContactsTest, BusyMarksRepaintOnlyWhenTheyChange) {
   AddAll({{"10.0.0.1", "A"}});
-  const std::vector<Sent> repaint{{Kind::PostCode, code::kRepaintClientList, 0}};
+  const std::vector<Sent> repaint{{Kind::PostCode, Number(WindowMessage::kRepaintClientList), 0}};
   contacts.BusyChanged(Address("10.0.0.1"), true);
   EXPECT_TRUE(contacts.At(0)->IsBusy());
   EXPECT_EQ(TakeMessages(), repaint);
@@ -268,7 +275,8 @@ TEST_F(CContactsTest, OfflineNoticeClearsOnlineAndBusyAtOnceAndRepaintsAtTheNext
   EXPECT_FALSE(contacts.At(0)->IsBusy());
   EXPECT_TRUE(TakeMessages().empty());
   contacts.Tick();
-  EXPECT_EQ(TakeMessages(), (std::vector<Sent>{{Kind::PostCode, code::kRepaintClientList, 0}}));
+  EXPECT_EQ(TakeMessages(),
+            (std::vector<Sent>{{Kind::PostCode, Number(WindowMessage::kRepaintClientList), 0}}));
 }
 
 TEST_F(CContactsTest, CallSideFindsClientsByAddress) {
@@ -364,7 +372,7 @@ TEST_F(CContactsFileTest, ImportAddsOnlyNewWellFormedRecords) {
                           ",huge;\r\n"       // cannot be a client's address
                           "10.0.0.5,Tail");  // never ended
   ASSERT_TRUE(Import(contacts, path));
-  EXPECT_EQ(TakeMessages(), (std::vector<Sent>{{Kind::SendCode, code::kClientAdded, 0}}));
+  EXPECT_EQ(TakeMessages(), (std::vector<Sent>{{Kind::SendCode, Number(WindowMessage::kClientAdded), 0}}));
   EXPECT_EQ(Rows(contacts), (Pairs{{"10.0.0.3", "Lab"}, {"10.0.0.4", "Desk PC"}}));
   EXPECT_EQ(StoredLines().at(0), "10.0.0.3 Lab");
   EXPECT_EQ(StoredLines().at(1), "10.0.0.4 Desk PC");

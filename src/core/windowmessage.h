@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+// The main window's own messages: what the program's parts ask of the
+// window through its port, as opposed to the codes of received datagrams
+// that the port passes on as they are. They share one numbering with those
+// codes, so each keeps its number; Number and WindowMessageOf are the way
+// between the two, in the window port and its handlers only.
+enum class WindowMessage : uint32_t {
+  kMixerLineChange = 976,
+  kMixerControlChange = 977,
+  kQuit = 8888,
+  kCloseRequest = 9001,
+  kRepaintClientList = 9002,
+  kClientRemoved = 9003,
+  kClientAdded = 9004,
+  kPresenceQueryReceived = 9006,
+  kProbeClient = 9007,
+  kPresenceReplyReceived = 9009,
+  kSendPresenceReply = 9010,
+  kOfflineNoticeReceived = 9012,
+  kLineStarted = 9014,
+  kLineReleased = 9015,
+  kPeerName = 9016,
+  kLineImage = 9017,
+  kLineStatus = 9018,
+  // The receive thread hands a hang-up of the page in front to the main thread.
+  kHangUpFront = 9035,
+  kSpeexSendMode = 9037,
+  kReloadPreBuffer = 9038,
+  kReloadScopeZoom = 9041,
+  kReloadCodecLock = 9045,
+  kScopeToggle = 9046,
+  kRestartAndAnnounce = 9047,
+  kSetSoundType = 9049,
+  kReloadFilters = 9201,
+};
+
+constexpr uint32_t Number(WindowMessage message) {
+  return static_cast<uint32_t>(message);
+}
+
+constexpr std::optional<WindowMessage> WindowMessageOf(uint32_t number) {
+  switch (static_cast<WindowMessage>(number)) {
+    case WindowMessage::kMixerLineChange:
+    case WindowMessage::kMixerControlChange:
+    case WindowMessage::kQuit:
+    case WindowMessage::kCloseRequest:
+    case WindowMessage::kRepaintClientList:
+    case WindowMessage::kClientRemoved:
+    case WindowMessage::kClientAdded:
+    case WindowMessage::kPresenceQueryReceived:
+    case WindowMessage::kProbeClient:
+    case WindowMessage::kPresenceReplyReceived:
+    case WindowMessage::kSendPresenceReply:
+    case WindowMessage::kOfflineNoticeReceived:
+    case WindowMessage::kLineStarted:
+    case WindowMessage::kLineReleased:
+    case WindowMessage::kPeerName:
+    case WindowMessage::kLineImage:
+    case WindowMessage::kLineStatus:
+    case WindowMessage::kHangUpFront:
+    case WindowMessage::kSpeexSendMode:
+    case WindowMessage::kReloadPreBuffer:
+    case WindowMessage::kReloadScopeZoom:
+    case WindowMessage::kReloadCodecLock:
+    case WindowMessage::kScopeToggle:
+    case WindowMessage::kRestartAndAnnounce:
+    case WindowMessage::kSetSoundType:
+    case WindowMessage::kReloadFilters:
+      return static_cast<WindowMessage>(number);
+  }
+  return std::nullopt;
+}
