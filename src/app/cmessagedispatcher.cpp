@@ -33,7 +33,7 @@ void CMessageDispatcher::HandleCode(uint32_t code, int64_t wParam) {
     return;
   }
   const auto message = WindowMessageOf(code);
-  const bool soundTypeAsked = code == code::kSoundTypeRequest || message == WindowMessage::kSetSoundType;
+  const bool soundTypeAsked = code == code::kSoundTypeRequest || message == WindowMessage::kSwitchSoundType;
   // A sound-type request during a restart is dropped: the restart in
   // progress wins.
   if (soundTypeAsked && state_.restarting.load()) return;
@@ -138,7 +138,7 @@ void CMessageDispatcher::ActOnMessage(WindowMessage message, int64_t wParam) {
     case WindowMessage::kRestartAndAnnounce:
       targets_.RestartSound(state_.currentSndType.load(), true);
       break;
-    case WindowMessage::kSetSoundType:
+    case WindowMessage::kSwitchSoundType:
       targets_.RestartSound(*SoundTypeOf(wParam), true);
       break;
     case WindowMessage::kReloadFilters:

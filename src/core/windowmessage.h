@@ -34,7 +34,7 @@ enum class WindowMessage : uint32_t {
   kReloadCodecLock = 9045,
   kScopeToggle = 9046,
   kRestartAndAnnounce = 9047,
-  kSetSoundType = 9049,
+  kSwitchSoundType = 9049,
   kReloadFilters = 9201,
 };
 
@@ -68,7 +68,7 @@ constexpr std::optional<WindowMessage> WindowMessageOf(uint32_t number) {
     case WindowMessage::kReloadCodecLock:
     case WindowMessage::kScopeToggle:
     case WindowMessage::kRestartAndAnnounce:
-    case WindowMessage::kSetSoundType:
+    case WindowMessage::kSwitchSoundType:
     case WindowMessage::kReloadFilters:
       return static_cast<WindowMessage>(number);
   }

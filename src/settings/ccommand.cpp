@@ -84,6 +84,6 @@ bool CCommand::SoundType(const std::string& text) {
     return false;
   }
   params_.SetInt("SndType", type);
-  window_.Post(WindowMessage::kSetSoundType, type);
+  window_.Post(WindowMessage::kSwitchSoundType, type);
   return true;
 }

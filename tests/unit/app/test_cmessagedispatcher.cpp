@@ -158,11 +158,11 @@ TEST_F(CMessageDispatcherTest, SoundTypeRequestsAndTheRestartInProgress) {
   const Case cases[] = {
       {code::kSoundTypeRequest, 9058, false, {"RestartSound 9058 0"}},
       {code::kSoundTypeRequest, 9050, false, {}},  // already in force
-      {Number(WindowMessage::kSetSoundType), 9050, false, {"RestartSound 9050 1"}},
+      {Number(WindowMessage::kSwitchSoundType), 9050, false, {"RestartSound 9050 1"}},
       {code::kSoundTypeRequest, 9058, true, {}},
-      {Number(WindowMessage::kSetSoundType), 9058, true, {}},
+      {Number(WindowMessage::kSwitchSoundType), 9058, true, {}},
       {code::kSoundTypeRequest, 0, false, {}},  // a text that was no number
-      {Number(WindowMessage::kSetSoundType), 9065, false, {}},
+      {Number(WindowMessage::kSwitchSoundType), 9065, false, {}},
   };
   for (const Case& c : cases) {
     state.restarting = c.restarting;
@@ -175,7 +175,7 @@ TEST_F(CMessageDispatcherTest, SoundTypeRequestsAndTheRestartInProgress) {
   state.lockCodec = true;
   targets.calls.clear();
   dispatcher.HandleCode(code::kSoundTypeRequest, 9058);
-  dispatcher.HandleCode(Number(WindowMessage::kSetSoundType), 9058);
+  dispatcher.HandleCode(Number(WindowMessage::kSwitchSoundType), 9058);
   EXPECT_EQ(targets.calls, Calls{"RestartSound 9058 1"});
 }
 

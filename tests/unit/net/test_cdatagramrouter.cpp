@@ -138,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
         RouteCase{"BelowCallRequest", Signalling(9022), {}},
         RouteCase{"AfterHangUpAck", Signalling(9033), {}},
         RouteCase{"ReloadScopeZoom", Signalling(Number(WindowMessage::kReloadScopeZoom)), {}},
-        RouteCase{"SetSoundType", Signalling(Number(WindowMessage::kSetSoundType), "9050"), {}},
+        RouteCase{"SwitchSoundType", Signalling(Number(WindowMessage::kSwitchSoundType), "9050"), {}},
         RouteCase{"AboveSoundTypes", Signalling(9065), {}},
         RouteCase{"BelowSpeexOptions", Signalling(9099, "1"), {}},
         RouteCase{"AboveSpeexOptions", Signalling(9106, "1"), {}},

@@ -111,7 +111,7 @@ TEST(DatagramBuildAudio, SendsNothingForAPayloadTheTypeCannotCarry) {
       {9057, 1281},
       {9058, 0},
       {9062, 1281},
-      {Number(WindowMessage::kSetSoundType), 33},
+      {Number(WindowMessage::kSwitchSoundType), 33},
       {9065, 33},
   };
   datagram::AudioDatagram out{};

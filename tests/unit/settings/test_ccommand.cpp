@@ -72,7 +72,7 @@ TEST_F(CCommandTest, EachAcceptedCommandPostsItsMessage) {
   EXPECT_EQ(messages[2].code, Number(WindowMessage::kQuit));
   EXPECT_EQ(std::get<TextRecord>(messages[3].record).number, 4445);
   EXPECT_EQ(params.GetInt("netPort"), 0);  // the window stores it, in message order
-  EXPECT_EQ(messages[4].code, Number(WindowMessage::kSetSoundType));
+  EXPECT_EQ(messages[4].code, Number(WindowMessage::kSwitchSoundType));
   EXPECT_EQ(messages[4].wParam, 9058);
   EXPECT_EQ(params.GetInt("SndType"), 9058);  // set at once
 }
