@@ -11,6 +11,7 @@
 #include "settings/ccontact.h"
 #include "settings/ccontacts.h"
 #include "ui/dlgmain.h"
+#include "ui/dlgoptions.h"
 
 CHeartbeatBridge::CHeartbeatBridge(CObjectGraph& graph, CUserActions& actions, CDispatchBridge& dispatch)
     : graph_(graph), actions_(actions), dispatch_(dispatch) {}
@@ -44,7 +45,9 @@ void CHeartbeatBridge::UpdateTitlePicture() {
   graph_.window->UpdateTitlePicture();
 }
 // The properties dialog is not part of the program yet.
-void CHeartbeatBridge::RefreshPropertiesDialog() {}
+void CHeartbeatBridge::RefreshPropertiesDialog() {
+  if (graph_.optionsDialog) graph_.optionsDialog->Refresh();
+}
 
 void CHeartbeatBridge::TickClients() {
   graph_.contacts->Tick();
@@ -81,10 +84,10 @@ bool CHeartbeatBridge::SoundTestOn() {
   return graph_.audio->SoundTestOn();
 }
 bool CHeartbeatBridge::TakeRingTest() {
-  return false;
+  return graph_.optionsDialog && graph_.optionsDialog->TakeRingTest();
 }
 bool CHeartbeatBridge::TakeAccepted() {
-  return false;
+  return graph_.optionsDialog && graph_.optionsDialog->TakeAccepted();
 }
 void CHeartbeatBridge::RestartSound(SoundType type, bool announce) {
   dispatch_.RestartSound(type, announce);

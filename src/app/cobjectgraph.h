@@ -31,7 +31,12 @@ class CRemoteControlServer;
 namespace net {
 class CUdpSocket;
 }
+class CNetworkFacts;
+class CQtFileChooser;
 class TDlg;
+class TDlgAbt;
+class TDlgCntact;
+class TDlgOption;
 
 // Every long-lived object of the program and the state the main window
 // keeps. The program builds it in a fixed order and tears it down in a fixed
@@ -75,4 +80,9 @@ struct CObjectGraph {
   std::unique_ptr<CAutostart> autostart;
   std::unique_ptr<CCommand> command;
   std::unique_ptr<CRemoteControlServer> remoteControl;
+  std::unique_ptr<CNetworkFacts> network;
+  std::unique_ptr<CQtFileChooser> files;
+  std::unique_ptr<TDlgCntact> contactDialog;
+  std::unique_ptr<TDlgOption> optionsDialog;
+  std::unique_ptr<TDlgAbt> aboutDialog;
 };

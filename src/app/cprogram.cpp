@@ -28,6 +28,7 @@
 #include "net/cclients.h"
 #include "net/cdatagramrouter.h"
 #include "net/creceivethread.h"
+#include "net/cnetworkfacts.h"
 #include "net/cudpsocket.h"
 #include "net/datagramwriter.h"
 #include "net/transport.h"
@@ -48,7 +49,11 @@
 #include "settings/clanguage.h"
 #include "settings/clog.h"
 #include "settings/cparams.h"
+#include "ui/dlgabout.h"
+#include "ui/dlgcontact.h"
 #include "ui/dlgmain.h"
+#include "ui/dlgoptions.h"
+#include "ui/qtfilechooser.h"
 
 namespace {
 
@@ -98,6 +103,7 @@ bool CProgram::FormCreate() {
   BuildCallSide();
   ReadSoundType();
   BuildSoundSystem();
+  BuildDialogs();
 
   actions_ = std::make_unique<CUserActions>(graph_, [this] { RequestQuit(); });
   graph_.window->SetActions(actions_.get());
@@ -221,6 +227,27 @@ void CProgram::BuildSoundSystem() {
   graph_.router->SetAudioReceiver(graph_.audio.get());
 }
 
+void CProgram::BuildDialogs() {
+  CParams& params = *graph_.params;
+  graph_.network = std::make_unique<CNetworkFacts>(graph_.ownAddress, *graph_.boxes);
+  graph_.files = std::make_unique<CQtFileChooser>(
+      [&params] {
+        std::string folder;
+        params.GetString("FileDialogFolder", folder);
+        return folder;
+      },
+      [&params](const std::string& folder) { params.SetString("FileDialogFolder", folder); });
+  const TextLookup texts = graph_.language->Lookup();
+  graph_.contactDialog = std::make_unique<TDlgCntact>(params, *graph_.contacts, *graph_.network, *graph_.boxes,
+                                                      *graph_.files, texts);
+  graph_.optionsDialog = std::make_unique<TDlgOption>(
+      TDlgOption::Ports{params, *graph_.contacts, *graph_.network, *graph_.boxes, *graph_.files, *graph_.windowPort,
+                        *graph_.audioBackend},
+      texts);
+  graph_.optionsDialog->SetSoundTestHook([this](bool on) { graph_.audio->SetSoundTest(on); });
+  graph_.aboutDialog = std::make_unique<TDlgAbt>();
+}
+
 std::unique_ptr<MixerBackend> CProgram::MakeMixerBackend() {
   // The sliders act on the device that sounds: the sound server's sink and
   // source when the streams go to it, the ALSA card otherwise.
@@ -288,6 +315,8 @@ void CProgram::RequestQuit() {
 }
 
 void CProgram::StorePosition() {
+  if (graph_.contactDialog) graph_.contactDialog->StorePosition();
+  if (graph_.optionsDialog) graph_.optionsDialog->StorePosition();
   if (graph_.state.shownOnce == 0 || !graph_.window) return;
   const QPoint position = graph_.window->pos();
   if (position.x() > 0 && position.y() > 0) {
@@ -324,6 +353,11 @@ void CProgram::FormClose() {
     graph_.window->SetClientRows(nullptr);
   }
   actions_.reset();
+  graph_.aboutDialog.reset();
+  graph_.optionsDialog.reset();
+  graph_.contactDialog.reset();
+  graph_.files.reset();
+  graph_.network.reset();
   clientRows_.reset();
   if (graph_.router) graph_.router->SetAudioReceiver(nullptr);
   graph_.audio.reset();

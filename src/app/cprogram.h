@@ -51,6 +51,7 @@ class CProgram {
   void ReadSoundType();
   static std::unique_ptr<AudioBackend> ChooseAudioBackend();
   void BuildSoundSystem();
+  void BuildDialogs();
   std::unique_ptr<MixerBackend> MakeMixerBackend();
   void BuildMixers();
   void StartRemoteControl();

@@ -20,9 +20,13 @@
 #include "platform/cqtwindowport.h"
 #include "settings/ccontact.h"
 #include "settings/ccontacts.h"
+#include "settings/clanguage.h"
 #include "settings/clog.h"
 #include "settings/cparams.h"
+#include "ui/dlgabout.h"
+#include "ui/dlgcontact.h"
 #include "ui/dlgmain.h"
+#include "ui/dlgoptions.h"
 
 CUserActions::CUserActions(CObjectGraph& graph, std::function<void()> quit)
     : graph_(graph), quit_(std::move(quit)) {}
@@ -63,11 +67,19 @@ void CUserActions::Run(Command command) {
       if (quit_) quit_();
       break;
     case Command::kEdit:
+      if (graph_.window->PageInFront() == 0) graph_.contactDialog->OpenFor(graph_.window->SelectedClientRow());
+      break;
     case Command::kImport:
+      graph_.contactDialog->ImportClients();
+      break;
     case Command::kExport:
+      graph_.contactDialog->ExportClients();
+      break;
     case Command::kProperties:
+      if (!graph_.optionsDialog->isVisible()) graph_.optionsDialog->Toggle();
+      break;
     case Command::kAbout:
-      // Their dialogs are not part of the program yet.
+      ShowAbout();
       break;
   }
   graph_.dispatcher->RecomputeAvailability();
@@ -77,8 +89,20 @@ void CUserActions::PageChanged(int) {
   graph_.dispatcher->RecomputeAvailability();
 }
 
-void CUserActions::ClientRowChosen(int) {
+void CUserActions::ClientRowChosen(int row) {
+  graph_.contactDialog->FollowSelection(row);
   graph_.dispatcher->RecomputeAvailability();
+}
+
+void CUserActions::PropertiesButtonClicked() {
+  graph_.optionsDialog->Toggle();
+  if (!graph_.optionsDialog->isVisible()) graph_.window->setFocus();
+}
+
+void CUserActions::ShowAbout() {
+  const CLanguage& language = *graph_.language;
+  graph_.aboutDialog->ShowFor(TDlg::kVersion, {language.IsLoaded(), language.LanguageName(0),
+                                               language.Text("Author"), language.Text("Version")});
 }
 
 void CUserActions::OnConnectClicked() {
@@ -126,7 +150,10 @@ void CUserActions::ConnectWithDns() {
 void CUserActions::AddFromPage() {
   const int page = graph_.window->PageInFront();
   const CClient* line = graph_.Line(page);
-  // On the client list the client dialog adds; it is not part of the program yet.
+  if (page == 0) {
+    graph_.contactDialog->OpenFor(-1);
+    return;
+  }
   if (!line || line->State() == LineState::kIdle) return;
   graph_.contacts->Add(line->PeerAddressText(), line->PeerName());
 }
@@ -191,6 +218,6 @@ void CUserActions::ScopeButtonClicked(int) {
 
 void CUserActions::FilterButtonClicked(int) {
   if (graph_.state.currentLine.load() == 0) return;
-  graph_.params->SetInt("FilterBp", graph_.params->GetInt("FilterBp") != 0 ? 0 : 1);
-  graph_.windowPort->Send(WindowMessage::kReloadFilters, 0);
+  // As a click on the properties' bandpass box, which stores and reloads.
+  graph_.optionsDialog->ClickBandpass(graph_.params->GetInt("FilterBp") == 0);
 }

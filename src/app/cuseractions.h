@@ -9,8 +9,7 @@ struct CObjectGraph;
 // What the user does from the window, acted on the object graph: calls and
 // hang-ups on the page in front, the client list's commands, the mutes and
 // the volume sliders, the scope and filter toggles, the system key, the tray
-// and quitting. Commands whose dialogs are not part of the program yet do
-// nothing.
+// and quitting, and the dialogs that the commands open.
 class CUserActions : public WindowActions {
  public:
   CUserActions(CObjectGraph& graph, std::function<void()> quit);
@@ -24,7 +23,7 @@ class CUserActions : public WindowActions {
   void MicSliderMoved(int position) override;
   void ScopeButtonClicked(int line) override;
   void FilterButtonClicked(int line) override;
-  void PropertiesButtonClicked() override {}
+  void PropertiesButtonClicked() override;
 
   // Connect: on the client list, call the selected client; on a line page,
   // answer that page's line.
@@ -41,6 +40,7 @@ class CUserActions : public WindowActions {
   void AddFromPage();
   void RemoveSelected();
   void ViewLogFile();
+  void ShowAbout();
 
   CObjectGraph& graph_;
   std::function<void()> quit_;

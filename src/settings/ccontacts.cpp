@@ -171,6 +171,14 @@ bool CContacts::NextBroadcast(std::string& address, std::string& name) {
   return Step(broadcastCursor_, address, name);
 }
 
+bool CContacts::ClientAt(int row, std::string& address, std::string& name) const {
+  const CContact* contact = At(row);
+  if (!contact) return false;
+  address = contact->Ip();
+  name = contact->Name();
+  return true;
+}
+
 bool CContacts::Export(const std::string& path) const {
   std::vector<CContactFile::Entry> entries;
   entries.reserve(byAddress_.size());

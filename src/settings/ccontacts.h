@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "core/clientbook.h"
+#include "core/textlookup.h"
 #include "settings/ccontact.h"
 #include "settings/clientdirectory.h"
-#include "core/textlookup.h"
 
 class CParams;
 class MessageBoxPort;
@@ -21,9 +22,9 @@ class WindowPort;
 // order of every walk, the export file and the stored copy; and in the order
 // the clients were added, which is the order of the rows of the main
 // window's list. Every operation runs on the main thread.
-class CContacts : public ClientDirectory {
+class CContacts : public ClientDirectory, public ClientBook {
  public:
-  using ImportAction = std::function<void(const std::string& address, const std::string& name)>;
+  using ImportAction = ClientBook::RecordAction;
 
   CContacts(CParams& store, WindowPort& window, MessageBoxPort& boxes, TextLookup language = {});
   ~CContacts() override;
@@ -33,7 +34,7 @@ class CContacts : public ClientDirectory {
   // Start-up: adds every client of the store's stored copy. Writes nothing.
   void LoadFromStore();
   // Rebuilds the store's stored copy from the list and saves it.
-  void WriteStoredCopy();
+  void WriteStoredCopy() override;
 
   // Refuses, without a message, an empty text, an address beginning
   // "127.0." and an address that is already a client.
@@ -45,6 +46,7 @@ class CContacts : public ClientDirectory {
   std::size_t Count() const { return byDisplay_.size(); }
   // Pointers stay valid until their client is removed.
   const CContact* At(int row) const;
+  bool ClientAt(int row, std::string& address, std::string& name) const override;
   const CContact* FindByAddress(uint32_t address) const;
   bool Contains(const std::string& address) override;
   std::optional<std::string> NameOf(uint32_t address) override;
@@ -60,18 +62,18 @@ class CContacts : public ClientDirectory {
   // Two independent walks in address-text order: the first for shutdown and
   // the dialogs, the second only for the busy and free announcements, so
   // that neither disturbs the other.
-  void Rewind();
-  bool Next(std::string& address, std::string& name);
+  void Rewind() override;
+  bool Next(std::string& address, std::string& name) override;
   void RewindBroadcast();
   bool NextBroadcast(std::string& address, std::string& name);
 
   // The file choosers belong to the client dialog; these take the chosen
   // path. Export is false when the file could not be written.
-  bool Export(const std::string& path) const;
+  bool Export(const std::string& path) const override;
   // Runs add (the dialog's Add action, with its checks) for every record,
   // then writes the stored copy. False, with nothing added or written, when
   // the file cannot be read.
-  bool Import(const std::string& path, const ImportAction& add);
+  bool Import(const std::string& path, const ImportAction& add) override;
 
  private:
   using ByAddress = std::map<std::string, std::unique_ptr<CContact>>;

@@ -7,6 +7,7 @@
 
 #include "core/boundedtext.h"
 #include "core/decimaltext.h"
+#include "core/keycipher.h"
 
 namespace {
 
@@ -192,15 +193,9 @@ std::size_t CParams::ClientCount() const {
 }
 
 void CParams::EncodeKey(std::string& text) {
-  for (std::size_t i = 0; i < kKeyBytes && i < text.size() && text[i] != '\0'; ++i) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    text[i] = static_cast<char>(static_cast<unsigned char>(b - i - 127));
-  }
+  keycipher::EncodeKey(text);
 }
 
 void CParams::DecodeKey(std::string& text) {
-  for (std::size_t i = 0; i < kKeyBytes && i < text.size() && text[i] != '\0'; ++i) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    text[i] = static_cast<char>(static_cast<unsigned char>(b + i + 127));
-  }
+  keycipher::DecodeKey(text);
 }

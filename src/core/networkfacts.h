@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What the dialogs need to know of the network: this copy's own address,
+// the dotted form of IPv4 addresses, and name resolution. Addresses are in
+// network byte order.
+class NetworkFacts {
+ public:
+  virtual ~NetworkFacts() = default;
+
+  virtual uint32_t OwnAddress() const = 0;
+  // 0 when the text is not a dotted IPv4 address.
+  virtual uint32_t ParseAddress(const std::string& text) const = 0;
+  virtual std::string AddressText(uint32_t address) const = 0;
+  // Every address of the host, dotted, in the resolver's order. On failure
+  // the user has been told why and the result is false.
+  virtual bool ResolveAll(const std::string& host, std::vector<std::string>& dotted) = 0;
+};

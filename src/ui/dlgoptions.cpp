@@ -1,0 +1,665 @@
+#include "ui/dlgoptions.h"
+
+#include <QCheckBox>
+#include <algorithm>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "core/audiobackend.h"
+#include "core/clientbook.h"
+#include "core/codes.h"
+#include "core/keycipher.h"
+#include "core/messageboxport.h"
+#include "core/networkfacts.h"
+#include "core/settingsstore.h"
+#include "core/soundtype.h"
+#include "core/windowmessage.h"
+#include "core/windowport.h"
+#include "ui/dialogstyle.h"
+#include "ui/filechooser.h"
+#include "ui/optionspages.h"
+
+namespace {
+
+struct SoundTypeRow {
+  const char* text;
+  SoundType type;
+};
+
+// The order of the list, as the user knows it.
+constexpr SoundTypeRow kSoundTypeRows[] = {
+    {"GSM 8 kHz mono", SoundType::kGsm8},          {"G711 uLaw 8kHz", SoundType::kG711},
+    {"PCM 8 kHz mono", SoundType::kPcm8Mono},      {"PCM 8 kHz stereo", SoundType::kPcm8Stereo},
+    {"PCM 11kHz mono", SoundType::kPcm11Mono},     {"PCM 16 kHz mono", SoundType::kPcm16Mono},
+    {"PCM 16 kHz stereo", SoundType::kPcm16Stereo}, {"PCM 22 kHz mono", SoundType::kPcm22Mono},
+    {"PCM 22 kHz stereo", SoundType::kPcm22Stereo}, {"PCM 44 kHz stereo", SoundType::kPcm44Stereo},
+    {"Speex 8 kHz mono", SoundType::kSpeex8Mono},   {"Speex 16 kHz mono", SoundType::kSpeex16Mono},
+    {"Speex 16 kHz stereo", SoundType::kSpeex16Stereo}, {"Speex 32 kHz mono", SoundType::kSpeex32Mono},
+    {"Speex 32 kHz stereo", SoundType::kSpeex32Stereo},
+};
+
+constexpr const char* kPortChanged =
+    "Change of Udp port detected. Restart nedeed.\r\nOndrel will terminate. Hasta La Vista Baby!";
+constexpr const char* kIllegalPort = "Illegal Udp port detected.";
+constexpr int kMaxPort = 65535;
+constexpr const char* kAutoCallSetting = "AutoCallOutIp";
+constexpr QColor kLampLit{0, 255, 0};
+constexpr QColor kLampDark{0, 0, 0};
+
+int RowOf(SoundType type) {
+  for (int row = 0; row < int(std::size(kSoundTypeRows)); ++row) {
+    if (kSoundTypeRows[row].type == type) return row;
+  }
+  return -1;
+}
+
+std::string Trimmed(const std::string& text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// The two frames of the sound test's blinking lamp.
+QPixmap TestLampFrame(int frame) {
+  QPixmap picture(10, 10);
+  picture.fill(Qt::transparent);
+  QPainter painter(&picture);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QColor(0, 80, 0));
+  painter.setBrush(frame == 0 ? QColor(0, 220, 0) : QColor(0, 90, 0));
+  painter.drawEllipse(QRectF(0.5, 0.5, 9, 9));
+  return picture;
+}
+
+void SetBold(QWidget* widget, bool bold) {
+  QFont font = widget->font();
+  font.setBold(bold);
+  widget->setFont(font);
+}
+
+}  // namespace
+
+TDlgOption::TDlgOption(const Ports& ports, TextLookup texts, QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      settings_(ports.settings),
+      clients_(ports.clients),
+      network_(ports.network),
+      boxes_(ports.boxes),
+      files_(ports.files),
+      window_(ports.window),
+      audio_(ports.audio),
+      texts_(std::move(texts)) {
+  setWindowTitle("Properties");
+  setFont(DialogFont());
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->setSpacing(4);
+  pages = new QTabWidget;
+  pages->setFixedSize(298, 260);
+  pages->addTab(network = new TNetworkPage, "Network");
+  pages->addTab(sound = new TSoundPage, "Sound");
+  pages->addTab(speex = new TSpeexPage, "Speex Codec Options");
+  pages->addTab(options = new TOptionsPage, "Options");
+  pages->addTab(access = new TAccessPage, "Access");
+  pages->addTab(filters = new TFiltersPage, "Filters");
+  pages->setUsesScrollButtons(true);
+  layout->addWidget(pages);
+  BuildButtonBar();
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  pages->setCurrentIndex(kNetwork);
+  ApplyLanguage();
+  FillLists();
+  ConnectPendingChanges();
+  ConnectImmediateControls();
+}
+
+TDlgOption::~TDlgOption() = default;
+
+void TDlgOption::BuildButtonBar() {
+  auto* bar = new QGroupBox;
+  bar->setFixedHeight(40);
+  auto* row = new QHBoxLayout(bar);
+  row->setContentsMargins(10, 4, 6, 4);
+  savingLamp = new QLabel;
+  savingLamp->setFixedSize(19, 9);
+  savingLamp->setAutoFillBackground(true);
+  savingLamp->setToolTip("Light when saving");
+  LightLamp(false);
+  cancelButton = new QPushButton("&Cancel");
+  acceptButton = new QPushButton("&Accept");
+  okButton = new QPushButton("&OK");
+  row->addWidget(savingLamp);
+  row->addStretch(1);
+  for (QPushButton* button : {cancelButton, acceptButton, okButton}) {
+    button->setAutoDefault(false);
+    row->addWidget(button);
+  }
+  static_cast<QVBoxLayout*>(layout())->addWidget(bar);
+  connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  connect(acceptButton, &QPushButton::clicked, this, &TDlgOption::OnAcceptClicked);
+  connect(okButton, &QPushButton::clicked, this, &TDlgOption::OnOkClicked);
+}
+
+void TDlgOption::FillLists() {
+  // Device n of a list is device n - 1 of the enumeration; 0 is the
+  // system's default device.
+  const auto fill = [this](QComboBox* list, int count, auto name, const char* setting, int& chosen) {
+    list->addItem("system");
+    for (int i = 0; i < count; ++i) {
+      std::string text;
+      if (name(i, text)) list->addItem(FromLatin1(text));
+    }
+    chosen = settings_.GetInt(setting);
+    if (chosen < 0 || chosen >= list->count()) chosen = 0;
+    settings_.SetInt(setting, chosen);
+    list->setCurrentIndex(chosen);
+  };
+  fill(sound->micDeviceCombo, audio_.InputDeviceCount(),
+       [this](int i, std::string& text) { return audio_.InputDeviceName(i, text); }, "deviceMc", micDevice_);
+  fill(sound->speakerDeviceCombo, audio_.OutputDeviceCount(),
+       [this](int i, std::string& text) { return audio_.OutputDeviceName(i, text); }, "deviceSp",
+       speakerDevice_);
+  for (const SoundTypeRow& row : kSoundTypeRows) sound->soundTypeCombo->addItem(row.text);
+}
+
+void TDlgOption::ConnectPendingChanges() {
+  const auto mark = [this] { MarkChanged(); };
+  connect(network->portEdit, &QLineEdit::textChanged, this, [this] { PortEdited(); });
+  connect(network->userNameEdit, &QLineEdit::textChanged, this, mark);
+  connect(network->dnsResolveCheck, &QCheckBox::toggled, this, mark);
+  connect(network->autoConnectCombo, &QComboBox::currentIndexChanged, this, [this](int index) {
+    network->dnsResolveCheck->setEnabled(index > 0);
+    if (index <= 0) network->dnsResolveCheck->setChecked(false);
+    MarkChanged();
+  });
+  connect(sound->lineInCheck, &QCheckBox::toggled, this, mark);
+  const auto deviceChosen = [this](int& chosen) {
+    return [this, &chosen](int index) {
+      if (loading_) return;
+      chosen = index;
+      SetSoundTest(false);
+      MarkChanged();
+    };
+  };
+  connect(sound->micDeviceCombo, &QComboBox::currentIndexChanged, this, deviceChosen(micDevice_));
+  connect(sound->speakerDeviceCombo, &QComboBox::currentIndexChanged, this, deviceChosen(speakerDevice_));
+  connect(sound->soundTypeCombo, &QComboBox::currentIndexChanged, this, [this](int row) {
+    ShowSpeexTab(row);
+    MarkChanged();
+  });
+  for (QComboBox* list : {speex->qualityCombo, speex->complexityCombo, speex->vbrQualityCombo}) {
+    connect(list, &QComboBox::currentIndexChanged, this, mark);
+  }
+  for (QCheckBox* box : {speex->vbrCheck, speex->vadCheck, speex->dtxCheck, speex->enhancerCheck,
+                         options->startInTrayCheck, access->autoAnswerCheck, access->restrictCheck}) {
+    connect(box, &QCheckBox::toggled, this, mark);
+  }
+  connect(access->passwordCheck, &QCheckBox::toggled, this, [this](bool on) {
+    access->passwordEdit->setEnabled(on);
+    access->passwordCaption->setEnabled(on);
+    MarkChanged();
+  });
+  connect(access->passwordEdit, &QLineEdit::textChanged, this, mark);
+  connect(sound->soundTestButton, &QPushButton::clicked, this, &TDlgOption::OnSoundTestClicked);
+  connect(speex->sendButton, &QPushButton::clicked, this, &TDlgOption::OnSendSpeexClicked);
+  connect(options->ringTestButton, &QPushButton::clicked, this, [this] { ringTest_ = true; });
+}
+
+void TDlgOption::ConnectImmediateControls() {
+  const auto now = [this](const char* setting, uint32_t code) {
+    return [this, setting, code](int value) { WriteNow(setting, value, code); };
+  };
+  const auto checkNow = [this](const char* setting, uint32_t code) {
+    return [this, setting, code](bool on) { WriteNow(setting, on ? 1 : 0, code); };
+  };
+  const uint32_t filtersReload = Number(WindowMessage::kReloadFilters);
+  connect(sound->preBufferSpin, &QSpinBox::valueChanged, this,
+          now("PreBuffer", Number(WindowMessage::kReloadPreBuffer)));
+  connect(options->scopeZoomSpin, &QSpinBox::valueChanged, this,
+          now("scopeZoom", Number(WindowMessage::kReloadScopeZoom)));
+  connect(options->logCheck, &QCheckBox::toggled, this, checkNow("log", 0));
+  connect(options->ringerOffCheck, &QCheckBox::toggled, this, checkNow("ringer", 0));
+  connect(access->lockCodecCheck, &QCheckBox::toggled, this,
+          checkNow("lockCodec", Number(WindowMessage::kReloadCodecLock)));
+  connect(filters->bandpassCheck, &QCheckBox::toggled, this, &TDlgOption::OnBandpassClicked);
+  connect(filters->frequencySpin, &QSpinBox::valueChanged, this, now("FilterBpFreq", filtersReload));
+  connect(filters->gainSpin, &QSpinBox::valueChanged, this, now("FilterBpGain", filtersReload));
+  connect(filters->qSpin, &QSpinBox::valueChanged, this, now("FilterBpQ", filtersReload));
+  connect(filters->scaleSpin, &QSpinBox::valueChanged, this, now("FilterBpScale", filtersReload));
+  connect(filters->cascadeSpin, &QSpinBox::valueChanged, this, now("FilterBpCascade", filtersReload));
+  connect(filters->limiterCheck, &QCheckBox::toggled, this, checkNow("FilterLimiter", filtersReload));
+  connect(options->ringerSelectButton, &QPushButton::clicked, this, [this] { ChooseFile("ringerFile", true); });
+  connect(options->ringerDeselectButton, &QPushButton::clicked, this, [this] { ForgetFile("ringerFile"); });
+  connect(options->autoStartSelectButton, &QPushButton::clicked, this,
+          [this] { ChooseFile("AutoStartFile", false); });
+  connect(options->autoStartDeselectButton, &QPushButton::clicked, this, [this] { ForgetFile("AutoStartFile"); });
+}
+
+void TDlgOption::WriteNow(const char* setting, int value, uint32_t code) {
+  if (loading_) return;
+  settings_.SetInt(setting, value);
+  LightLamp(true);
+  if (code != 0) window_.PostCode(code, 0);
+  MarkChanged();
+}
+
+void TDlgOption::MarkChanged() {
+  if (!loading_) acceptButton->setEnabled(true);
+}
+
+void TDlgOption::LightLamp(bool lit) {
+  QPalette palette = savingLamp->palette();
+  palette.setColor(QPalette::Window, lit ? kLampLit : kLampDark);
+  savingLamp->setPalette(palette);
+}
+
+bool TDlgOption::SavingLampLit() const {
+  return savingLamp->palette().color(QPalette::Window) == kLampLit;
+}
+
+void TDlgOption::PortEdited() {
+  // Only digits come in; an emptied field or a number past the last port
+  // is put right at once, so the field always shows a port.
+  QLineEdit* edit = network->portEdit;
+  const QString text = edit->text().trimmed();
+  bool isNumber = false;
+  const qlonglong value = text.toLongLong(&isNumber);
+  if (text.isEmpty()) {
+    edit->setText("1");
+  } else if (!isNumber) {
+    edit->setText("4444");
+  } else if (value > kMaxPort) {
+    edit->setText(QString::number(kMaxPort));
+  }
+  MarkChanged();
+}
+
+void TDlgOption::ApplyLanguage() {
+  const auto apply = [this](auto* control, const std::string& key) {
+    control->setText(Translated(texts_, key, control->text()));
+  };
+  apply(options->ringerCaption, "RingerFile");
+  apply(options->logCheck, "ConnectionLog");
+  apply(sound->lineInCheck, "LineInLevel");
+  apply(access->lockCodecCheck, "LockCodec");
+  apply(options->ringerOffCheck, "Ringer");
+  apply(filters->limiterCheck, "Limiter");
+  apply(options->scopeZoomCaption, "ScopeZoom");
+  apply(filters->cascadeCaption, "Cascades");
+  apply(filters->scaleCaption, "ScaleFactor");
+  apply(filters->gainCaption, "Gain");
+  apply(filters->frequencyCaption, "CenterFreq");
+  filters->bandpassGroup->setTitle(Translated(texts_, "Bandpass", filters->bandpassGroup->title()));
+  apply(filters->bandpassCheck, "UseBandpass");
+  apply(access->passwordCaption, "UseKey");
+  apply(options->autoStartCaption, "AutoStartApp");
+  apply(options->autoStartDeselectButton, "Deselect");
+  apply(options->ringerDeselectButton, "Deselect");
+  apply(options->autoStartSelectButton, "Select");
+  apply(options->ringerSelectButton, "Select");
+  apply(network->autoConnectCaption, "AutoCallOut");
+  apply(network->dnsResolveCheck, "AutoCallOutDns");
+  apply(network->addressCaption, "IpAddress");
+  apply(network->portCaption, "Port");
+  apply(network->userNameCaption, "Handle");
+  apply(sound->soundTestButton, "TestSound");
+  apply(options->ringTestButton, "TestSound");
+  apply(access->autoAnswerCheck, "AutoAnswer");
+  apply(access->restrictCheck, "AnswerRestrict");
+  apply(options->startInTrayCheck, "StartTray");
+  apply(sound->soundTypeCaption, "SoundCodec");
+  apply(sound->preBufferCaption, "BufferTune");
+  apply(acceptButton, "Accept");
+  apply(cancelButton, "Cancel");
+  apply(okButton, "OK");
+  apply(speex->sendButton, "SpeexSend");
+  apply(speex->dtxCheck, "SpeexDtx");
+  apply(speex->vadCheck, "SpeexVad");
+  apply(speex->vbrCheck, "SpeexVbr");
+  apply(speex->enhancerCheck, "SpeexEnhancer");
+  apply(speex->qualityCaption, "SpeexQuality");
+  apply(speex->complexityCaption, "SpeexComplexity");
+  apply(speex->vbrQualityCaption, "SpeexVbrQuality");
+  const std::pair<Page, const char*> captions[] = {{kSound, "Sound"},     {kNetwork, "Network"},
+                                                   {kOptions, "Options"}, {kSpeex, "SpeexCodec"},
+                                                   {kAccess, "Access"},   {kFilters, "Filters"}};
+  for (const auto& [page, key] : captions) pages->setTabText(page, Translated(texts_, key, pages->tabText(page)));
+  setWindowTitle(Translated(texts_, "Properties", windowTitle()));
+  apply(speex->encoderCaption, "Encoder");
+  apply(speex->decoderCaption, "Decoder");
+}
+
+void TDlgOption::Toggle() {
+  if (isVisible()) {
+    close();
+    return;
+  }
+  show();
+  raise();
+  activateWindow();
+}
+
+void TDlgOption::showEvent(QShowEvent* event) {
+  if (!positionLoaded_) LoadPosition();
+  LoadControls();
+  QDialog::showEvent(event);
+}
+
+void TDlgOption::LoadPosition() {
+  positionLoaded_ = true;
+  adjustSize();
+  const int x = settings_.GetInt("DlgOptionsX");
+  const int y = settings_.GetInt("DlgOptionsY");
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+  if ((x != 0 || y != 0) && x <= area.width() && y <= area.height()) {
+    move(x, y);
+  } else {
+    move(area.width() / 2 - width() / 2, area.height() / 2 - height() / 2);
+  }
+}
+
+void TDlgOption::StorePosition() {
+  if (!positionLoaded_ || x() < 1 || y() <= 0) return;
+  settings_.SetInt("DlgOptionsX", x());
+  settings_.SetInt("DlgOptionsY", y());
+}
+
+void TDlgOption::LoadControls() {
+  loading_ = true;
+  const auto flag = [this](const char* setting) { return settings_.GetInt(setting) != 0; };
+  options->logCheck->setChecked(flag("log"));
+  access->lockCodecCheck->setChecked(flag("lockCodec"));
+  options->ringerOffCheck->setChecked(flag("ringer"));
+  network->portEdit->setText(QString::number(settings_.GetInt("netPort")));
+  const int zoom = settings_.GetInt("scopeZoom");
+  options->scopeZoomSpin->setValue(zoom > 0 ? zoom : 1);
+
+  filters->bandpassCheck->setChecked(flag("FilterBp"));
+  filters->bandpassGroup->setEnabled(flag("FilterBp"));
+  filters->frequencySpin->setValue(settings_.GetInt("FilterBpFreq"));
+  filters->gainSpin->setValue(settings_.GetInt("FilterBpGain"));
+  filters->qSpin->setValue(settings_.GetInt("FilterBpQ"));
+  filters->scaleSpin->setValue(settings_.GetInt("FilterBpScale"));
+  filters->cascadeSpin->setValue(settings_.GetInt("FilterBpCascade"));
+  filters->limiterCheck->setChecked(flag("FilterLimiter"));
+
+  const bool keyOn = flag("KeyOn");
+  access->passwordCheck->setChecked(keyOn);
+  access->passwordEdit->setEnabled(keyOn);
+  access->passwordCaption->setEnabled(keyOn);
+  std::string key;
+  if (settings_.GetString("Key", key)) keycipher::DecodeKey(key);
+  access->passwordEdit->setText(FromLatin1(key));
+
+  ShowFile("ringerFile");
+  ShowFile("AutoStartFile");
+  FillAutoConnect();
+
+  std::string userName;
+  settings_.GetString("userName", userName);
+  network->userNameEdit->setText(FromLatin1(userName));
+  SetSoundTest(false);
+  micDevice_ = std::clamp(settings_.GetInt("deviceMc"), 0, sound->micDeviceCombo->count() - 1);
+  speakerDevice_ = std::clamp(settings_.GetInt("deviceSp"), 0, sound->speakerDeviceCombo->count() - 1);
+  sound->micDeviceCombo->setCurrentIndex(micDevice_);
+  sound->speakerDeviceCombo->setCurrentIndex(speakerDevice_);
+  network->ownAddressLabel->setText(FromLatin1(network_.AddressText(network_.OwnAddress())));
+  sound->lineInCheck->setChecked(flag("audioSource"));
+  options->startInTrayCheck->setChecked(flag("StartingTray"));
+  access->autoAnswerCheck->setChecked(flag("AlwaysAnswer"));
+  access->restrictCheck->setChecked(flag("AutoConnectRestrict"));
+
+  if (const auto type = SoundTypeOf(settings_.GetInt("SndType")); type && RowOf(*type) >= 0) {
+    sound->soundTypeCombo->setCurrentIndex(RowOf(*type));
+  }
+  ShowSpeexTab(sound->soundTypeCombo->currentIndex());
+  LoadSpeexOptions();
+  sound->preBufferSpin->setValue(settings_.GetInt("PreBuffer"));
+  loading_ = false;
+  acceptButton->setEnabled(false);
+  cancelButton->setFocus();
+}
+
+void TDlgOption::LoadSpeexOptions() {
+  const std::pair<const char*, QComboBox*> lists[] = {{"SpeexQuality", speex->qualityCombo},
+                                                      {"SpeexComplexity", speex->complexityCombo},
+                                                      {"SpeexVbrQuality", speex->vbrQualityCombo}};
+  for (const auto& [setting, list] : lists) {
+    int value = settings_.GetInt(setting);
+    // Nothing stored yet: the encoder's middle setting.
+    if (value < 1 || value > 10) {
+      value = 5;
+      settings_.SetInt(setting, value);
+    }
+    list->setCurrentIndex(value - 1);
+  }
+  speex->vbrCheck->setChecked(settings_.GetInt("SpeexVbr") != 0);
+  speex->enhancerCheck->setChecked(settings_.GetInt("SpeexEnhancer") != 0);
+  speex->vadCheck->setChecked(settings_.GetInt("SpeexVad") != 0);
+  speex->dtxCheck->setChecked(settings_.GetInt("SpeexDtx") != 0);
+}
+
+void TDlgOption::FillAutoConnect() {
+  QComboBox* list = network->autoConnectCombo;
+  list->clear();
+  list->addItem(Translated(texts_, "None", "None"));
+  std::string autoCall;
+  settings_.GetString(kAutoCallSetting, autoCall);
+  int chosen = 0;
+  clients_.Rewind();
+  for (std::string address, name; clients_.Next(address, name);) {
+    list->addItem(FromLatin1(name));
+    if (chosen == 0 && !autoCall.empty() && address == autoCall) chosen = list->count() - 1;
+  }
+  list->setCurrentIndex(chosen);
+  network->dnsResolveCheck->setChecked(chosen != 0 && settings_.GetInt("AutoCallOutIpDns") != 0);
+  network->dnsResolveCheck->setEnabled(chosen != 0);
+}
+
+void TDlgOption::ShowSpeexTab(int soundTypeRow) {
+  pages->setTabVisible(kSpeex, soundTypeRow == kSpeex8Row);
+}
+
+void TDlgOption::ShowFile(const char* setting) {
+  QLineEdit* field = std::string_view(setting) == "ringerFile" ? options->ringerFileField : options->autoStartField;
+  std::string path;
+  settings_.GetString(setting, path);
+  const QString text = QString::fromLocal8Bit(path.c_str());
+  field->setText(text);
+  field->setToolTip(text);
+}
+
+void TDlgOption::ChooseFile(const char* setting, bool wavOnly) {
+  std::string previous;
+  settings_.GetString(setting, previous);
+  const auto path =
+      files_.Choose({wavOnly ? "Select ringer file" : "Select auto-start file",
+                     wavOnly ? "Wav audio files (*.wav *.Wav *.WAV)" : "", "", previous, false});
+  if (!path) return;  // the file chosen before stays
+  if (path->size() > kMaxPathChars) {
+    boxes_.ShowError("The path is too long (at most 255 characters): " + *path);
+    return;
+  }
+  settings_.SetString(setting, *path);
+  ShowFile(setting);
+  LightLamp(true);
+}
+
+void TDlgOption::ForgetFile(const char* setting) {
+  settings_.SetString(setting, "");
+  ShowFile(setting);
+  LightLamp(true);
+}
+
+void TDlgOption::SetSoundTest(bool on) {
+  if (soundTest_ != on && soundTestHook_) soundTestHook_(on);
+  soundTest_ = on;
+  SetBold(sound->soundTestButton, on);
+  if (!on) sound->soundTestLamp->hide();
+}
+
+void TDlgOption::OnSoundTestClicked() {
+  const bool on = !soundTest_;
+  if (on && acceptButton->isEnabled()) Save();
+  SetSoundTest(on);
+}
+
+void TDlgOption::Refresh() {
+  if (!isVisible()) return;
+  LightLamp(false);
+  if (!soundTest_) {
+    sound->soundTestLamp->hide();
+    return;
+  }
+  sound->soundTestLamp->setPixmap(TestLampFrame(lampFrame_));
+  sound->soundTestLamp->show();
+  lampFrame_ ^= 1;
+}
+
+void TDlgOption::OnSendSpeexClicked() {
+  LightLamp(true);
+  const uint32_t mode = Number(WindowMessage::kSpeexSendMode);
+  window_.PostCode(mode, 1);
+  window_.PostCode(code::kSpeexQuality, speex->qualityCombo->currentIndex() + 1);
+  window_.PostCode(code::kSpeexComplexity, speex->complexityCombo->currentIndex() + 1);
+  window_.PostCode(code::kSpeexVbrQuality, speex->vbrQualityCombo->currentIndex() + 1);
+  window_.PostCode(code::kSpeexVbr, speex->vbrCheck->isChecked() ? 1 : 0);
+  window_.PostCode(code::kSpeexVad, speex->vadCheck->isChecked() ? 1 : 0);
+  window_.PostCode(code::kSpeexDtx, speex->dtxCheck->isChecked() ? 1 : 0);
+  window_.PostCode(mode, 0);
+}
+
+void TDlgOption::ClickBandpass(bool on) {
+  // The box may not show the stored state while the dialog is hidden, so
+  // the click acts even when the box is already as asked.
+  const QSignalBlocker quiet(filters->bandpassCheck);
+  filters->bandpassCheck->setChecked(on);
+  OnBandpassClicked(on);
+}
+
+void TDlgOption::OnBandpassClicked(bool on) {
+  filters->bandpassGroup->setEnabled(on);
+  WriteNow("FilterBp", on ? 1 : 0, Number(WindowMessage::kReloadFilters));
+}
+
+void TDlgOption::OnAcceptClicked() {
+  LightLamp(true);
+  Save();
+}
+
+void TDlgOption::OnOkClicked() {
+  if (acceptButton->isEnabled()) Save();
+  close();
+}
+
+void TDlgOption::Save() {
+  settings_.SetInt("deviceMc", micDevice_);
+  settings_.SetInt("deviceSp", speakerDevice_);
+  settings_.SetInt("audioSource", sound->lineInCheck->isChecked() ? 1 : 0);
+
+  std::string userName = Trimmed(ToLatin1(network->userNameEdit->text()));
+  if (userName.size() < 3) {
+    userName.clear();
+    network->userNameEdit->clear();
+  }
+  settings_.SetString("userName", userName.substr(0, 31));
+
+  accepted_ = true;
+  settings_.SetInt("scopeZoom", options->scopeZoomSpin->value());
+  window_.Post(WindowMessage::kReloadScopeZoom, 0);
+
+  const bool keyOn = access->passwordCheck->isChecked();
+  settings_.SetInt("KeyOn", keyOn ? 1 : 0);
+  if (keyOn) {
+    std::string key = ToLatin1(access->passwordEdit->text());
+    keycipher::EncodeKey(key);
+    settings_.SetString("Key", key);
+  }
+  settings_.SetInt("AutoConnectRestrict", access->restrictCheck->isChecked() ? 1 : 0);
+  settings_.SetInt("AlwaysAnswer", access->autoAnswerCheck->isChecked() ? 1 : 0);
+  settings_.SetInt("StartingTray", options->startInTrayCheck->isChecked() ? 1 : 0);
+  SaveAutoConnect();
+  SaveSoundType();
+  SavePort();
+  settings_.Save();
+  acceptButton->setEnabled(false);
+}
+
+void TDlgOption::SaveAutoConnect() {
+  QComboBox* list = network->autoConnectCombo;
+  if (list->currentIndex() > 0) {
+    const std::string chosen = ToLatin1(list->currentText());
+    clients_.Rewind();
+    for (std::string address, name; clients_.Next(address, name);) {
+      // Of two clients with one name, the first in the list's order.
+      if (name == chosen) {
+        settings_.SetString(kAutoCallSetting, address);
+        break;
+      }
+    }
+  } else {
+    settings_.SetString(kAutoCallSetting, "");
+    network->dnsResolveCheck->setChecked(false);
+  }
+  settings_.SetInt("AutoCallOutIpDns", network->dnsResolveCheck->isChecked() ? 1 : 0);
+}
+
+void TDlgOption::SaveSoundType() {
+  const int row = sound->soundTypeCombo->currentIndex();
+  if (row < 0) return;
+  if (row == kSpeex8Row) {
+    settings_.SetInt("SpeexQuality", speex->qualityCombo->currentIndex() + 1);
+    settings_.SetInt("SpeexComplexity", speex->complexityCombo->currentIndex() + 1);
+    settings_.SetInt("SpeexEnhancer", speex->enhancerCheck->isChecked() ? 1 : 0);
+    settings_.SetInt("SpeexVbrQuality", speex->vbrQualityCombo->currentIndex() + 1);
+    settings_.SetInt("SpeexVbr", speex->vbrCheck->isChecked() ? 1 : 0);
+    settings_.SetInt("SpeexVad", speex->vadCheck->isChecked() ? 1 : 0);
+    settings_.SetInt("SpeexDtx", speex->dtxCheck->isChecked() ? 1 : 0);
+  }
+  const uint32_t wire = WireCode(kSoundTypeRows[row].type);
+  settings_.SetInt("SndType", static_cast<int32_t>(wire));
+  // The sound system restarts on every save, whether the type changed or not.
+  window_.Post(WindowMessage::kSwitchSoundType, wire);
+}
+
+void TDlgOption::SavePort() {
+  bool isNumber = false;
+  const int port = network->portEdit->text().trimmed().toInt(&isNumber);
+  // Port 0 would be put back to the default at the next start.
+  if (!isNumber || port < 1 || port > kMaxPort) {
+    boxes_.ShowError(kIllegalPort);
+    return;
+  }
+  if (port == settings_.GetInt("netPort")) return;
+  settings_.SetInt("netPort", port);
+  boxes_.ShowInfo(kPortChanged);
+  window_.Post(WindowMessage::kQuit, 0);
+}
+
+void TDlgOption::keyPressEvent(QKeyEvent* event) {
+  // Ctrl+P shows the dialog from the main window and hides it from here.
+  if (event->key() == Qt::Key_P && event->modifiers() == Qt::ControlModifier) {
+    close();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void TDlgOption::done(int result) {
+  SetSoundTest(false);
+  QDialog::done(result);
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "fakes/cfakefilechooser.h"
+#include "fakes/cfakemessageboxes.h"
+#include "fakes/cfakewindowport.h"
+#include "fakes/cmemorykeystore.h"
+#include "fakes/crecordingsettings.h"
+#include "net/cnetworkfacts.h"
+#include "net/transport.h"
+#include "settings/ccontacts.h"
+#include "settings/cparams.h"
+
+// What a dialog is made with, all real but the screen's parts: settings in
+// memory, the client list, the boxes, the file choosers and the window's
+// message queue recorded.
+class DialogFixture : public ::testing::Test {
+ protected:
+  static constexpr const char* kOwnAddress = "192.168.7.7";
+
+  std::vector<CFakeWindowPort::Message> PostedCodes() const {
+    std::vector<CFakeWindowPort::Message> posted;
+    for (const auto& m : window.Messages()) {
+      if (m.kind == CFakeWindowPort::Message::Kind::PostCode) posted.push_back(m);
+    }
+    return posted;
+  }
+
+  CMemoryKeyStore store;
+  CParams params{store};
+  CRecordingSettings settings{params};
+  CFakeWindowPort window;
+  CFakeMessageBoxes boxes;
+  CContacts contacts{params, window, boxes};
+  CNetworkFacts network{net::ParseAddress(kOwnAddress), boxes};
+  CFakeFileChooser files;
+};

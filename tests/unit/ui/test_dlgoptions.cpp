@@ -1,0 +1,410 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+
+#include "core/keycipher.h"
+#include "fakes/cfakeaudiobackend.h"
+#include "ui/dlgoptions.h"
+#include "ui/optionspages.h"
+#include "unit/ui/dialogfixture.h"
+
+namespace {
+
+using Kind = CFakeWindowPort::Message::Kind;
+
+class TDlgOptionTest : public DialogFixture {
+ protected:
+  TDlgOptionTest() {
+    audio.inputNames = {"Built-in Microphone", "USB Headset Microphone"};
+    audio.outputNames = {"Built-in Speakers"};
+    params.SetInt("netPort", 4444);
+    params.SetInt("SndType", 9050);
+    params.SetInt("PreBuffer", 6);
+  }
+  std::unique_ptr<TDlgOption> Make(TextLookup texts = {}) {
+    auto dialog = std::make_unique<TDlgOption>(
+        TDlgOption::Ports{settings, contacts, network, boxes, files, window, audio}, std::move(texts));
+    dialog->SetSoundTestHook([this](bool on) { soundTests.push_back(on); });
+    return dialog;
+  }
+  std::unique_ptr<TDlgOption> Shown() {
+    auto dialog = Make();
+    dialog->show();
+    window.Clear();
+    settings.writes.clear();
+    return dialog;
+  }
+  std::vector<std::pair<uint32_t, int64_t>> Codes() const {
+    std::vector<std::pair<uint32_t, int64_t>> codes;
+    for (const auto& m : PostedCodes()) codes.emplace_back(m.code, m.wParam);
+    return codes;
+  }
+
+  CFakeAudioBackend audio;
+  std::vector<bool> soundTests;
+};
+
+TEST_F(TDlgOptionTest, UpDownsHoldTheirLimitsAndWriteAtOnce) {
+  auto dialog = Shown();
+  struct Case {
+    QSpinBox* spin;
+    const char* setting;
+    int minimum, maximum, step;
+    uint32_t code;
+  };
+  const Case cases[] = {
+      {dialog->sound->preBufferSpin, "PreBuffer", 3, 100, 1, 9038},
+      {dialog->options->scopeZoomSpin, "scopeZoom", 1, 100, 1, 9041},
+      {dialog->filters->frequencySpin, "FilterBpFreq", 300, 22000, 25, 9201},
+      {dialog->filters->gainSpin, "FilterBpGain", -15, 15, 1, 9201},
+      {dialog->filters->qSpin, "FilterBpQ", 1, 100, 1, 9201},
+      {dialog->filters->scaleSpin, "FilterBpScale", 1, 40, 1, 9201},
+      {dialog->filters->cascadeSpin, "FilterBpCascade", 0, 20, 1, 9201},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.setting);
+    EXPECT_EQ(c.spin->minimum(), c.minimum);
+    EXPECT_EQ(c.spin->maximum(), c.maximum);
+    EXPECT_EQ(c.spin->singleStep(), c.step);
+    window.Clear();
+    dialog->Refresh();
+    c.spin->setValue(c.minimum);
+    c.spin->setValue(c.maximum + 1000);
+    EXPECT_EQ(params.GetInt(c.setting), c.maximum);
+    c.spin->stepBy(-1);
+    EXPECT_EQ(params.GetInt(c.setting), c.maximum - c.step);
+    EXPECT_TRUE(dialog->SavingLampLit());
+    EXPECT_TRUE(dialog->acceptButton->isEnabled());
+    ASSERT_FALSE(Codes().empty());
+    EXPECT_EQ(Codes().back(), (std::pair<uint32_t, int64_t>{c.code, 0}));
+  }
+  dialog->Refresh();
+  EXPECT_FALSE(dialog->SavingLampLit());
+}
+
+TEST_F(TDlgOptionTest, CheckBoxesThatActAtOnce) {
+  auto dialog = Shown();
+  struct Case {
+    QCheckBox* box;
+    const char* setting;
+    uint32_t code;  // 0: none
+  };
+  const Case cases[] = {
+      {dialog->options->logCheck, "log", 0},
+      {dialog->options->ringerOffCheck, "ringer", 0},
+      {dialog->access->lockCodecCheck, "lockCodec", 9045},
+      {dialog->filters->limiterCheck, "FilterLimiter", 9201},
+      {dialog->filters->bandpassCheck, "FilterBp", 9201},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.setting);
+    window.Clear();
+    c.box->click();
+    EXPECT_EQ(params.GetInt(c.setting), 1);
+    c.box->click();
+    EXPECT_EQ(params.GetInt(c.setting), 0);
+    EXPECT_EQ(Codes().size(), c.code == 0 ? 0u : 2u);
+    for (const auto& [code, value] : Codes()) EXPECT_EQ(code, c.code);
+  }
+  // The bandpass settings can be changed only while the bandpass is on.
+  EXPECT_FALSE(dialog->filters->bandpassGroup->isEnabled());
+  dialog->ClickBandpass(true);
+  EXPECT_TRUE(dialog->filters->bandpassGroup->isEnabled());
+  EXPECT_EQ(params.GetInt("FilterBp"), 1);
+}
+
+TEST_F(TDlgOptionTest, TheMainWindowsFilterButtonActsEvenWhenTheBoxIsStale) {
+  auto dialog = Make();  // never shown: the box does not show the setting
+  params.SetInt("FilterBp", 1);
+  dialog->ClickBandpass(false);
+  EXPECT_EQ(params.GetInt("FilterBp"), 0);
+  EXPECT_EQ(Codes(), (std::vector<std::pair<uint32_t, int64_t>>{{9201, 0}}));
+}
+
+TEST_F(TDlgOptionTest, AcceptWritesInItsOrderAndAsksForASoundRestart) {
+  contacts.Add("10.0.0.5", "Desk");
+  params.SetString("AutoCallOutIp", "10.0.0.5");
+  auto dialog = Shown();
+  dialog->network->userNameEdit->setText("  Anna  ");
+  dialog->access->passwordCheck->setChecked(true);
+  dialog->access->passwordEdit->setText("secret");
+  dialog->OnAcceptClicked();
+  const std::vector<std::string> order = {
+      "deviceMc",          "deviceSp",      "audioSource", "userName",         "scopeZoom", "KeyOn", "Key",
+      "AutoConnectRestrict", "AlwaysAnswer", "StartingTray", "AutoCallOutIp", "AutoCallOutIpDns", "SndType",
+      "Save"};
+  EXPECT_EQ(settings.writes, order);
+  EXPECT_EQ(Codes(), (std::vector<std::pair<uint32_t, int64_t>>{{9041, 0}, {9049, 9050}}));
+  std::string name, key, autoCall;
+  params.GetString("userName", name);
+  EXPECT_EQ(name, "Anna");
+  params.GetString("Key", key);
+  EXPECT_NE(key, "secret");
+  keycipher::DecodeKey(key);
+  EXPECT_EQ(key, "secret");
+  params.GetString("AutoCallOutIp", autoCall);
+  EXPECT_EQ(autoCall, "10.0.0.5");
+  EXPECT_FALSE(dialog->acceptButton->isEnabled());
+  EXPECT_TRUE(dialog->TakeAccepted());
+  EXPECT_FALSE(dialog->TakeAccepted());
+  // The settings went to the store.
+  EXPECT_FALSE(store.sections["params2"].empty());
+}
+
+TEST_F(TDlgOptionTest, AShortHandleIsStoredEmpty) {
+  params.SetString("userName", "Someone");
+  auto dialog = Shown();
+  dialog->network->userNameEdit->setText(" ab ");
+  dialog->OnAcceptClicked();
+  std::string name;
+  EXPECT_FALSE(params.GetString("userName", name));
+  EXPECT_TRUE(dialog->network->userNameEdit->text().isEmpty());
+  EXPECT_TRUE(boxes.errors.empty());
+}
+
+TEST_F(TDlgOptionTest, SpeexOptionsAreStoredOnlyWithSpeex8) {
+  auto dialog = Shown();
+  dialog->sound->soundTypeCombo->setCurrentIndex(11);  // Speex 16 kHz mono
+  dialog->speex->qualityCombo->setCurrentIndex(8);
+  dialog->OnAcceptClicked();
+  EXPECT_EQ(params.GetInt("SndType"), 9059);
+  EXPECT_EQ(params.GetInt("SpeexQuality"), 5);
+  EXPECT_EQ(Codes().back(), (std::pair<uint32_t, int64_t>{9049, 9059}));
+
+  dialog->sound->soundTypeCombo->setCurrentIndex(TDlgOption::kSpeex8Row);
+  dialog->speex->qualityCombo->setCurrentIndex(8);
+  dialog->speex->vadCheck->setChecked(true);
+  settings.writes.clear();
+  dialog->OnAcceptClicked();
+  EXPECT_EQ(params.GetInt("SndType"), 9058);
+  EXPECT_EQ(params.GetInt("SpeexQuality"), 9);
+  EXPECT_EQ(params.GetInt("SpeexVad"), 1);
+  const std::vector<std::string> speex(settings.writes.begin() + 11, settings.writes.begin() + 19);
+  EXPECT_EQ(speex, (std::vector<std::string>{"SpeexQuality", "SpeexComplexity", "SpeexEnhancer", "SpeexVbrQuality",
+                                             "SpeexVbr", "SpeexVad", "SpeexDtx", "SndType"}));
+}
+
+TEST_F(TDlgOptionTest, TheSpeexPageIsThereOnlyForSpeex8) {
+  auto dialog = Shown();
+  QComboBox* types = dialog->sound->soundTypeCombo;
+  ASSERT_EQ(types->count(), 15);
+  for (int row = 0; row < types->count(); ++row) {
+    types->setCurrentIndex(row);
+    EXPECT_EQ(dialog->pages->isTabVisible(TDlgOption::kSpeex), row == TDlgOption::kSpeex8Row)
+        << types->currentText().toStdString();
+  }
+  EXPECT_EQ(types->itemText(TDlgOption::kSpeex8Row), "Speex 8 kHz mono");
+  EXPECT_EQ(types->itemText(1), "G711 uLaw 8kHz");
+  params.SetInt("SndType", 9058);
+  dialog->close();
+  dialog->show();
+  EXPECT_EQ(types->currentIndex(), TDlgOption::kSpeex8Row);
+  EXPECT_TRUE(dialog->pages->isTabVisible(TDlgOption::kSpeex));
+}
+
+TEST_F(TDlgOptionTest, SendingTheEncoderOptionsPostsThemInOrderAndStoresNothing) {
+  auto dialog = Shown();
+  dialog->speex->qualityCombo->setCurrentIndex(7);
+  dialog->speex->complexityCombo->setCurrentIndex(1);
+  dialog->speex->vbrQualityCombo->setCurrentIndex(9);
+  dialog->speex->dtxCheck->setChecked(true);
+  settings.writes.clear();
+  dialog->OnSendSpeexClicked();
+  EXPECT_EQ(Codes(), (std::vector<std::pair<uint32_t, int64_t>>{
+                         {9037, 1}, {9100, 8}, {9101, 2}, {9102, 10}, {9103, 0}, {9104, 0}, {9105, 1}, {9037, 0}}));
+  EXPECT_TRUE(settings.writes.empty());
+  EXPECT_TRUE(dialog->SavingLampLit());
+}
+
+TEST_F(TDlgOptionTest, ThePortFieldAlwaysHoldsAPort) {
+  auto dialog = Shown();
+  QLineEdit* port = dialog->network->portEdit;
+  port->setFocus();
+  QTest::keyClick(port, Qt::Key_End);
+  QTest::keyClicks(port, "x");
+  EXPECT_EQ(port->text(), "4444");
+  port->selectAll();
+  QTest::keyClick(port, Qt::Key_Delete);
+  EXPECT_EQ(port->text(), "1");
+  port->selectAll();
+  QTest::keyClicks(port, "70000");
+  EXPECT_EQ(port->text(), "65535");
+}
+
+TEST_F(TDlgOptionTest, ANewPortIsStoredAndThenTheProgramQuits) {
+  auto dialog = Shown();
+  dialog->network->portEdit->setText("5555");
+  dialog->OnOkClicked();
+  EXPECT_EQ(params.GetInt("netPort"), 5555);
+  EXPECT_EQ(boxes.infos, std::vector<std::string>{
+                             "Change of Udp port detected. Restart nedeed.\r\nOndrel will terminate. Hasta La Vista Baby!"});
+  // The quit comes after everything else, so the store is saved before the
+  // program goes.
+  EXPECT_EQ(Codes().back(), (std::pair<uint32_t, int64_t>{8888, 0}));
+  EXPECT_EQ(settings.writes.back(), "Save");
+  EXPECT_EQ(store.sections["params2"].size() > 0, true);
+  EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(TDlgOptionTest, OkWithoutChangesClosesWithoutSavingAndCancelKeepsWhatActedAtOnce) {
+  auto dialog = Shown();
+  dialog->OnOkClicked();
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_TRUE(settings.writes.empty());
+  dialog->show();
+  dialog->filters->gainSpin->setValue(7);
+  dialog->sound->soundTypeCombo->setCurrentIndex(3);
+  dialog->cancelButton->click();
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(params.GetInt("FilterBpGain"), 7);
+  EXPECT_EQ(params.GetInt("SndType"), 9050);
+}
+
+TEST_F(TDlgOptionTest, AcceptWithoutAChangeStillRestartsTheSound) {
+  params.SetInt("SndType", 9064);
+  auto dialog = Shown();
+  dialog->OnAcceptClicked();
+  EXPECT_EQ(Codes().back(), (std::pair<uint32_t, int64_t>{9049, 9064}));
+}
+
+TEST_F(TDlgOptionTest, ShowingFillsTheControlsFromTheSettings) {
+  contacts.Add("10.0.0.5", "Twin");
+  contacts.Add("10.0.0.6", "Twin");
+  params.SetInt("PreBuffer", 12);
+  params.SetInt("FilterBpFreq", 1000);
+  params.SetInt("FilterBp", 1);
+  params.SetInt("KeyOn", 1);
+  std::string key = "pw";
+  keycipher::EncodeKey(key);
+  params.SetString("Key", key);
+  params.SetString("ringerFile", "/tmp/ring.wav");
+  params.SetInt("SpeexQuality", 0);
+  auto dialog = Shown();
+  EXPECT_EQ(dialog->sound->preBufferSpin->value(), 12);
+  EXPECT_EQ(dialog->filters->frequencySpin->value(), 1000);
+  EXPECT_TRUE(dialog->filters->bandpassGroup->isEnabled());
+  EXPECT_TRUE(dialog->access->passwordEdit->isEnabled());
+  EXPECT_EQ(dialog->access->passwordEdit->text(), "pw");
+  EXPECT_EQ(dialog->access->passwordEdit->echoMode(), QLineEdit::Password);
+  EXPECT_EQ(dialog->options->ringerFileField->text(), "/tmp/ring.wav");
+  EXPECT_EQ(dialog->network->ownAddressLabel->text(), kOwnAddress);
+  // No stored speech quality shows the middle one, and stores it.
+  EXPECT_EQ(dialog->speex->qualityCombo->currentText(), "5");
+  EXPECT_EQ(params.GetInt("SpeexQuality"), 5);
+  // An automatic call to no client: "None", and no DNS to ask.
+  EXPECT_EQ(dialog->network->autoConnectCombo->currentText(), "None");
+  EXPECT_FALSE(dialog->network->dnsResolveCheck->isEnabled());
+  EXPECT_FALSE(dialog->acceptButton->isEnabled());
+  EXPECT_TRUE(PostedCodes().empty());
+
+  // Of two clients with one name, the first in the list's order.
+  dialog->network->autoConnectCombo->setCurrentIndex(2);
+  EXPECT_TRUE(dialog->network->dnsResolveCheck->isEnabled());
+  dialog->OnAcceptClicked();
+  std::string autoCall;
+  params.GetString("AutoCallOutIp", autoCall);
+  EXPECT_EQ(autoCall, "10.0.0.5");
+}
+
+TEST_F(TDlgOptionTest, DeviceListsAreTheBackendsDevicesAfterTheSystemOne) {
+  params.SetInt("deviceMc", 2);
+  params.SetInt("deviceSp", 9);  // a device that is gone
+  auto dialog = Shown();
+  QComboBox* mics = dialog->sound->micDeviceCombo;
+  ASSERT_EQ(mics->count(), 3);
+  EXPECT_EQ(mics->itemText(0), "system");
+  EXPECT_EQ(mics->itemText(2), "USB Headset Microphone");
+  EXPECT_EQ(mics->currentIndex(), 2);
+  EXPECT_EQ(dialog->sound->speakerDeviceCombo->currentIndex(), 0);
+  EXPECT_EQ(params.GetInt("deviceSp"), 0);
+  dialog->sound->speakerDeviceCombo->setCurrentIndex(1);
+  EXPECT_EQ(params.GetInt("deviceSp"), 0);  // only Accept writes it
+  dialog->OnAcceptClicked();
+  EXPECT_EQ(params.GetInt("deviceSp"), 1);
+}
+
+TEST_F(TDlgOptionTest, TheSoundTestStopsWithTheDialogAndWithADeviceChoice) {
+  auto dialog = Shown();
+  dialog->OnSoundTestClicked();
+  EXPECT_TRUE(dialog->SoundTestOn());
+  EXPECT_TRUE(dialog->sound->soundTestButton->font().bold());
+  dialog->Refresh();
+  EXPECT_FALSE(dialog->sound->soundTestLamp->isHidden());
+  dialog->sound->micDeviceCombo->setCurrentIndex(1);
+  EXPECT_FALSE(dialog->SoundTestOn());
+  EXPECT_TRUE(dialog->sound->soundTestLamp->isHidden());
+  dialog->OnSoundTestClicked();
+  dialog->close();
+  EXPECT_FALSE(dialog->SoundTestOn());
+  EXPECT_EQ(soundTests, (std::vector<bool>{true, false, true, false}));
+  // Turning it on with pending changes saves them first.
+  dialog->show();
+  dialog->sound->soundTypeCombo->setCurrentIndex(2);
+  dialog->OnSoundTestClicked();
+  EXPECT_EQ(params.GetInt("SndType"), 9051);
+}
+
+TEST_F(TDlgOptionTest, TheRingTestIsTakenOnce) {
+  auto dialog = Shown();
+  dialog->options->ringTestButton->click();
+  EXPECT_TRUE(dialog->TakeRingTest());
+  EXPECT_FALSE(dialog->TakeRingTest());
+}
+
+TEST_F(TDlgOptionTest, ChosenFilesAreStoredAtOnceAndACancelKeepsThePreviousOne) {
+  auto dialog = Shown();
+  files.answers.push_back("/home/anna/ring.wav");
+  dialog->options->ringerSelectButton->click();
+  std::string ringer;
+  params.GetString("ringerFile", ringer);
+  EXPECT_EQ(ringer, "/home/anna/ring.wav");
+  EXPECT_EQ(dialog->options->ringerFileField->toolTip(), "/home/anna/ring.wav");
+  EXPECT_NE(files.requests[0].filter.find("*.wav"), std::string::npos);
+  dialog->options->ringerSelectButton->click();  // cancelled
+  EXPECT_EQ(files.requests[1].startName, "/home/anna/ring.wav");
+  params.GetString("ringerFile", ringer);
+  EXPECT_EQ(ringer, "/home/anna/ring.wav");
+  dialog->options->ringerDeselectButton->click();
+  EXPECT_FALSE(params.GetString("ringerFile", ringer));
+
+  files.answers.push_back("/usr/bin/xterm");
+  dialog->options->autoStartSelectButton->click();
+  std::string autoStart;
+  params.GetString("AutoStartFile", autoStart);
+  EXPECT_EQ(autoStart, "/usr/bin/xterm");
+  EXPECT_TRUE(files.requests.back().filter.empty());
+  files.answers.push_back("/" + std::string(300, 'a'));
+  dialog->options->autoStartSelectButton->click();
+  params.GetString("AutoStartFile", autoStart);
+  EXPECT_EQ(autoStart, "/usr/bin/xterm");
+  EXPECT_EQ(boxes.errors.size(), 1u);
+}
+
+TEST_F(TDlgOptionTest, CtrlPAndEscClose) {
+  auto dialog = Shown();
+  QTest::keyClick(dialog.get(), Qt::Key_P, Qt::ControlModifier);
+  EXPECT_FALSE(dialog->isVisible());
+  dialog->Toggle();
+  EXPECT_TRUE(dialog->isVisible());
+  QTest::keyClick(dialog.get(), Qt::Key_Escape);
+  EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(TDlgOptionTest, TranslatedTexts) {
+  auto dialog = Make([](const std::string& key) {
+    if (key == "Network") return std::string("N\xe4tverk");
+    if (key == "OK") return std::string("&Ok!");
+    return std::string();
+  });
+  EXPECT_EQ(dialog->pages->tabText(TDlgOption::kNetwork), QString::fromUtf8("Nätverk"));
+  EXPECT_EQ(dialog->okButton->text(), "&Ok!");
+  EXPECT_EQ(dialog->cancelButton->text(), "&Cancel");
+}
+
+}  // namespace
