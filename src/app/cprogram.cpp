@@ -3,9 +3,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDesktopServices>
-#include <QGuiApplication>
 #include <QLocale>
-#include <QScreen>
 #include <QTime>
 #include <QUrl>
 #include <cstdio>
@@ -49,6 +47,7 @@
 #include "settings/clanguage.h"
 #include "settings/clog.h"
 #include "settings/cparams.h"
+#include "ui/dialogposition.h"
 #include "ui/dlgabout.h"
 #include "ui/dlgcontact.h"
 #include "ui/dlgmain.h"
@@ -281,16 +280,8 @@ void CProgram::FormShow() {
     graph_.dispatcher->RecomputeAvailability();
     return;
   }
-  TDlg& window = *graph_.window;
-  const int x = graph_.params->GetInt("DlgX");
-  const int y = graph_.params->GetInt("DlgY");
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-  if ((x != 0 || y != 0) && x <= area.width() && y <= area.height()) {
-    window.move(x, y);
-  } else {
-    window.move(area.width() / 2 - window.width() / 2, area.height() / 2 - window.height() / 2);
-  }
+  windowPosition_ = std::make_unique<CDialogPosition>(*graph_.params, "DlgX", "DlgY");
+  windowPosition_->Restore(*graph_.window);
   graph_.state.shownOnce = 1;
   graph_.dispatcher->RecomputeAvailability();
   graph_.lines->AutoCallOut();
@@ -317,12 +308,7 @@ void CProgram::RequestQuit() {
 void CProgram::StorePosition() {
   if (graph_.contactDialog) graph_.contactDialog->StorePosition();
   if (graph_.optionsDialog) graph_.optionsDialog->StorePosition();
-  if (graph_.state.shownOnce == 0 || !graph_.window) return;
-  const QPoint position = graph_.window->pos();
-  if (position.x() > 0 && position.y() > 0) {
-    graph_.params->SetInt("DlgX", position.x());
-    graph_.params->SetInt("DlgY", position.y());
-  }
+  if (windowPosition_ && graph_.window) windowPosition_->Store(*graph_.window);
 }
 
 void CProgram::SendOfflineNotices() {

@@ -7,6 +7,7 @@
 #include "app/cobjectgraph.h"
 
 class CClientRowSource;
+class CDialogPosition;
 class CDispatchBridge;
 class MixerBackend;
 class CHeartbeatBridge;
@@ -66,5 +67,7 @@ class CProgram {
   std::unique_ptr<CUserActions> actions_;
   std::unique_ptr<CHeartbeatBridge> heartbeatBridge_;
   std::unique_ptr<CStatusSnapshot> statusSnapshot_;
+  // The main window's place between runs, from its first showing on.
+  std::unique_ptr<CDialogPosition> windowPosition_;
   bool tornDown_ = false;
 };

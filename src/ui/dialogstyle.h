@@ -11,6 +11,8 @@
 inline QFont DialogFont() {
   QFont font("DejaVu Sans");
   font.setPixelSize(11);
+  // Set, not inherited: a control inside a bold group box stays plain.
+  font.setBold(false);
   return font;
 }
 

@@ -2,17 +2,16 @@
 
 #include <QComboBox>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QScreen>
 
 #include "core/clientbook.h"
 #include "core/messageboxport.h"
 #include "core/networkfacts.h"
 #include "core/settingsstore.h"
+#include "core/trimmedtext.h"
 #include "ui/dialogstyle.h"
 #include "ui/filechooser.h"
 
@@ -48,18 +47,13 @@ QGroupBox* AddGroup(QWidget* parent, const QString& title, int height) {
   return group;
 }
 
-std::string Trimmed(const std::string& text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 }  // namespace
 
 TDlgCntact::TDlgCntact(SettingsStore& settings, ClientBook& clients, NetworkFacts& network, MessageBoxPort& boxes,
                        FileChooser& files, TextLookup texts, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       settings_(settings),
+      position_(settings, "DlgContactX", "DlgContactY"),
       clients_(clients),
       network_(network),
       boxes_(boxes),
@@ -164,29 +158,14 @@ void TDlgCntact::FollowSelection(int row) {
 }
 
 void TDlgCntact::showEvent(QShowEvent* event) {
-  if (!positionLoaded_) LoadPosition();
+  position_.Restore(*this);
   ApplyLanguage();
   dnsList->clear();
   QDialog::showEvent(event);
 }
 
-void TDlgCntact::LoadPosition() {
-  positionLoaded_ = true;
-  const int x = settings_.GetInt("DlgContactX");
-  const int y = settings_.GetInt("DlgContactY");
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-  if ((x != 0 || y != 0) && x <= area.width() && y <= area.height()) {
-    move(x, y);
-  } else {
-    move(area.width() / 2 - width() / 2, area.height() / 2 - height() / 2);
-  }
-}
-
 void TDlgCntact::StorePosition() {
-  if (!positionLoaded_ || x() < 1 || y() <= 0) return;
-  settings_.SetInt("DlgContactX", x());
-  settings_.SetInt("DlgContactY", y());
+  position_.Store(*this);
 }
 
 void TDlgCntact::ApplyLanguage() {
@@ -235,7 +214,7 @@ bool TDlgCntact::AddressIsValid() {
 }
 
 bool TDlgCntact::NameIsValid() {
-  const std::string name = Trimmed(NameText());
+  const std::string name = TrimmedText(NameText());
   nameEdit->setText(FromLatin1(name));
   if (name.size() >= kMinNameChars) return true;
   Refuse("ShortName", "Name is to short");

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/textlookup.h"
+#include "ui/dialogposition.h"
 
 class ClientBook;
 class FileChooser;
@@ -75,7 +76,6 @@ class TDlgCntact : public QDialog {
   void BuildDnsGroup();
   void BuildButtonBar();
   void ApplyLanguage();
-  void LoadPosition();
   void ShowDnsGroup(bool shown);
   std::string IpText() const;
   std::string NameText() const;
@@ -85,6 +85,7 @@ class TDlgCntact : public QDialog {
   void Refuse(const std::string& key, const std::string& english);
 
   SettingsStore& settings_;
+  CDialogPosition position_;
   ClientBook& clients_;
   NetworkFacts& network_;
   MessageBoxPort& boxes_;
@@ -95,7 +96,6 @@ class TDlgCntact : public QDialog {
   QLabel* dnsIpLabel_;
   QWidget* buttonBar_;
   std::string editedIp_;
-  bool positionLoaded_ = false;
   bool importing_ = false;
   bool updating_ = false;
 };

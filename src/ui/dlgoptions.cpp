@@ -4,16 +4,15 @@
 #include <algorithm>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -24,6 +23,7 @@
 #include "core/messageboxport.h"
 #include "core/networkfacts.h"
 #include "core/settingsstore.h"
+#include "core/trimmedtext.h"
 #include "core/soundtype.h"
 #include "core/windowmessage.h"
 #include "core/windowport.h"
@@ -65,12 +65,6 @@ int RowOf(SoundType type) {
   return -1;
 }
 
-std::string Trimmed(const std::string& text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // The two frames of the sound test's blinking lamp.
 QPixmap TestLampFrame(int frame) {
   QPixmap picture(10, 10);
@@ -94,6 +88,7 @@ void SetBold(QWidget* widget, bool bold) {
 TDlgOption::TDlgOption(const Ports& ports, TextLookup texts, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       settings_(ports.settings),
+      position_(ports.settings, "DlgOptionsX", "DlgOptionsY"),
       clients_(ports.clients),
       network_(ports.network),
       boxes_(ports.boxes),
@@ -107,14 +102,15 @@ TDlgOption::TDlgOption(const Ports& ports, TextLookup texts, QWidget* parent)
   layout->setContentsMargins(4, 4, 4, 4);
   layout->setSpacing(4);
   pages = new QTabWidget;
-  pages->setFixedSize(298, 260);
+  pages->setFixedHeight(260);
   pages->addTab(network = new TNetworkPage, "Network");
   pages->addTab(sound = new TSoundPage, "Sound");
   pages->addTab(speex = new TSpeexPage, "Speex Codec Options");
   pages->addTab(options = new TOptionsPage, "Options");
   pages->addTab(access = new TAccessPage, "Access");
   pages->addTab(filters = new TFiltersPage, "Filters");
-  pages->setUsesScrollButtons(true);
+  // Every tab in sight: no page hides behind a scroll button.
+  pages->setMinimumWidth(std::max(298, pages->tabBar()->sizeHint().width() + 8));
   layout->addWidget(pages);
   BuildButtonBar();
   layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -353,29 +349,13 @@ void TDlgOption::Toggle() {
 }
 
 void TDlgOption::showEvent(QShowEvent* event) {
-  if (!positionLoaded_) LoadPosition();
+  position_.Restore(*this);
   LoadControls();
   QDialog::showEvent(event);
 }
 
-void TDlgOption::LoadPosition() {
-  positionLoaded_ = true;
-  adjustSize();
-  const int x = settings_.GetInt("DlgOptionsX");
-  const int y = settings_.GetInt("DlgOptionsY");
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-  if ((x != 0 || y != 0) && x <= area.width() && y <= area.height()) {
-    move(x, y);
-  } else {
-    move(area.width() / 2 - width() / 2, area.height() / 2 - height() / 2);
-  }
-}
-
 void TDlgOption::StorePosition() {
-  if (!positionLoaded_ || x() < 1 || y() <= 0) return;
-  settings_.SetInt("DlgOptionsX", x());
-  settings_.SetInt("DlgOptionsY", y());
+  position_.Store(*this);
 }
 
 void TDlgOption::LoadControls() {
@@ -571,7 +551,7 @@ void TDlgOption::Save() {
   settings_.SetInt("deviceSp", speakerDevice_);
   settings_.SetInt("audioSource", sound->lineInCheck->isChecked() ? 1 : 0);
 
-  std::string userName = Trimmed(ToLatin1(network->userNameEdit->text()));
+  std::string userName = TrimmedText(ToLatin1(network->userNameEdit->text()));
   if (userName.size() < 3) {
     userName.clear();
     network->userNameEdit->clear();
@@ -656,7 +636,25 @@ void TDlgOption::keyPressEvent(QKeyEvent* event) {
     close();
     return;
   }
+  // Ctrl+Tab and Ctrl+PageDown turn the pages wherever the focus is.
+  const bool control = event->modifiers() & Qt::ControlModifier;
+  const bool forward = event->key() == Qt::Key_Tab || event->key() == Qt::Key_PageDown;
+  const bool back = event->key() == Qt::Key_Backtab || event->key() == Qt::Key_PageUp;
+  if (control && (forward || back)) {
+    StepPage(forward ? 1 : -1);
+    return;
+  }
   QDialog::keyPressEvent(event);
+}
+
+void TDlgOption::StepPage(int direction) {
+  const int count = pages->count();
+  int page = pages->currentIndex();
+  for (int step = 0; step < count; ++step) {
+    page = (page + direction + count) % count;
+    if (pages->isTabVisible(page)) break;
+  }
+  pages->setCurrentIndex(page);
 }
 
 void TDlgOption::done(int result) {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/textlookup.h"
+#include "ui/dialogposition.h"
 
 class AudioBackend;
 class ClientBook;
@@ -96,7 +97,6 @@ class TDlgOption : public QDialog {
   void ConnectPendingChanges();
   void ConnectImmediateControls();
   void ApplyLanguage();
-  void LoadPosition();
   void LoadControls();
   void LoadSpeexOptions();
   void FillAutoConnect();
@@ -114,8 +114,10 @@ class TDlgOption : public QDialog {
   // A "now" control: store the value, light the lamp, tell the program.
   void WriteNow(const char* setting, int value, uint32_t code);
   void PortEdited();
+  void StepPage(int direction);
 
   SettingsStore& settings_;
+  CDialogPosition position_;
   ClientBook& clients_;
   NetworkFacts& network_;
   MessageBoxPort& boxes_;
@@ -130,7 +132,6 @@ class TDlgOption : public QDialog {
   bool soundTest_ = false;
   bool ringTest_ = false;
   bool accepted_ = false;
-  bool positionLoaded_ = false;
   // While the controls are filled from the settings their change handlers
   // neither write nor mark a change.
   bool loading_ = false;

@@ -1,6 +1,7 @@
 """Takes the README's pictures of the main window under a private X server:
 idle with three clients (offline, online, busy), in a call with the scope
-on, with the context menu open, and with a language file applied.
+on, with the context menu open, and with a language file applied; then the
+client dialog and each page of the properties dialog.
 
     python3 screenshots.py OUTPUT_FOLDER     (ONDREL_BINARY names the program)
 """
@@ -64,6 +65,36 @@ def crop_with_menu(x, window, path, width, height):
     os.remove(full)
 
 
+PAGES = ["network", "sound", "speex", "options", "access", "filters"]
+
+
+def dialog_shots(x, a, out, params, contacts):
+    """The dialogs, opened by their keys. Speex 8 kHz is the sound type, so
+    that the Speex page is among the properties' pages."""
+    a.write_conf(params + ["SndType = 9058", "FilterBp = 1", "FilterBpFreq = 1200", "FilterBpQ = 4",
+                           "FilterBpScale = 10", "FilterBpCascade = 2"], contacts)
+    a.start()
+    window = x.wait_window(a.process.pid, "Ondrel")
+    x.key(window, "Insert")
+    dialog = x.wait_window(a.process.pid, "Client")
+    x.xdotool("type", "--delay", "30", "10.0.0.7")
+    x.key(dialog, "Tab", "Tab")
+    x.xdotool("type", "--delay", "30", "Lab PC")
+    time.sleep(0.5)
+    crop(x, dialog, os.path.join(out, "dialog-client.png"))
+    x.key(dialog, "Escape")
+    time.sleep(0.3)
+    x.key(window, "ctrl+p")
+    dialog = x.wait_window(a.process.pid, "Properties")
+    for page in PAGES:
+        time.sleep(0.5)
+        crop(x, dialog, os.path.join(out, "dialog-properties-%s.png" % page))
+        x.key(dialog, "ctrl+Tab")
+    x.key(dialog, "Escape")
+    assert a.command(4).returncode == 0
+    a.wait_exit()
+
+
 def main(out):
     os.makedirs(out, exist_ok=True)
     root = tempfile.mkdtemp(prefix="ondrel-shots-")
@@ -77,8 +108,8 @@ def main(out):
         a, b, c, d = (Copy(root, n, addr) for n, addr in (("a", A), ("b", B), ("c", C), ("d", D)))
         copies = [a, b, c, d]
         common = ["netPort = %d" % port]
-        a.write_conf(common + ["DlgX = 40", "DlgY = 40", "userName = Alice", "ScopeOn = 1"],
-                     ["%s Bob at the desk" % B, "%s Carol" % C, "%s Office PC" % NOBODY])
+        a_contacts = ["%s Bob at the desk" % B, "%s Carol" % C, "%s Office PC" % NOBODY]
+        a.write_conf(common + ["DlgX = 40", "DlgY = 40", "userName = Alice", "ScopeOn = 1"], a_contacts)
         b.write_conf(common + ["AlwaysAnswer = 1", "userName = Bob"], ["%s Alice" % A])
         c.write_conf(common + ["userName = Carol"], ["%s Alice" % A, "%s Dave" % D])
         d.write_conf(common + ["AlwaysAnswer = 1", "userName = Dave"], ["%s Carol" % C])
@@ -117,6 +148,8 @@ def main(out):
         a.command(3)
         assert a.command(4).returncode == 0
         a.wait_exit()
+
+        dialog_shots(x, a, out, common + ["DlgX = 40", "DlgY = 40", "userName = Alice"], a_contacts)
 
         with open(os.path.join(a.work_dir, "language.xml"), "w", encoding="utf-8") as f:
             f.write(SWEDISH)

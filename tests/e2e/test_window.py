@@ -6,7 +6,7 @@ import tempfile
 import time
 import unittest
 
-from harness import Copy, free_udp_port, wait_until
+from harness import Copy, free_udp_port, udp_port_free, wait_until
 from xserver import XServer
 
 A_ADDRESS = "127.1.0.1"
@@ -61,6 +61,51 @@ class WindowTest(unittest.TestCase):
         # The line's page is in front (its line is the current one) and names the call's sound type.
         self.assertTrue(wait_until(lambda: "current %d" % line in self.a.status()), self.a.status())
         self.assertTrue(wait_until(lambda: self.a.page_sound_type(line) == "GSM 8 kHz mono"), self.a.status())
+
+    def wait_gone(self, window):
+        return wait_until(lambda: window not in self.x.windows(self.a.process.pid), timeout=5)
+
+    def test_insert_opens_the_client_dialog_and_enter_adds_what_was_typed(self):
+        self.x.key(self.window, "Insert")
+        dialog = self.x.wait_window(self.a.process.pid, "Client")
+        self.x.xdotool("type", "--delay", "20", "10.0.0.7")
+        self.x.key(dialog, "Tab", "Tab")  # past Clear to the name
+        self.x.xdotool("type", "--delay", "20", "  Lab PC ")
+        self.x.key(dialog, "Return")
+        self.assertTrue(wait_until(lambda: self.a.client("10.0.0.7") is not None, timeout=5), self.a.status())
+        self.assertTrue(wait_until(lambda: "=10.0.0.7 Lab PC\n" in self.a.read_conf(), timeout=5),
+                        self.a.read_conf())
+        self.x.key(dialog, "Escape")
+        self.assertTrue(self.wait_gone(dialog))
+
+    def test_ctrl_p_opens_the_properties_and_ok_switches_the_sound_type(self):
+        self.assertEqual(self.a.sound_type(), 9050)
+        self.x.key(self.window, "ctrl+p")
+        dialog = self.x.wait_window(self.a.process.pid, "Properties")
+        time.sleep(0.3)
+        # To the Sound page, then back from Cancel past the buffer to the
+        # sound type, one down the list (G.711), and OK.
+        self.x.key(dialog, "ctrl+Tab", "shift+Tab", "shift+Tab", "Down", "alt+o")
+        self.assertTrue(wait_until(lambda: self.a.sound_type() == 9064, timeout=5), self.a.status())
+        self.assertTrue(self.wait_gone(dialog))
+        self.assertTrue(wait_until(lambda: "SndType = 9064" in self.a.read_conf(), timeout=5))
+
+    def test_a_new_port_is_announced_stored_and_taken_at_the_next_start(self):
+        self.x.click(self.window, 91, 9)  # the sliver of a button in the title strip
+        dialog = self.x.wait_window(self.a.process.pid, "Properties")
+        time.sleep(0.3)
+        port = free_udp_port(A_ADDRESS)
+        self.x.key(dialog, *["shift+Tab"] * 3)  # back from Cancel to the port field
+        self.x.key(dialog, "ctrl+a")
+        self.x.xdotool("type", "--delay", "20", str(port))
+        self.x.key(dialog, "alt+o")
+        box = self.x.wait_window(self.a.process.pid, "Ondrel Info")
+        self.x.key(box, "Return")
+        self.assertEqual(self.a.wait_exit(), 0)
+        self.assertIn("netPort = %d" % port, self.a.read_conf())
+        self.a.start()
+        self.x.wait_window(self.a.process.pid, "Ondrel")
+        self.assertTrue(wait_until(lambda: not udp_port_free(A_ADDRESS, port), timeout=5))
 
     def test_ctrl_q_quits_in_order_and_the_settings_are_saved(self):
         self.x.key(self.window, "F5")  # the system key, stored at quitting

@@ -71,8 +71,11 @@ class XServer:
         while time.monotonic() < deadline:
             out = self.xdotool("search", "--onlyvisible", "--pid", str(pid), "--name", "^%s$" % name,
                                check=False)
-            if out.split():
-                return int(out.split()[0])
+            # The search's pattern can match more than the title itself
+            # (the main window matches a dialog's title too).
+            for window in out.split():
+                if self.xdotool("getwindowname", window, check=False).strip() == name:
+                    return int(window)
             time.sleep(0.1)
         raise AssertionError("no window %r appeared" % name)
 

@@ -1,7 +1,9 @@
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -171,6 +173,31 @@ TEST_F(TDlgCntactTest, ClosingWritesTheStoredList) {
   QTest::keyClick(&dialog, Qt::Key_Escape);
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(StoredClients(), "10.0.0.5 Desk|");
+}
+
+TEST_F(TDlgCntactTest, ComesBackWhereItWasLeftIfThatIsOnTheScreen) {
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  struct Case {
+    int x, y;
+    bool kept;
+  };
+  for (const Case c : {Case{40, 50, true}, Case{screen.width() + 10, 50, false}, Case{0, 0, false}}) {
+    SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+    params.SetInt("DlgContactX", c.x);
+    params.SetInt("DlgContactY", c.y);
+    TDlgCntact placed{settings, contacts, network, boxes, files, {}};
+    placed.OpenFor(-1);
+    if (c.kept) {
+      EXPECT_EQ(placed.pos(), QPoint(c.x, c.y));
+    } else {
+      EXPECT_EQ(placed.pos(), QPoint(screen.width() / 2 - placed.width() / 2, screen.height() / 2 - placed.height() / 2));
+    }
+  }
+  dialog.OpenFor(-1);
+  dialog.move(70, 80);
+  dialog.StorePosition();
+  EXPECT_EQ(params.GetInt("DlgContactX"), 70);
+  EXPECT_EQ(params.GetInt("DlgContactY"), 80);
 }
 
 TEST_F(TDlgCntactTest, DnsQueryListsTheAddressesOfAKnownHost) {

@@ -386,6 +386,19 @@ TEST_F(TDlgOptionTest, ChosenFilesAreStoredAtOnceAndACancelKeepsThePreviousOne) 
   EXPECT_EQ(boxes.errors.size(), 1u);
 }
 
+TEST_F(TDlgOptionTest, CtrlTabTurnsThePagesPastTheHiddenOne) {
+  auto dialog = Shown();  // GSM: no Speex page
+  std::vector<int> seen;
+  for (int i = 0; i < 6; ++i) {
+    QTest::keyClick(dialog->cancelButton, Qt::Key_Tab, Qt::ControlModifier);
+    seen.push_back(dialog->pages->currentIndex());
+  }
+  EXPECT_EQ(seen, (std::vector<int>{TDlgOption::kSound, TDlgOption::kOptions, TDlgOption::kAccess,
+                                    TDlgOption::kFilters, TDlgOption::kNetwork, TDlgOption::kSound}));
+  QTest::keyClick(dialog->cancelButton, Qt::Key_PageUp, Qt::ControlModifier);
+  EXPECT_EQ(dialog->pages->currentIndex(), TDlgOption::kNetwork);
+}
+
 TEST_F(TDlgOptionTest, CtrlPAndEscClose) {
   auto dialog = Shown();
   QTest::keyClick(dialog.get(), Qt::Key_P, Qt::ControlModifier);
