@@ -11,6 +11,7 @@ packages=(
   pulseaudio pulseaudio-utils libasound2-plugins espeak-ng sox
   python3 python3-numpy
   xvfb xdotool x11-utils imagemagick
+  dpkg-dev lintian desktop-file-utils appstream librsvg2-bin dbus python3-dbus python3-gi
 )
 
 missing=()

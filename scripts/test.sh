@@ -4,6 +4,7 @@
 #   build-asan  AddressSanitizer + UndefinedBehaviorSanitizer, every test
 #   build-tsan  ThreadSanitizer over the whole program: the plain-C++ unit tests and
 #               the call, voice and window end-to-end suites
+# and then the Debian package of the main build, installed and used.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -48,3 +49,6 @@ echo "== Main build"
 BUILD_TARGETS="" bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DONDREL_WERROR=ON
 run_ctest build -j2 -LE e2e
 run_ctest build -L e2e
+
+echo "== Debian package: validators, install, use, remove"
+bash scripts/package-test.sh build

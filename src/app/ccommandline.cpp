@@ -20,7 +20,11 @@ std::optional<CCommandLine> CCommandLine::Parse(const std::vector<std::string>& 
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     const bool hasValue = i + 1 < args.size();
-    if (arg == "--config-dir") {
+    if (arg == "--help" || arg == "-h") {
+      line.showHelp = true;
+    } else if (arg == "--version") {
+      line.showVersion = true;
+    } else if (arg == "--config-dir") {
       if (!hasValue) return error = "--config-dir needs a directory", std::nullopt;
       line.configDir = args[++i];
     } else if (arg == "--bind") {

@@ -1,5 +1,7 @@
 #include "app/cdispatchbridge.h"
 
+#include <QString>
+
 #include "app/cobjectgraph.h"
 #include "audio/caudiopaths.h"
 #include "audio/cmixermc.h"
@@ -13,6 +15,8 @@
 #include "settings/ccontacts.h"
 #include "settings/clog.h"
 #include "settings/cparams.h"
+#include "platform/cdesktopsession.h"
+#include "ui/dlgcontact.h"
 #include "ui/dlgmain.h"
 
 CDispatchBridge::CDispatchBridge(CObjectGraph& graph) : graph_(graph) {}
@@ -36,7 +40,9 @@ bool CDispatchBridge::HasClientAt(int row) {
   return graph_.contacts->At(row) != nullptr;
 }
 // The client dialog follows the selection once it exists.
-void CDispatchBridge::ClientSelected(int) {}
+void CDispatchBridge::ClientSelected(int row) {
+  if (graph_.contactDialog) graph_.contactDialog->FollowSelection(row);
+}
 
 LineView CDispatchBridge::Line(int line) {
   const CClient* client = graph_.Line(line);
@@ -65,6 +71,18 @@ void CDispatchBridge::PlaceCall(int line, uint32_t address, const std::string& n
 
 void CDispatchBridge::AcceptCallRequest(uint32_t address, const std::string& request) {
   graph_.lines->ReceiveCallRequest(address, request);
+}
+
+void CDispatchBridge::AnnounceIncomingCall(int line) {
+  const CClient* client = graph_.Line(line);
+  if (!client || !graph_.window->IsOutOfSight()) return;
+  std::string caller = client->PeerName();
+  if (caller.empty()) caller = client->PeerAddressText();
+  const QString summary = "Incoming call";
+  const QString body = QString::fromLatin1(caller.data(), qsizetype(caller.size()));
+  // The desktop's notification service where there is one, else the tray's
+  // balloon; the ringing and the tray's animation come either way.
+  if (!graph_.session || !graph_.session->Notify(summary, body)) graph_.window->ShowTrayMessage(summary, body);
 }
 
 void CDispatchBridge::TakePeerName(int line, uint32_t address, const std::string& name) {

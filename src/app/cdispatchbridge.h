@@ -24,6 +24,7 @@ class CDispatchBridge : public DispatchTargets {
   void HangUp(int line) override;
   void PlaceCall(int line, uint32_t address, const std::string& name) override;
   void AcceptCallRequest(uint32_t address, const std::string& request) override;
+  void AnnounceIncomingCall(int line) override;
   void TakePeerName(int line, uint32_t address, const std::string& name) override;
 
   void ApplyRemoteSpeexOption(uint32_t code, int32_t value) override;

@@ -10,6 +10,7 @@
 #include "net/cclients.h"
 #include "settings/ccontact.h"
 #include "settings/ccontacts.h"
+#include "platform/cdesktopsession.h"
 #include "ui/dlgmain.h"
 #include "ui/dlgoptions.h"
 
@@ -47,6 +48,10 @@ void CHeartbeatBridge::UpdateTitlePicture() {
 // The properties dialog is not part of the program yet.
 void CHeartbeatBridge::RefreshPropertiesDialog() {
   if (graph_.optionsDialog) graph_.optionsDialog->Refresh();
+}
+
+void CHeartbeatBridge::KeepSessionAwake(bool on) {
+  if (graph_.session) graph_.session->KeepAwake(on);
 }
 
 void CHeartbeatBridge::TickClients() {

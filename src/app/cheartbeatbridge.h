@@ -21,6 +21,7 @@ class CHeartbeatBridge : public HeartbeatTargets {
   void PollSystemKey() override;
   void UpdateTitlePicture() override;
   void RefreshPropertiesDialog() override;
+  void KeepSessionAwake(bool on) override;
   void ConnectPageInFront() override;
 
   void TickClients() override;

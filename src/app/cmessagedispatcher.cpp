@@ -105,6 +105,12 @@ void CMessageDispatcher::ActOnMessage(WindowMessage message, int64_t wParam) {
       break;
     case WindowMessage::kLineStarted: {
       const int page = static_cast<int>(wParam);
+      // A line that starts ringing in is still idle while it says so; a
+      // line already in use that is brought to the front is not.
+      if (MainWindowView::IsLine(page)) {
+        const LineView view = targets_.Line(page);
+        if (!view.outgoing && view.state == LineState::kIdle) targets_.AnnounceIncomingCall(page);
+      }
       window_.ShowTab(page, true);
       if (MainWindowView::IsLine(page)) state_.currentLine = page;
       window_.BringToFront(page);

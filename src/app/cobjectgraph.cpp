@@ -15,6 +15,7 @@
 #include "app/conceboxes.h"
 #include "net/cnetworkfacts.h"
 #include "net/cudpsocket.h"
+#include "platform/cdesktopsession.h"
 #include "platform/cinikeystore.h"
 #include "platform/cqtmessageboxes.h"
 #include "platform/cqtwindowport.h"

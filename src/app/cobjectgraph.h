@@ -31,6 +31,7 @@ class CRemoteControlServer;
 namespace net {
 class CUdpSocket;
 }
+class CDesktopSession;
 class CNetworkFacts;
 class CQtFileChooser;
 class TDlg;
@@ -85,4 +86,5 @@ struct CObjectGraph {
   std::unique_ptr<TDlgCntact> contactDialog;
   std::unique_ptr<TDlgOption> optionsDialog;
   std::unique_ptr<TDlgAbt> aboutDialog;
+  std::unique_ptr<CDesktopSession> session;
 };

@@ -31,6 +31,7 @@
 #include "net/datagramwriter.h"
 #include "net/transport.h"
 #include "platform/calsamixer.h"
+#include "platform/cdesktopsession.h"
 #include "platform/cinikeystore.h"
 #include "platform/cportaudiobackend.h"
 #include "platform/cpulseaudiobackend.h"
@@ -245,6 +246,7 @@ void CProgram::BuildDialogs() {
       texts);
   graph_.optionsDialog->SetSoundTestHook([this](bool on) { graph_.audio->SetSoundTest(on); });
   graph_.aboutDialog = std::make_unique<TDlgAbt>();
+  graph_.session = std::make_unique<CDesktopSession>(kAppId);
 }
 
 std::unique_ptr<MixerBackend> CProgram::MakeMixerBackend() {
@@ -340,6 +342,7 @@ void CProgram::FormClose() {
   }
   actions_.reset();
   graph_.aboutDialog.reset();
+  graph_.session.reset();
   graph_.optionsDialog.reset();
   graph_.contactDialog.reset();
   graph_.files.reset();

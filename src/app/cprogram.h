@@ -20,6 +20,8 @@ class TDlg;
 // when the user or a command quits.
 class CProgram {
  public:
+  // The name the desktop knows the program by: its desktop entry and icon.
+  static constexpr const char* kAppId = "org.ondrel.Ondrel";
   static constexpr const char* kVersionText = "Ondrel v0.57a";
 
   explicit CProgram(const CCommandLine& commandLine);

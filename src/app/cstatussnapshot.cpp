@@ -39,6 +39,10 @@ std::string CStatusSnapshot::Text() const {
   std::ostringstream text;
   text << "sndtype " << WireCode(graph_.state.currentSndType.load()) << "\n";
   text << "current " << graph_.state.currentLine.load() << "\n";
+  if (graph_.window) {
+    const TDlg& window = *graph_.window;
+    text << "window " << (window.isHidden() ? "hidden" : window.isMinimized() ? "minimised" : "shown") << "\n";
+  }
   if (graph_.contacts) {
     for (std::size_t row = 0; row < graph_.contacts->Count(); ++row) {
       const CContact* client = graph_.contacts->At(static_cast<int>(row));

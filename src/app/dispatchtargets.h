@@ -45,6 +45,8 @@ class DispatchTargets {
   virtual void HangUp(int line) = 0;
   virtual void PlaceCall(int line, uint32_t address, const std::string& name) = 0;
   virtual void AcceptCallRequest(uint32_t address, const std::string& request) = 0;
+  // A call rings in on the line: told to the user where the window is out of sight.
+  virtual void AnnounceIncomingCall(int line) = 0;
   virtual void TakePeerName(int line, uint32_t address, const std::string& name) = 0;
 
   // Audio side.

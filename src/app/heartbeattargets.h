@@ -19,6 +19,8 @@ class HeartbeatTargets {
   virtual void PollSystemKey() = 0;
   virtual void UpdateTitlePicture() = 0;
   virtual void RefreshPropertiesDialog() = 0;
+  // Asks the desktop not to idle or suspend while on.
+  virtual void KeepSessionAwake(bool on) = 0;
   virtual void ConnectPageInFront() = 0;  // the Connect button's action
 
   // Signalling.

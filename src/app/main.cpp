@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -34,8 +35,16 @@ int main(int argc, char** argv) {
   std::string error;
   const auto commandLine = CCommandLine::Parse(args, error);
   if (!commandLine) {
-    std::fprintf(stderr, "ondrel: %s\n", error.c_str());
+    std::fprintf(stderr, "ondrel: %s\n%s", error.c_str(), CCommandLine::kUsage);
     return 2;
+  }
+  if (commandLine->showHelp) {
+    std::fputs(CCommandLine::kUsage, stdout);
+    return 0;
+  }
+  if (commandLine->showVersion) {
+    std::printf("%s\n", TDlg::kVersion);
+    return 0;
   }
 
   if (commandLine->sendCommand) return SendRemoteCommand(argc, argv, *commandLine);
@@ -51,6 +60,10 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
+  // The desktop ties the windows to the desktop entry and its icon by these.
+  QApplication::setApplicationName("ondrel");
+  QGuiApplication::setDesktopFileName(CProgram::kAppId);
+  QApplication::setWindowIcon(QIcon(":/icons/org.ondrel.Ondrel.svg"));
   CProgram program(*commandLine);
   // Caught from here on; served once the event loop runs, so a signal that
   // comes during start-up still quits in order.

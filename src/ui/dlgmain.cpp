@@ -287,6 +287,10 @@ void TDlg::MoveSelection(int direction) {
 
 // Tray.
 
+void TDlg::ShowTrayMessage(const QString& title, const QString& text) {
+  tray_->ShowMessage(title, text);
+}
+
 void TDlg::SendToTray() {
   // Hidden with no icon to bring it back, the window would be lost to the
   // user; without a tray host it waits on the task bar instead.

@@ -63,6 +63,9 @@ class TDlg : public QWidget, public MainWindowView {
 
   // Back from the tray (or from the task bar) and in front.
   void RestoreFromTray();
+  // Hidden in the tray or minimised: what happens is not seen.
+  bool IsOutOfSight() const { return isHidden() || isMinimized(); }
+  void ShowTrayMessage(const QString& title, const QString& text);
   void PopUpWindowMenu();
 
   // MainWindowView

@@ -30,6 +30,10 @@ TTrayIcon::TTrayIcon(const QString& hint, std::function<bool()> trayHost, QObjec
 
 TTrayIcon::~TTrayIcon() = default;
 
+void TTrayIcon::ShowMessage(const QString& title, const QString& text) {
+  if (icon_.isVisible()) icon_.showMessage(title, text, QSystemTrayIcon::Information);
+}
+
 void TTrayIcon::SetFrame(int frame) {
   if (frame == frame_) return;
   frame_ = frame;

@@ -27,6 +27,8 @@ class TTrayIcon : public QObject {
   int Frame() const { return frame_; }
   QMenu& Menu() const { return *menu_; }
   bool IsShown() const { return icon_.isVisible(); }
+  // A balloon from the icon, where the icon is shown.
+  void ShowMessage(const QString& title, const QString& text);
   // Translated captions of "Show" and "Quit"; an empty one keeps its text.
   void ApplyLanguage(const QString& show, const QString& quit);
 

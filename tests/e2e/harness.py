@@ -104,6 +104,13 @@ class Copy:
                 return row[len(prefix):]
         return None
 
+    def window_state(self):
+        """"shown", "minimised" or "hidden" (in the tray)."""
+        for row in self.status().splitlines():
+            if row.startswith("window "):
+                return row.split()[1]
+        return None
+
     def sound_type(self):
         for row in self.status().splitlines():
             if row.startswith("sndtype "):

@@ -28,6 +28,7 @@ class CFakeDispatchTargets : public DispatchTargets {
   void RouteCode(uint32_t a, uint32_t code) override { Log("RouteCode", a, code); }
   void HangUp(int line) override { Log("HangUp", line); }
   void PlaceCall(int line, uint32_t a, const std::string& name) override { Log("PlaceCall", line, a, name); }
+  void AnnounceIncomingCall(int line) override { Log("AnnounceIncomingCall", line); }
   void AcceptCallRequest(uint32_t a, const std::string& request) override {
     Log("AcceptCallRequest", a, request);
   }

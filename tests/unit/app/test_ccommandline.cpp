@@ -23,6 +23,18 @@ TEST(CCommandLineTest, RemoteCommandWithText) {
   EXPECT_EQ(line->commandText, "10.0.0.1");
 }
 
+TEST(CCommandLineTest, HelpAndVersion) {
+  std::string error;
+  const auto help = CCommandLine::Parse({"--help"}, error);
+  ASSERT_TRUE(help) << error;
+  EXPECT_TRUE(help->showHelp);
+  EXPECT_TRUE(CCommandLine::Parse({"-h"}, error)->showHelp);
+  const auto version = CCommandLine::Parse({"--version", "--config-dir", "/tmp/x"}, error);
+  ASSERT_TRUE(version) << error;
+  EXPECT_TRUE(version->showVersion);
+  EXPECT_FALSE(version->showHelp);
+}
+
 TEST(CCommandLineTest, DefaultConfigDirFollowsXdg) {
   ::setenv("XDG_CONFIG_HOME", "/tmp/xdg", 1);
   EXPECT_EQ(CCommandLine::DefaultConfigDir(), "/tmp/xdg/ondrel");

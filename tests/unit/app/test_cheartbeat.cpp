@@ -20,6 +20,7 @@ class RecordingTargets : public HeartbeatTargets {
   void PollSystemKey() override { calls.push_back("PollSystemKey"); }
   void UpdateTitlePicture() override {}
   void RefreshPropertiesDialog() override {}
+  void KeepSessionAwake(bool on) override { awake.push_back(on); }
   void ConnectPageInFront() override { calls.push_back("Connect"); }
   void TickClients() override { calls.push_back("TickClients"); }
   void TickLines() override { calls.push_back("TickLines"); }
@@ -54,6 +55,7 @@ class RecordingTargets : public HeartbeatTargets {
 
   Calls calls;
   std::vector<int> trayFrames;
+  std::vector<bool> awake;
   Calls devices;
   std::map<int, LineState> lineStates;
   bool ringing = false, soundTest = false, ringTest = false, accepted = false;
@@ -91,6 +93,17 @@ TEST_F(CHeartbeatTest, StartingTrayHidesTheWindowOnceAfterTheFirstShow) {
   heartbeat.Timer1Timer();
   EXPECT_EQ(std::count(targets.calls.begin(), targets.calls.end(), "SendToTray"), 1);
   EXPECT_EQ(state.shownOnce, 2);
+}
+
+TEST_F(CHeartbeatTest, TheSessionIsKeptAwakeWhileALineIsConnected) {
+  heartbeat.Timer1Timer();
+  targets.lineStates[2] = LineState::kRinging;
+  heartbeat.Timer1Timer();
+  targets.lineStates[2] = LineState::kConnected;  // not the page in front
+  heartbeat.Timer1Timer();
+  targets.lineStates[2] = LineState::kIdle;
+  heartbeat.Timer1Timer();
+  EXPECT_EQ(targets.awake, (std::vector<bool>{false, false, true, false}));
 }
 
 TEST_F(CHeartbeatTest, TrayIconAnimatesWhileRingingAndInACall) {

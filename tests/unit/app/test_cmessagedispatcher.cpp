@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QLabel>
 #include <QListWidget>
 #include <QTabWidget>
@@ -315,6 +317,29 @@ TEST_F(CMessageDispatcherTest, CommandAvailabilityFollowsThePageInFront) {
   dispatcher.RecomputeAvailability();
   EXPECT_FALSE(window.CommandAvailability().connect);
   EXPECT_FALSE(window.CommandAvailability().add);
+}
+
+TEST_F(CMessageDispatcherTest, OnlyACallRingingInIsAnnounced) {
+  struct Case {
+    LineState state;
+    bool outgoing;
+    bool announced;
+  };
+  const Case cases[] = {
+      {LineState::kIdle, false, true},        // a call comes in
+      {LineState::kCalling, true, false},     // this side calls out
+      {LineState::kConnected, false, false},  // a line in use comes to the front
+      {LineState::kRinging, false, false},
+  };
+  for (const Case& c : cases) {
+    targets.lines[2].state = c.state;
+    targets.lines[2].outgoing = c.outgoing;
+    targets.calls.clear();
+    StartLine(2);
+    const bool announced =
+        std::find(targets.calls.begin(), targets.calls.end(), "AnnounceIncomingCall 2") != targets.calls.end();
+    EXPECT_EQ(announced, c.announced) << static_cast<int>(c.state);
+  }
 }
 
 }  // namespace
