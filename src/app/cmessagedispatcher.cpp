@@ -225,7 +225,9 @@ void CMessageDispatcher::HandleCommand(int command, TextRecord record) {
       targets_.HangUp(2);
       break;
     case 5:
+      // Kept at once: the port is for the next start, whenever that comes.
       params_.SetInt("netPort", record.number);
+      params_.Save();
       break;
     default:
       break;

@@ -1,6 +1,7 @@
 #include "app/cobjectgraph.h"
 
 #include "app/cheartbeat.h"
+#include "app/chostresolver.h"
 #include "app/cmessagedispatcher.h"
 #include "audio/caudiopaths.h"
 #include "audio/cmixermc.h"

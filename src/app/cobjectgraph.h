@@ -32,6 +32,7 @@ namespace net {
 class CUdpSocket;
 }
 class CDesktopSession;
+class CHostResolver;
 class CNetworkFacts;
 class CQtFileChooser;
 class TDlg;
@@ -55,6 +56,9 @@ struct CObjectGraph {
   uint32_t ownAddress = 0;
 
   std::unique_ptr<CIniKeyStore> keyStore;
+  // Names are looked up away from the main thread; made before and gone
+  // before everything that asks it.
+  std::unique_ptr<CHostResolver> resolver;
   std::unique_ptr<CParams> params;
   std::unique_ptr<CLog> log;
   std::unique_ptr<CQtMessageBoxes> screenBoxes;

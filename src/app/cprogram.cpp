@@ -12,6 +12,7 @@
 #include "app/cdispatchbridge.h"
 #include "app/cheartbeat.h"
 #include "app/cheartbeatbridge.h"
+#include "app/chostresolver.h"
 #include "app/cmessagedispatcher.h"
 #include "app/conceboxes.h"
 #include "app/cstatussnapshot.h"
@@ -79,6 +80,7 @@ TDlg& CProgram::Window() {
 }
 
 bool CProgram::FormCreate() {
+  graph_.resolver = std::make_unique<CHostResolver>();
   graph_.keyStore = std::make_unique<CIniKeyStore>(commandLine_.configDir / "ondrel.conf");
   graph_.params = std::make_unique<CParams>(*graph_.keyStore);
   graph_.log = std::make_unique<CLog>(*graph_.params, std::filesystem::path(), LocaleTimestamp);
@@ -166,6 +168,7 @@ void CProgram::BuildCallSide() {
       std::make_unique<CClient>(2, *graph_.params, *graph_.log, *graph_.windowPort, *graph_.socket);
   graph_.lines = std::make_unique<CClients>(*graph_.line1, *graph_.line2, *graph_.params, *graph_.log,
                                             *graph_.contacts, *graph_.boxes, *graph_.socket);
+  graph_.lines->SetResolver(graph_.resolver.get());
   clientRows_ = std::make_unique<CClientRowSource>(*graph_.contacts);
   graph_.window->SetClientRows(clientRows_.get());
   graph_.contacts->LoadFromStore();
@@ -229,7 +232,7 @@ void CProgram::BuildSoundSystem() {
 
 void CProgram::BuildDialogs() {
   CParams& params = *graph_.params;
-  graph_.network = std::make_unique<CNetworkFacts>(graph_.ownAddress, *graph_.boxes);
+  graph_.network = std::make_unique<CNetworkFacts>(graph_.ownAddress, *graph_.boxes, *graph_.resolver);
   graph_.files = std::make_unique<CQtFileChooser>(
       [&params] {
         std::string folder;
@@ -328,6 +331,9 @@ void CProgram::FormClose() {
   graph_.state.quitting = 1;
   StorePosition();
   if (graph_.heartbeat) graph_.heartbeat->Stop();
+  // No answer of a lookup still out may reach what goes away below.
+  if (graph_.lines) graph_.lines->SetResolver(nullptr);
+  graph_.resolver.reset();
   graph_.state.soundSystemRunning = 0;
   SendOfflineNotices();
   graph_.remoteControl.reset();

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QUrl>
 
+#include "app/chostresolver.h"
 #include "app/cmessagedispatcher.h"
 #include "app/cobjectgraph.h"
 #include "app/conceboxes.h"
@@ -138,13 +139,19 @@ void CUserActions::ConnectWithDns() {
     graph_.boxes->ShowInfo(name + " is not a qualified domain name. Aborting.");
     return;
   }
-  std::string resolved;
-  if (!net::ResolveFirst(name, resolved, *graph_.boxes)) return;
-  if (resolved != address) {
-    graph_.contacts->Remove(address);
-    graph_.contacts->Add(resolved, name);
-  }
-  graph_.lines->PlaceCall(resolved, name);
+  // The call is placed when the answer comes; the window goes on meanwhile.
+  graph_.resolver->Resolve(name, [this, name, address](const std::vector<uint32_t>& found) {
+    if (found.empty()) {
+      graph_.boxes->ShowError(HostResolver::kNotFound);
+      return;
+    }
+    const std::string resolved = net::AddressText(found.front());
+    if (resolved != address) {
+      graph_.contacts->Remove(address);
+      graph_.contacts->Add(resolved, name);
+    }
+    graph_.lines->PlaceCall(resolved, name);
+  });
 }
 
 void CUserActions::AddFromPage() {

@@ -63,6 +63,8 @@ int main(int argc, char** argv) {
   // The desktop ties the windows to the desktop entry and its icon by these.
   QApplication::setApplicationName("ondrel");
   QGuiApplication::setDesktopFileName(CProgram::kAppId);
+  // The program's own resources live in a static library: registered here.
+  Q_INIT_RESOURCE(resources);
   QApplication::setWindowIcon(QIcon(":/icons/org.ondrel.Ondrel.svg"));
   CProgram program(*commandLine);
   // Caught from here on; served once the event loop runs, so a signal that

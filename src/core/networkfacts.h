@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,9 @@ class NetworkFacts {
   // 0 when the text is not a dotted IPv4 address.
   virtual uint32_t ParseAddress(const std::string& text) const = 0;
   virtual std::string AddressText(uint32_t address) const = 0;
-  // Every address of the host, dotted, in the resolver's order. On failure
-  // the user has been told why and the result is false.
-  virtual bool ResolveAll(const std::string& host, std::vector<std::string>& dotted) = 0;
+  // Every address of the host, dotted, in the resolver's order, handed to
+  // done later on the main thread; empty when the host is not found, and
+  // the user has then been told so.
+  using Resolved = std::function<void(const std::vector<std::string>& dotted)>;
+  virtual void ResolveAll(const std::string& host, Resolved done) = 0;
 };

@@ -6,6 +6,7 @@
 
 #include "core/boundedtext.h"
 #include "core/codes.h"
+#include "core/messageboxport.h"
 #include "net/cclient.h"
 #include "net/cudpsocket.h"
 #include "net/datagramwriter.h"
@@ -138,15 +139,29 @@ void CClients::AutoCallOut() {
   if (address == 0) return;
   const std::optional<std::string> name = clients_.NameOf(address);
   if (!name) return;
-  std::string target = net::AddressText(address);
-  if (params_.GetInt("AutoCallOutIpDns") != 0) target = RefreshAddress(target, *name);
-  const uint32_t targetAddress = net::ParseAddress(target);
-  if (const std::optional<std::string> callee = clients_.NameOf(targetAddress)) PlaceCall(target, *callee);
+  const std::string target = net::AddressText(address);
+  if (params_.GetInt("AutoCallOutIpDns") == 0) {
+    CallAutomatically(target);
+    return;
+  }
+  resolver_->Resolve(*name, [this, target, name = *name](const std::vector<uint32_t>& found) {
+    CallAutomatically(RefreshAddress(target, name, found));
+  });
 }
 
-std::string CClients::RefreshAddress(const std::string& addressText, const std::string& name) {
-  std::string resolved;
-  if (!net::ResolveFirst(name, resolved, boxes_)) return addressText;
+void CClients::CallAutomatically(const std::string& addressText) {
+  if (const std::optional<std::string> callee = clients_.NameOf(net::ParseAddress(addressText))) {
+    PlaceCall(addressText, *callee);
+  }
+}
+
+std::string CClients::RefreshAddress(const std::string& addressText, const std::string& name,
+                                     const std::vector<uint32_t>& found) {
+  if (found.empty()) {
+    boxes_.ShowError(HostResolver::kNotFound);
+    return addressText;
+  }
+  const std::string resolved = net::AddressText(found.front());
   // Removing the client also clears "AutoCallOutIp", so it is written after.
   clients_.Remove(addressText);
   if (!clients_.Add(resolved, name)) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/hostresolver.h"
+#include "net/cblockingresolver.h"
 #include "net/wallclock.h"
 
 class CClient;
@@ -55,20 +57,28 @@ class CClients {
   void Refuse(uint32_t address, std::string_view reason);
 
   // The start-up call to the client named by "AutoCallOutIp", with its
-  // address refreshed through DNS first when "AutoCallOutIpDns" is set.
+  // address refreshed through DNS first when "AutoCallOutIpDns" is set; the
+  // call then waits for the resolver's answer.
   // Runs once: the window is shown again after every return from the tray.
   void AutoCallOut();
+  // Where names are looked up; by default at once, on this thread. The
+  // resolver must outlive the line set or be replaced first.
+  void SetResolver(HostResolver* resolver) { resolver_ = resolver ? resolver : &blockingResolver_; }
 
  private:
   CClient* LineOf(uint32_t address) const;
   bool PasswordAccepted(std::string_view request);
-  std::string RefreshAddress(const std::string& addressText, const std::string& name);
+  std::string RefreshAddress(const std::string& addressText, const std::string& name,
+                             const std::vector<uint32_t>& found);
+  void CallAutomatically(const std::string& addressText);
 
   std::array<CClient*, 2> lines_;
   CParams& params_;
   CLog& log_;
   ClientDirectory& clients_;
   MessageBoxPort& boxes_;
+  CBlockingResolver blockingResolver_;
+  HostResolver* resolver_ = &blockingResolver_;
   const net::CUdpSocket& socket_;
   const WallClock clock_;
   int64_t lastTickSecond_ = 0;

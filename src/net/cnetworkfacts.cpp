@@ -1,5 +1,7 @@
 #include "net/cnetworkfacts.h"
 
+#include "core/hostresolver.h"
+#include "core/messageboxport.h"
 #include "net/transport.h"
 
 uint32_t CNetworkFacts::ParseAddress(const std::string& text) const {
@@ -10,6 +12,11 @@ std::string CNetworkFacts::AddressText(uint32_t address) const {
   return net::AddressText(address);
 }
 
-bool CNetworkFacts::ResolveAll(const std::string& host, std::vector<std::string>& dotted) {
-  return net::ResolveAll(host, dotted, boxes_);
+void CNetworkFacts::ResolveAll(const std::string& host, Resolved done) {
+  resolver_.Resolve(host, [this, done = std::move(done)](const std::vector<uint32_t>& addresses) {
+    if (addresses.empty()) boxes_.ShowError(HostResolver::kNotFound);
+    std::vector<std::string> dotted;
+    for (const uint32_t address : addresses) dotted.push_back(net::AddressText(address));
+    done(dotted);
+  });
 }

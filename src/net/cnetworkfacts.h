@@ -2,6 +2,7 @@
 
 #include "core/networkfacts.h"
 
+class HostResolver;
 class MessageBoxPort;
 
 // The network facts of this copy: its own address is the one it answers on
@@ -9,14 +10,16 @@ class MessageBoxPort;
 // tells the user through the program's boxes.
 class CNetworkFacts : public NetworkFacts {
  public:
-  CNetworkFacts(uint32_t ownAddress, MessageBoxPort& boxes) : ownAddress_(ownAddress), boxes_(boxes) {}
+  CNetworkFacts(uint32_t ownAddress, MessageBoxPort& boxes, HostResolver& resolver)
+      : ownAddress_(ownAddress), boxes_(boxes), resolver_(resolver) {}
 
   uint32_t OwnAddress() const override { return ownAddress_; }
   uint32_t ParseAddress(const std::string& text) const override;
   std::string AddressText(uint32_t address) const override;
-  bool ResolveAll(const std::string& host, std::vector<std::string>& dotted) override;
+  void ResolveAll(const std::string& host, Resolved done) override;
 
  private:
   uint32_t ownAddress_;
   MessageBoxPort& boxes_;
+  HostResolver& resolver_;
 };

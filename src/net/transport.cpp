@@ -9,15 +9,10 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "core/messageboxport.h"
 
 namespace net {
-namespace {
 
-constexpr const char* kDnsFailed = "DNS query failed. Host name not found";
-
-// Every IPv4 address of a name, in the resolver's order.
-std::vector<uint32_t> Resolve(const std::string& host) {
+std::vector<uint32_t> LookUpHost(const std::string& host) {
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_DGRAM;
@@ -33,8 +28,6 @@ std::vector<uint32_t> Resolve(const std::string& host) {
   return addresses;
 }
 
-}  // namespace
-
 void StartNetwork() {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
 }
@@ -43,7 +36,7 @@ void StopNetwork() {}
 uint32_t LocalAddress() {
   char name[256] = {};
   if (::gethostname(name, sizeof name - 1) != 0) return 0;
-  const auto addresses = Resolve(name);
+  const auto addresses = LookUpHost(name);
   return addresses.empty() ? 0 : addresses.front();
 }
 
@@ -59,26 +52,6 @@ uint32_t ParseAddress(const std::string& text) {
   in_addr in{};
   if (::inet_pton(AF_INET, text.c_str(), &in) != 1) return 0;
   return in.s_addr;
-}
-
-bool ResolveFirst(const std::string& host, std::string& dotted, MessageBoxPort& boxes) {
-  const auto addresses = Resolve(host);
-  if (addresses.empty()) {
-    boxes.ShowError(kDnsFailed);
-    return false;
-  }
-  dotted = AddressText(addresses.front());
-  return true;
-}
-
-bool ResolveAll(const std::string& host, std::vector<std::string>& dotted, MessageBoxPort& boxes) {
-  const auto addresses = Resolve(host);
-  if (addresses.empty()) {
-    boxes.ShowError(kDnsFailed);
-    return false;
-  }
-  for (const uint32_t a : addresses) dotted.push_back(AddressText(a));
-  return true;
 }
 
 }  // namespace net

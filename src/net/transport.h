@@ -4,8 +4,6 @@
 #include <string>
 #include <vector>
 
-class MessageBoxPort;
-
 // Address helpers of the IPv4 network the program talks on (the socket is
 // net/cudpsocket.h). Addresses are IPv4 in network byte order.
 namespace net {
@@ -23,9 +21,9 @@ std::string AddressText(uint32_t address);
 // 0 when the text is not a dotted IPv4 address.
 uint32_t ParseAddress(const std::string& text);
 
-// Name resolution; on failure the error box "DNS query failed. Host name not
-// found" is shown and the result is false.
-bool ResolveFirst(const std::string& host, std::string& dotted, MessageBoxPort& boxes);
-bool ResolveAll(const std::string& host, std::vector<std::string>& dotted, MessageBoxPort& boxes);
+// Every IPv4 address of a name, in the resolver's order; empty when it is
+// not found. It waits for the resolver: the program asks through a
+// HostResolver (core/hostresolver.h), which does this away from the window.
+std::vector<uint32_t> LookUpHost(const std::string& host);
 
 }  // namespace net

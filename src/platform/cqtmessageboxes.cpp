@@ -11,11 +11,14 @@ QString FromLatin1(const std::string& text) {
   return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 
-void Report(const char* title, const std::string& text) {
-  std::fprintf(stderr, "%s: %s\n", title, text.c_str());
-}
-
 }  // namespace
+
+CQtMessageBoxes::CQtMessageBoxes()
+    : stderrLines_([](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }) {}
+
+void CQtMessageBoxes::Report(const std::string& title, const std::string& text) {
+  stderrLines_.Line(title + ": " + text);
+}
 
 bool CQtMessageBoxes::HasDisplay() {
   if (!QGuiApplication::instance()) return false;
@@ -35,7 +38,7 @@ void CQtMessageBoxes::ShowInfo(const std::string& text) {
 
 bool CQtMessageBoxes::AskYesNo(const std::string& title, const std::string& text) {
   if (!HasDisplay()) {
-    Report(title.c_str(), text);
+    Report(title, text);
     return false;
   }
   return QMessageBox::question(nullptr, FromLatin1(title), FromLatin1(text),

@@ -6,6 +6,7 @@
 #include <string>
 
 class QLocalServer;
+class QLocalSocket;
 
 // The running copy's end of the remote-control channel: takes one request
 // per connection, hands it to the command handler on the main thread and
@@ -14,6 +15,7 @@ class CRemoteControlServer : public QObject {
   Q_OBJECT
  public:
   using Handler = std::function<bool(int command, const std::string& text)>;
+  static constexpr int kRequestTimeoutMs = 2000;
 
   CRemoteControlServer(const std::filesystem::path& configDir, Handler handler);
   ~CRemoteControlServer() override;
@@ -23,6 +25,7 @@ class CRemoteControlServer : public QObject {
 
  private:
   void OnConnection();
+  void Refuse(QLocalSocket& socket);
 
   std::filesystem::path configDir_;
   Handler handler_;

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QLocalSocket>
 
 namespace remotecontrol {
@@ -18,7 +19,22 @@ QString ServerName(const std::filesystem::path& configDir) {
   if (ec) canonical = std::filesystem::absolute(configDir, ec);
   const QByteArray digest =
       QCryptographicHash::hash(QByteArray::fromStdString(canonical.string()), QCryptographicHash::Sha256);
-  return QString("ondrel-%1-%2").arg(::getuid()).arg(QString::fromLatin1(digest.toHex().left(16)));
+  const QString name = QString("ondrel-%1-%2").arg(::getuid()).arg(QString::fromLatin1(digest.toHex().left(16)));
+  const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
+  // A socket's path has room for about a hundred bytes.
+  constexpr qsizetype kMaxSocketPath = 100;
+  if (!runtime.isEmpty() && QDir(runtime).exists()) {
+    const QString path = QDir(runtime).filePath(name);
+    if (path.toLocal8Bit().size() <= kMaxSocketPath) return path;
+  }
+  return name;
+}
+
+bool DeclaresTooMuch(const std::string& bytes) {
+  if (bytes.size() < kHeaderBytes) return false;
+  const std::size_t length =
+      static_cast<unsigned char>(bytes[4]) | static_cast<std::size_t>(static_cast<unsigned char>(bytes[5])) << 8;
+  return length > kMaxTextChars;
 }
 
 std::string EncodeRequest(int32_t command, const std::string& text) {
@@ -53,8 +69,9 @@ std::optional<bool> SendCommand(const std::filesystem::path& configDir, int32_t 
   const std::string request = EncodeRequest(command, text);
   socket.write(request.data(), static_cast<qint64>(request.size()));
   if (!socket.waitForBytesWritten(kTimeoutMs)) return std::nullopt;
+  // Some commands answer only once the user has read their box.
   while (socket.bytesAvailable() < 1) {
-    if (!socket.waitForReadyRead(kTimeoutMs)) return std::nullopt;
+    if (!socket.waitForReadyRead(-1)) return std::nullopt;
   }
   char answer = 0;
   socket.read(&answer, 1);

@@ -16,8 +16,14 @@ namespace remotecontrol {
 inline constexpr std::size_t kMaxTextChars = 254;
 inline constexpr std::size_t kHeaderBytes = 6;
 
-// The socket's name: one per user and config directory.
+// The socket: one per user and config directory. It lives in
+// $XDG_RUNTIME_DIR when that is set (a folder the desktop keeps private to
+// the user), else in the system's temporary folder.
 QString ServerName(const std::filesystem::path& configDir);
+
+// What a request may declare as its text: more than a command ever takes is
+// refused at once rather than waited for.
+bool DeclaresTooMuch(const std::string& bytes);
 
 std::string EncodeRequest(int32_t command, const std::string& text);
 

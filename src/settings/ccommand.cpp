@@ -84,6 +84,7 @@ bool CCommand::SoundType(const std::string& text) {
     return false;
   }
   params_.SetInt("SndType", type);
+  params_.Save();
   window_.Post(WindowMessage::kSwitchSoundType, type);
   return true;
 }

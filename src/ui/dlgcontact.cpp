@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 
@@ -281,9 +282,23 @@ void TDlgCntact::OnClearClicked() {
 
 void TDlgCntact::OnDnsQueryClicked() {
   dnsList->clear();
-  std::vector<std::string> found;
   const std::string host = NameText();
-  if (!host.empty() && network_.ResolveAll(host, found) && !found.empty()) {
+  if (host.empty()) {
+    ShowDnsFound({});
+    return;
+  }
+  // The lookup runs away from the window, which stays usable meanwhile.
+  dnsQueryButton->setEnabled(false);
+  setCursor(Qt::BusyCursor);
+  network_.ResolveAll(host, [dialog = QPointer<TDlgCntact>(this)](const std::vector<std::string>& found) {
+    if (dialog) dialog->ShowDnsFound(found);
+  });
+}
+
+void TDlgCntact::ShowDnsFound(const std::vector<std::string>& found) {
+  dnsQueryButton->setEnabled(true);
+  unsetCursor();
+  if (!found.empty()) {
     for (const std::string& address : found) dnsList->addItem(FromLatin1(address));
     dnsList->setCurrentIndex(0);
     ShowDnsGroup(true);

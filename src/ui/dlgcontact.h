@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <string>
+#include <vector>
 
 #include "core/textlookup.h"
 #include "ui/dialogposition.h"
@@ -77,6 +78,7 @@ class TDlgCntact : public QDialog {
   void BuildButtonBar();
   void ApplyLanguage();
   void ShowDnsGroup(bool shown);
+  void ShowDnsFound(const std::vector<std::string>& found);
   std::string IpText() const;
   std::string NameText() const;
   // The checks of Add, Update and Remove; each tells the user why it failed.

@@ -11,9 +11,10 @@
 // file tests neither see each other's files nor leave any behind.
 class CTempDirectory {
  public:
-  CTempDirectory()
+  // A suffix tells two directories of one test apart.
+  explicit CTempDirectory(const std::string& suffix = "")
       : path_(std::filesystem::path(::testing::TempDir()) /
-              ("ondrel-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))) {
+              ("ondrel-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + suffix)) {
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }

@@ -272,6 +272,11 @@ TEST_F(CMessageDispatcherTest, CommandsDriveLineTwoAndThePort) {
   dispatcher.HandleCommand(9, TextRecord{0, ""});
   EXPECT_EQ(targets.calls, (Calls{"PlaceCall 2 " + std::to_string(peer) + " ecc", "HangUp 2"}));
   EXPECT_EQ(params.GetInt("netPort"), 4445);
+  // Written to the file at once, not only at quitting.
+  const auto& stored = store.sections["params2"];
+  EXPECT_TRUE(std::any_of(stored.begin(), stored.end(), [](const auto& entry) {
+    return entry.second == "netPort = 4445";
+  }));
 }
 
 TEST_F(CMessageDispatcherTest, NothingIsHandledWhileQuitting) {

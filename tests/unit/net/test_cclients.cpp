@@ -9,6 +9,7 @@
 #include "core/codes.h"
 #include "loopbackporttest.h"
 #include "net/cclient.h"
+#include "fakes/cdeferredresolver.h"
 #include "net/cclients.h"
 #include "net/transport.h"
 #include "settings/cparams.h"
@@ -373,5 +374,26 @@ INSTANTIATE_TEST_SUITE_P(
                      ClientMap{{kThemText, "localhost"}},
                      {}}),
     [](const testing::TestParamInfo<AutoCallCase>& info) { return std::string(info.param.name); });
+
+TEST_F(LineSetTest, TheAutomaticCallWaitsForTheResolverAndThenGoesToTheAddressFound) {
+  CDeferredResolver resolver;
+  us.clients.SetResolver(&resolver);
+  us.params.SetString("AutoCallOutIp", kThemText);
+  us.params.SetInt("AutoCallOutIpDns", 1);
+  us.directory.clients[kThemText] = "office.example";
+
+  us.clients.AutoCallOut();
+  ASSERT_EQ(resolver.pending.size(), 1u);
+  EXPECT_EQ(resolver.pending[0].host, "office.example");
+  // Nothing is called while the resolver thinks; the lines tick on.
+  for (int tick = 0; tick < 3; ++tick) us.clients.TickAll();
+  EXPECT_TRUE(us.line2.IsFree());
+  EXPECT_TRUE(ArrivedAt(them).empty());
+
+  resolver.Answer({net::ParseAddress(kThemText)});
+  EXPECT_EQ(ArrivedAt(them), Codes{code::kCallRequest});
+  EXPECT_EQ(us.line2.PeerAddressText(), kThemText);
+  us.clients.SetResolver(nullptr);
+}
 
 }  // namespace

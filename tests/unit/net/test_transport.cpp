@@ -60,17 +60,13 @@ TEST(UdpSocketTest, SendToPeerReachesThePeerOnTheSocketsPortAndNothingAfterClose
   EXPECT_EQ(::recv(receiver.Descriptor(), buffer, sizeof buffer, MSG_DONTWAIT), -1);
 }
 
-TEST(TransportTest, ResolveFailureShowsTheDnsBox) {
-  RecordingBoxes boxes;
-  std::string first;
-  EXPECT_FALSE(net::ResolveFirst("no-such-host.invalid", first, boxes));
-  std::vector<std::string> all;
-  EXPECT_FALSE(net::ResolveAll("", all, boxes));
-  EXPECT_EQ(boxes.errors, std::vector<std::string>(2, "DNS query failed. Host name not found"));
-  ASSERT_TRUE(net::ResolveFirst("127.0.0.1", first, boxes));
-  EXPECT_EQ(first, "127.0.0.1");
-  ASSERT_TRUE(net::ResolveAll("localhost", all, boxes));
-  EXPECT_FALSE(all.empty());
+TEST(TransportTest, LookUpHostGivesEveryAddressOrNone) {
+  EXPECT_TRUE(net::LookUpHost("no-such-host.invalid").empty());
+  EXPECT_TRUE(net::LookUpHost("").empty());
+  EXPECT_EQ(net::LookUpHost("127.0.0.1"), std::vector<uint32_t>{net::ParseAddress("127.0.0.1")});
+  const auto local = net::LookUpHost("localhost");
+  ASSERT_FALSE(local.empty());
+  EXPECT_EQ(net::AddressText(local.front()), "127.0.0.1");
 }
 
 }  // namespace

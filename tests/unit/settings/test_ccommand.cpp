@@ -1,6 +1,8 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/codes.h"
 #include "core/windowmessage.h"
 #include "fakes/cfakemessageboxes.h"
@@ -74,7 +76,10 @@ TEST_F(CCommandTest, EachAcceptedCommandPostsItsMessage) {
   EXPECT_EQ(params.GetInt("netPort"), 0);  // the window stores it, in message order
   EXPECT_EQ(messages[4].code, Number(WindowMessage::kSwitchSoundType));
   EXPECT_EQ(messages[4].wParam, 9058);
-  EXPECT_EQ(params.GetInt("SndType"), 9058);  // set at once
+  EXPECT_EQ(params.GetInt("SndType"), 9058);  // set at once, and written
+  const auto& stored = store.sections["params2"];
+  EXPECT_TRUE(std::any_of(stored.begin(), stored.end(),
+                          [](const auto& entry) { return entry.second == "SndType = 9058"; }));
 }
 
 TEST_F(CCommandTest, RefusedCommandsChangeNothing) {

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -125,6 +129,37 @@ TEST_F(CContactFileDiskTest, ReadRefusesWhatIsNotAReadableClientFile) {
   EXPECT_EQ(CContactFile::Read(huge.string())->size(), CContactFile::kMaxFileBytes);
   std::ofstream(huge, std::ios::binary | std::ios::app) << 'x';
   EXPECT_EQ(CContactFile::Read(huge.string()), std::nullopt);
+}
+
+TEST_F(CContactFileDiskTest, AnExportKilledAtAnyMomentLeavesTheOldFileOrTheNewOne) {
+  const auto path = dir / "clients.txt";
+  std::vector<CContactFile::Entry> small = {{"10.0.0.1", "Desk"}};
+  std::vector<CContactFile::Entry> large;
+  for (int i = 0; i < 300; ++i) large.push_back({"10.0.1." + std::to_string(i % 250), "Client " + std::to_string(i)});
+  std::string smallText, largeText;
+  for (const auto& e : small) smallText += CContactFile::Format(e);
+  for (const auto& e : large) largeText += CContactFile::Format(e);
+  ASSERT_TRUE(CContactFile::Write(path.string(), small));
+
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> delayUs(0, 3000);
+  int kills = 0;
+  for (int round = 0; round < 200; ++round) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      // Exports one list after the other until it is killed.
+      for (int i = 0;; ++i) CContactFile::Write(path.string(), i % 2 == 0 ? large : small);
+    }
+    ::usleep(static_cast<useconds_t>(delayUs(random)));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    kills += WIFSIGNALED(status) ? 1 : 0;
+    const std::string text = Contents(path);
+    ASSERT_TRUE(text == smallText || text == largeText) << "round " << round << ": " << text.size() << " bytes";
+  }
+  EXPECT_EQ(kills, 200);
 }
 
 }  // namespace

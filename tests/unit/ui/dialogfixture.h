@@ -7,6 +7,7 @@
 #include "fakes/cfakewindowport.h"
 #include "fakes/cmemorykeystore.h"
 #include "fakes/crecordingsettings.h"
+#include "net/cblockingresolver.h"
 #include "net/cnetworkfacts.h"
 #include "net/transport.h"
 #include "settings/ccontacts.h"
@@ -33,6 +34,7 @@ class DialogFixture : public ::testing::Test {
   CFakeWindowPort window;
   CFakeMessageBoxes boxes;
   CContacts contacts{params, window, boxes};
-  CNetworkFacts network{net::ParseAddress(kOwnAddress), boxes};
+  CBlockingResolver resolver;
+  CNetworkFacts network{net::ParseAddress(kOwnAddress), boxes, resolver};
   CFakeFileChooser files;
 };

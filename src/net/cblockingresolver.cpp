@@ -1,0 +1,7 @@
+#include "net/cblockingresolver.h"
+
+#include "net/transport.h"
+
+void CBlockingResolver::Resolve(const std::string& host, Done done) {
+  done(net::LookUpHost(host));
+}
