@@ -59,6 +59,12 @@ std::string CStatusSnapshot::Text() const {
   }
   if (graph_.audio && graph_.audio->Speaker() && graph_.audio->Speaker()->IsOpen()) {
     const CDeviceSp& speaker = *graph_.audio->Speaker();
+    if (const CSpoolSp* spool = graph_.audio->Spool()) {
+      const CSpoolSp::Counts counts = spool->Tally();
+      text << "spool backlog " << spool->Backlog() << " played " << counts.played << " concealed "
+           << counts.concealed << " silent " << counts.silent << " trimmed " << counts.trimmed << " late "
+           << counts.late << "\n";
+    }
     text << "speaker asked_ms " << Milliseconds(speaker.OpenLatencySeconds()) << " heard_ms "
          << Milliseconds(speaker.ReportedDelaySeconds()) << " spooled "
          << (graph_.audio->Spool() ? graph_.audio->Spool()->Backlog() : 0) << "\n";

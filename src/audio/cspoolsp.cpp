@@ -44,9 +44,13 @@ std::span<int16_t> CSpoolSp::Slot(uint64_t count) const {
 }
 
 void CSpoolSp::Put(std::span<const int16_t> frame) {
-  if (resetRequest_.load(std::memory_order_acquire)) return;
+  if (resetRequest_.load(std::memory_order_acquire)) {
+    late_.fetch_add(1, std::memory_order_relaxed);
+    return;
+  }
   const uint64_t written = framesWritten_.load(std::memory_order_relaxed);
   if (written - framesRead_.load(std::memory_order_acquire) >= kSlotCount) {
+    late_.fetch_add(1, std::memory_order_relaxed);
     RequestReset();
     return;
   }
@@ -63,7 +67,9 @@ bool CSpoolSp::Get(std::span<int16_t> out) {
 
   if (resetRequest_.load(std::memory_order_acquire)) {
     // Everything waiting is dropped; a frame put meanwhile counts from here.
-    framesRead_.store(framesWritten_.load(std::memory_order_acquire), std::memory_order_release);
+    const uint64_t written = framesWritten_.load(std::memory_order_acquire);
+    late_.fetch_add(written - framesRead_.load(std::memory_order_relaxed), std::memory_order_relaxed);
+    framesRead_.store(written, std::memory_order_release);
     underruns_ = 0;
     limitLevel_.store(0, std::memory_order_relaxed);
     std::fill(last.begin(), last.end(), int16_t{0});
@@ -82,6 +88,7 @@ bool CSpoolSp::Get(std::span<int16_t> out) {
     filters_.Average(next, Slot(read), next);
     framesRead_.store(++read, std::memory_order_release);
     --backlog;
+    trimmed_.fetch_add(1, std::memory_order_relaxed);
   }
 
   if (backlog >= kMinimumFill) {
@@ -92,6 +99,7 @@ bool CSpoolSp::Get(std::span<int16_t> out) {
     std::copy_n(slot.begin(), out.size(), out.begin());
     framesRead_.store(read + 1, std::memory_order_release);
     underruns_ = 0;
+    played_.fetch_add(1, std::memory_order_relaxed);
     return true;
   }
 
@@ -99,9 +107,17 @@ bool CSpoolSp::Get(std::span<int16_t> out) {
   if (underruns_ < kReversedUnderruns) {
     ++underruns_;
     filters_.Reverse(last);
+    concealed_.fetch_add(1, std::memory_order_relaxed);
   } else {
     std::fill(last.begin(), last.end(), int16_t{0});
+    silent_.fetch_add(1, std::memory_order_relaxed);
   }
   std::copy_n(last.begin(), out.size(), out.begin());
   return false;
+}
+
+CSpoolSp::Counts CSpoolSp::Tally() const {
+  constexpr auto relaxed = std::memory_order_relaxed;
+  return {played_.load(relaxed), concealed_.load(relaxed), silent_.load(relaxed), trimmed_.load(relaxed),
+          late_.load(relaxed)};
 }

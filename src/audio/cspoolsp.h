@@ -64,6 +64,20 @@ class CSpoolSp {
   // Frames waiting; exact on the consumer's thread, a snapshot elsewhere.
   uint32_t Backlog() const;
 
+  // What became of the frames so far, for the call's figures: gaps played
+  // as concealment (the last frame again) or as silence, frames trimmed from
+  // a growing backlog, and frames thrown away as too late (a full ring, or
+  // arriving while the spool starts over). Counted by the two audio threads
+  // without locks; read anywhere as a snapshot.
+  struct Counts {
+    uint64_t played = 0;
+    uint64_t concealed = 0;
+    uint64_t silent = 0;
+    uint64_t trimmed = 0;
+    uint64_t late = 0;
+  };
+  Counts Tally() const;
+
  private:
   std::span<int16_t> Slot(uint64_t count) const;
 
@@ -81,4 +95,11 @@ class CSpoolSp {
   // from a ring slot, which the producer may be refilling at that moment.
   std::unique_ptr<int16_t[]> lastPlayed_;
   uint32_t underruns_ = 0;  // consumer's own
+  // Written by one thread each (late by the producer and at a reset by the
+  // consumer, hence a fetch_add), relaxed: figures, not hand-overs.
+  std::atomic<uint64_t> played_{0};
+  std::atomic<uint64_t> concealed_{0};
+  std::atomic<uint64_t> silent_{0};
+  std::atomic<uint64_t> trimmed_{0};
+  std::atomic<uint64_t> late_{0};
 };

@@ -2,21 +2,27 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QThread>
 #include <utility>
 
 namespace {
 
 const QEvent::Type kMessageEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
-struct MessageEvent : QEvent {
+}  // namespace
+
+struct CQtWindowPort::MessageEvent : QEvent {
   enum class Kind { Code, Record, Command };
   MessageEvent(Kind k, uint32_t c, int64_t w, Record r)
       : QEvent(kMessageEvent), kind(k), code(c), wParam(w), record(std::move(r)) {}
+  bool fromOtherThread = false;
   Kind kind;
   uint32_t code;
   int64_t wParam;
   Record record;
 };
+
+namespace {
 
 // Qt's event queue hands an event from the posting thread to the main thread
 // under a lock that ThreadSanitizer cannot see into (Qt is not built with
@@ -35,25 +41,38 @@ void HandedOver(void*) {}
 void TakenOver(void*) {}
 #endif
 
-void PostEvent(QObject* receiver, MessageEvent* event) {
-  HandedOver(event);
-  QCoreApplication::postEvent(receiver, event);
-}
-
 }  // namespace
+
+void CQtWindowPort::Enqueue(MessageEvent* event) {
+  // What other threads post comes from the network and the devices; while
+  // the main thread is that far behind, more of it is dropped rather than
+  // queued, so a flood can neither grow the queue nor delay what follows.
+  // The main thread's own posts (quitting among them) always go in.
+  if (QThread::currentThread() != thread()) {
+    if (pendingFromOtherThreads_.fetch_add(1, std::memory_order_relaxed) >= kMaxPendingFromOtherThreads) {
+      pendingFromOtherThreads_.fetch_sub(1, std::memory_order_relaxed);
+      dropped_.fetch_add(1, std::memory_order_relaxed);
+      delete event;
+      return;
+    }
+    event->fromOtherThread = true;
+  }
+  HandedOver(event);
+  QCoreApplication::postEvent(this, event);
+}
 
 CQtWindowPort::CQtWindowPort(MessageHandler& handler) : handler_(handler) {}
 
 void CQtWindowPort::PostCode(uint32_t code, int64_t wParam) {
-  PostEvent(this, new MessageEvent(MessageEvent::Kind::Code, code, wParam, Record{}));
+  Enqueue(new MessageEvent(MessageEvent::Kind::Code, code, wParam, Record{}));
 }
 
 void CQtWindowPort::PostRecord(uint32_t code, Record record) {
-  PostEvent(this, new MessageEvent(MessageEvent::Kind::Record, code, 0, std::move(record)));
+  Enqueue(new MessageEvent(MessageEvent::Kind::Record, code, 0, std::move(record)));
 }
 
 void CQtWindowPort::PostCommand(int command, TextRecord record) {
-  PostEvent(this, new MessageEvent(MessageEvent::Kind::Command, static_cast<uint32_t>(command), 0,
+  Enqueue(new MessageEvent(MessageEvent::Kind::Command, static_cast<uint32_t>(command), 0,
                                    std::move(record)));
 }
 
@@ -70,6 +89,7 @@ void CQtWindowPort::customEvent(QEvent* event) {
   TakenOver(event);
   if (event->type() != kMessageEvent) return;
   auto* message = static_cast<MessageEvent*>(event);
+  if (message->fromOtherThread) pendingFromOtherThreads_.fetch_sub(1, std::memory_order_relaxed);
   switch (message->kind) {
     case MessageEvent::Kind::Code:
       handler_.HandleCode(message->code, message->wParam);

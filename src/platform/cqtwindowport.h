@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <atomic>
+#include <cstdint>
 
 #include "platform/messagehandler.h"
 #include "core/windowport.h"
@@ -19,9 +21,18 @@ class CQtWindowPort : public QObject, public WindowPort {
   void SendCode(uint32_t code, int64_t wParam) override;
   void SendRecord(uint32_t code, Record record) override;
 
+  // Posts from other threads waiting at most; beyond, they are dropped.
+  static constexpr int kMaxPendingFromOtherThreads = 1000;
+  uint64_t Dropped() const { return dropped_.load(std::memory_order_relaxed); }
+
  protected:
   void customEvent(QEvent* event) override;
 
  private:
+  struct MessageEvent;
+  void Enqueue(MessageEvent* event);
+
   MessageHandler& handler_;
+  std::atomic<int> pendingFromOtherThreads_{0};
+  std::atomic<uint64_t> dropped_{0};
 };

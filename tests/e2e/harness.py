@@ -33,6 +33,15 @@ def udp_port_free(address, port):
             return False
 
 
+def resident_kib(pid):
+    """The resident memory of a process, in KiB."""
+    with open("/proc/%d/status" % pid) as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    raise AssertionError("no VmRSS for %d" % pid)
+
+
 def wait_until(predicate, timeout=10.0, step=0.02):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:

@@ -10,7 +10,7 @@ import tempfile
 import time
 import unittest
 
-from harness import Copy, free_udp_port, wait_until
+from harness import Copy, free_udp_port, resident_kib, wait_until
 
 TARGET = "127.1.0.1"
 SENDER = "127.1.0.3"
@@ -19,13 +19,6 @@ LINE_CODES = [9024, 9025, 9027, 9031, 9032, 9034]
 SPEEX_TYPES = range(9058, 9063)
 FLOOD_SECONDS = 4.0
 
-
-def resident_kib(pid):
-    with open("/proc/%d/status" % pid) as f:
-        for line in f:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1])
-    raise AssertionError("no VmRSS")
 
 
 def flood_datagrams(rng):

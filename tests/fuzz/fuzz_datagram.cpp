@@ -11,6 +11,7 @@
 #include "net/audioreceiver.h"
 #include "net/cdatagramrouter.h"
 #include "core/codes.h"
+#include "core/soundtype.h"
 #include "net/datagramreader.h"
 #include "net/datagramwriter.h"
 
@@ -19,9 +20,9 @@ namespace {
 // Touches every byte handed over, so a span reaching past the input shows.
 class SummingReceiver : public AudioReceiver {
  public:
-  void ReceiveAudio(std::span<const uint8_t> datagram, uint32_t code, uint32_t sender) override {
+  void ReceiveAudio(std::span<const uint8_t> datagram, SoundType type, uint32_t sender) override {
     for (const uint8_t b : datagram) sum += b;
-    sum += code + sender;
+    sum += WireCode(type) + sender;
     auto payload = datagram::SpeexPayload(datagram);
     for (const uint8_t b : payload) sum += b;
     std::array<uint8_t, datagram::kMaxFrameBytes> frame{};
@@ -44,7 +45,7 @@ void CheckRoundTrips(std::span<const uint8_t> bytes) {
 
   const auto payload = bytes.first(std::min(bytes.size(), datagram::kMaxFrameBytes));
   datagram::AudioDatagram out{};
-  const std::size_t length = datagram::BuildAudio(code::kSpeexFirst, payload, out);
+  const std::size_t length = datagram::BuildAudio(SoundType::kSpeex8Mono, payload, out);
   if (payload.empty()) {
     Check(length == 0);
     return;

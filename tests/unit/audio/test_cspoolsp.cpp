@@ -77,6 +77,25 @@ TEST_F(CSpoolSpTest, FramesPlayInOrderFromTheFirstOne) {
   EXPECT_EQ(Spool().Backlog(), 0u);
 }
 
+TEST_F(CSpoolSpTest, TheTallyCountsWhatBecameOfEachFrame) {
+  params.SetInt("PreBuffer", 3);
+  Spool().LoadPreBuffer();
+  for (int k = 0; k < 5; ++k) Spool().Put(Numbered(k));  // two above the pre-buffer: one trimmed
+  for (int k = 0; k < 4; ++k) Get();                       // the other four played
+  for (int k = 0; k < 3; ++k) Get();                       // a gap: two concealed, then silence
+  for (int k = 0; k < static_cast<int>(CSpoolSp::kSlotCount) + 3; ++k) Spool().Put(Numbered(k % 50));  // a stall
+  const CSpoolSp::Counts counts = Spool().Tally();
+  EXPECT_EQ(counts.trimmed, 1u);
+  EXPECT_EQ(counts.played, 4u);
+  EXPECT_EQ(counts.concealed, 2u);
+  EXPECT_EQ(counts.silent, 1u);
+  // The one that found the ring full, and two more put before the spool
+  // started over.
+  EXPECT_EQ(counts.late, 3u);
+  Get();  // starts over: the hundred waiting are thrown away too
+  EXPECT_EQ(Spool().Tally().late, 3u + CSpoolSp::kSlotCount);
+}
+
 TEST_F(CSpoolSpTest, ABacklogAbovePreBufferIsTrimmedOneFrameAGet) {
   for (int k = 0; k < 20; ++k) Spool().Put(Numbered(k));
   ASSERT_EQ(Spool().PreBuffer(), 15u);
