@@ -44,7 +44,7 @@ BUILD_TARGETS="" bash scripts/build.sh build-asan \
   -DCMAKE_BUILD_TYPE=Debug -DONDREL_WERROR=ON -DONDREL_SANITIZE=address,undefined -DONDREL_BENCH=OFF
 run_ctest build-asan -j2 -LE e2e
 # The crash-safety loop's 200 kills run in the main tree; here a sample.
-ONDREL_CRASH_KILLS=40 run_ctest build-asan -L e2e
+ONDREL_SANITIZED=1 ONDREL_CRASH_KILLS=40 run_ctest build-asan -L e2e
 
 echo "== Main build"
 BUILD_TARGETS="" bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DONDREL_WERROR=ON

@@ -18,6 +18,10 @@ PRESENCE_QUERY, PRESENCE_REPLY = 9005, 9008
 LINE_CODES = [9024, 9025, 9027, 9031, 9032, 9034]
 SPEEX_TYPES = range(9058, 9063)
 FLOOD_SECONDS = 4.0
+# Under a sanitizer the program runs several times slower and keeps freed
+# memory in quarantine: the probe gets longer and memory is not judged.
+SANITIZED = os.environ.get("ONDREL_SANITIZED") == "1"
+PROBE_LIMIT = 2.0 if SANITIZED else 0.1
 
 
 
@@ -86,7 +90,7 @@ class FloodTest(unittest.TestCase):
                 sent += 1
             except OSError:
                 pass  # an oversized datagram the kernel refuses
-        answers = [self.probe() for _ in range(5)]
+        answers = [self.probe(timeout=max(0.5, PROBE_LIMIT)) for _ in range(5)]
         time.sleep(2.0)
         after = resident_kib(self.copy.process.pid)
         self.assertTrue(self.copy.running(), "the program ended under the flood")
@@ -95,12 +99,13 @@ class FloodTest(unittest.TestCase):
         print("\n%d datagrams in %.0f s; probe answered in %s ms; boxes %d; resident %d KiB before, %d after" %
               (sent, FLOOD_SECONDS, ", ".join("%.1f" % (a * 1000) if a is not None else "-" for a in answers),
                boxes, before, after))
-        self.assertTrue(all(a is not None and a < 0.1 for a in answers), answers)
+        self.assertTrue(all(a is not None and a < PROBE_LIMIT for a in answers), answers)
         for line in self.copy.stderr.splitlines():
             if line.startswith(("Ondrel Info:", "Ondrel Error:")):
                 print("box:", line[:200])
         self.assertLessEqual(boxes, 1, self.copy.stderr[-2000:])
-        self.assertLessEqual(after - before, 1024)
+        if not SANITIZED:
+            self.assertLessEqual(after - before, 1024)
 
 
 if __name__ == "__main__":
