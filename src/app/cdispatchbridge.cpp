@@ -7,6 +7,8 @@
 #include "audio/cmixermc.h"
 #include "audio/cmixerpair.h"
 #include "audio/cmixersp.h"
+#include "core/codes.h"
+#include "core/roundtrip.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
 #include "net/cudpsocket.h"
@@ -25,6 +27,10 @@ void CDispatchBridge::ProbeReceived(uint32_t address) {
   graph_.contacts->ProbeReceived(address);
 }
 void CDispatchBridge::ReplyReceived(uint32_t address) {
+  for (int n = 1; n <= 2; ++n) {
+    if (CClient* line = graph_.Line(n); line && line->PeerAddress() == address)
+      line->NoteProbeAnswered(CRoundTrip::SteadySeconds());
+  }
   graph_.contacts->ReplyReceived(address);
 }
 void CDispatchBridge::GoneOffline(uint32_t address) {
@@ -114,9 +120,14 @@ void CDispatchBridge::ShowSliders() {
                             {static_cast<int>(s.micSlider), s.micSliderEnabled});
 }
 
-void CDispatchBridge::SendShort(uint32_t address, uint32_t code) {
-  const auto bytes = datagram::BuildShort(code);
+void CDispatchBridge::SendShort(uint32_t address, uint32_t c) {
+  const auto bytes = datagram::BuildShort(c);
   graph_.socket->SendToPeer(address, bytes);
+  if (c != code::kPresenceQuery) return;
+  for (int n = 1; n <= 2; ++n) {
+    if (CClient* line = graph_.Line(n); line && line->PeerAddress() == address)
+      line->NoteProbeSent(CRoundTrip::SteadySeconds());
+  }
 }
 
 void CDispatchBridge::SendSignalling(uint32_t address, uint32_t code, const std::string& text) {

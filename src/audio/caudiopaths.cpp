@@ -5,6 +5,7 @@
 #include <exception>
 #include <thread>
 
+#include "audio/carrivalstats.h"
 #include "audio/ccodecset.h"
 #include "audio/cdevicemc.h"
 #include "audio/cdevicesp.h"
@@ -81,10 +82,15 @@ void CAudioPaths::Rebuild(SoundType type) {
   format_ = SoundFormat::Of(type);
   filters_->SetFormat(format_);
   spool_ = std::make_unique<CSpoolSp>(params_, *filters_, format_);
+  const int channels = format_.Channels() > 0 ? format_.Channels() : 1;
+  arrivals_ = std::make_unique<CArrivalStats>(
+      format_.SampleRate() > 0 ? static_cast<double>(format_.FrameSamples()) / channels / format_.SampleRate() : 0.0);
+  ApplyVoiceOptions();
   micTap_ = std::make_unique<CProgress>(kMicTap, format_);
   speakerTap_ = std::make_unique<CProgress>(kSpeakerTap, format_);
   speakerTap_->Clear();
-  const PathParts parts{format_, flags_, lines_, {codecs_[0].get(), codecs_[1].get()}, socket_, *spool_};
+  const PathParts parts{format_, flags_, lines_, {codecs_[0].get(), codecs_[1].get()}, socket_, *spool_,
+                        *arrivals_};
   sendPath_ = std::make_unique<CSendPath>(parts, *micTap_, soundTest_);
   receivePath_ = std::make_unique<CReceivePath>(parts, *speakerTap_, window_, log_);
   speaker_ = std::make_unique<CDeviceSp>(params_, backend_, format_, &CReceivePath::PlayFrame,
@@ -100,6 +106,7 @@ void CAudioPaths::Teardown() {
   sendPath_.reset();
   receivePath_.reset();
   spool_.reset();
+  arrivals_.reset();
   micTap_.reset();
   speakerTap_.reset();
 }
@@ -268,6 +275,10 @@ void CAudioPaths::ApplyRemoteSpeexOption(uint32_t code, int32_t value) {
 
 void CAudioPaths::ReloadPreBuffer() {
   if (spool_) spool_->LoadPreBuffer();
+}
+
+void CAudioPaths::ApplyVoiceOptions() {
+  if (spool_) spool_->SetAdaptive(params_.GetInt("LowLatency") != 0);
 }
 
 void CAudioPaths::ReloadFilters() {

@@ -15,6 +15,7 @@
 
 class AudioBackend;
 class AudioLine;
+class CArrivalStats;
 class CCodecSet;
 class CDeviceMc;
 class CFilters;
@@ -75,6 +76,8 @@ class CAudioPaths : public AudioReceiver {
   void SetSoundTest(bool on) { soundTest_.store(on); }
   bool SoundTestOn() const { return soundTest_.load(); }
   void ReloadPreBuffer();
+  // "LowLatency" into the spool (the device reads it at its next open).
+  void ApplyVoiceOptions();
   void ReloadFilters();
   void SetSpeakerLimit(int32_t level);
   // The mute buttons: close or open one device without touching the other.
@@ -86,6 +89,8 @@ class CAudioPaths : public AudioReceiver {
   CProgress* SpeakerTap() { return speakerTap_.get(); }
   CProgress* MicTap() { return micTap_.get(); }
   CSpoolSp* Spool() { return spool_.get(); }
+  const CSpoolSp* Spool() const { return spool_.get(); }
+  CArrivalStats* Arrivals() { return arrivals_.get(); }
   CSendPath* SendPath() { return sendPath_.get(); }
   CReceivePath* ReceivePath() { return receivePath_.get(); }
   const SoundFormat& Format() const { return format_; }
@@ -120,6 +125,7 @@ class CAudioPaths : public AudioReceiver {
   std::array<std::unique_ptr<CCodecSet>, 2> codecs_;
   std::unique_ptr<CFilters> filters_;
   std::unique_ptr<CSpoolSp> spool_;
+  std::unique_ptr<CArrivalStats> arrivals_;
   CDeviceSp::QueueSurplus speakerSurplus_;  // outlives the speaker it corrects
   std::unique_ptr<CDeviceSp> speaker_;
   std::unique_ptr<CDeviceMc> mic_;

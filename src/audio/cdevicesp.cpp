@@ -5,12 +5,6 @@
 #include "audio/soundtypes.h"
 #include "settings/cparams.h"
 
-namespace {
-
-constexpr int kFramesPerBuffer = 2;
-
-}  // namespace
-
 CDeviceSp::CDeviceSp(CParams& params, AudioBackend& backend, const SoundFormat& format,
                      FrameCallback callback, void* user, QueueSurplus& surplus)
     : params_(params),
@@ -20,17 +14,28 @@ CDeviceSp::CDeviceSp(CParams& params, AudioBackend& backend, const SoundFormat& 
       channels_(std::max(1, format.Channels())),
       sampleRate_(format.SampleRate()),
       frameSamples_(format.FrameSamples()),
-      framesPerCallback_(kFramesPerBuffer * static_cast<int>(frameSamples_) / channels_),
-      // The queue of the sound type's buffers, two frames each, absorbs the
-      // scheduling jitter of the playback thread. The deep queues of the
-      // short frame types would ask the sound server for seconds of buffer,
-      // which it then drains in bursts that the spool can only answer by
-      // skipping frames; past kMaxLatencySeconds a deeper queue buys nothing.
-      queueSeconds_(sampleRate_ > 0
-                        ? std::min(kMaxLatencySeconds, static_cast<double>(format.PlaybackBufferCount()) *
-                                                           framesPerCallback_ / sampleRate_)
-                        : 0.0),
-      surplus_(surplus) {}
+      playbackBuffers_(format.PlaybackBufferCount()),
+      surplus_(surplus) {
+  Configure(false);
+}
+
+void CDeviceSp::Configure(bool lowLatency) {
+  framesPerBuffer_ = lowLatency ? 1 : 2;
+  framesPerCallback_ = framesPerBuffer_ * static_cast<int>(frameSamples_) / channels_;
+  if (sampleRate_ <= 0) {
+    queueSeconds_ = 0.0;
+  } else if (lowLatency) {
+    queueSeconds_ = kLowLatencySeconds;
+  } else {
+    // The queue of the sound type's buffers, two frames each, absorbs the
+    // scheduling jitter of the playback thread. The deep queues of the
+    // short frame types would ask the sound server for seconds of buffer,
+    // which it then drains in bursts that the spool can only answer by
+    // skipping frames; past kMaxLatencySeconds a deeper queue buys nothing.
+    queueSeconds_ =
+        std::min(kMaxLatencySeconds, static_cast<double>(playbackBuffers_) * framesPerCallback_ / sampleRate_);
+  }
+}
 
 CDeviceSp::~CDeviceSp() {
   CloseOutput();
@@ -42,9 +47,13 @@ bool CDeviceSp::OpenOutput(std::string& error) {
     error = "no sound type selected";
     return false;
   }
+  const bool lowLatency = params_.GetInt("LowLatency") != 0;
   StreamRequest request;
   request.device = params_.GetInt("deviceSp") - 1;
-  if (request.device != surplus_.device) surplus_ = {request.device, 0.0};
+  // What the server adds is measured for each device and each queue size.
+  if (request.device != surplus_.device || lowLatency != surplus_.lowLatency)
+    surplus_ = {request.device, 0.0, lowLatency};
+  Configure(lowLatency);
   request.sampleRate = sampleRate_;
   request.channels = channels_;
   request.framesPerCallback = framesPerCallback_;
@@ -68,7 +77,7 @@ void CDeviceSp::NoteQueue() {
   const double ran = static_cast<double>(stream_.CallbackCount()) * framesPerCallback_ / sampleRate_;
   if (ran < kSettleSeconds) return;
   const double heard = stream_.ReportedDelaySeconds();
-  const double oneFrame = static_cast<double>(framesPerCallback_ / kFramesPerBuffer) / sampleRate_;
+  const double oneFrame = static_cast<double>(framesPerCallback_ / framesPerBuffer_) / sampleRate_;
   if (heard <= queueSeconds_ + oneFrame) return;
   // Reopening now would cost more than it saves: a sound server may take
   // a second or more to start a new stream. The next open asks for less,
@@ -78,12 +87,13 @@ void CDeviceSp::NoteQueue() {
 
 void CDeviceSp::OnSamples(int16_t* samples, std::size_t count, void* self) {
   auto* device = static_cast<CDeviceSp*>(self);
-  if (!device->stream_.IsOpen() || count < kFramesPerBuffer * device->frameSamples_) {
+  const auto frames = static_cast<std::size_t>(device->framesPerBuffer_);
+  if (!device->stream_.IsOpen() || count < frames * device->frameSamples_) {
     std::fill(samples, samples + count, 0);
     return;
   }
-  for (int half = 0; half < kFramesPerBuffer; ++half) {
-    device->callback_(samples + static_cast<std::size_t>(half) * device->frameSamples_, device->user_);
+  for (std::size_t part = 0; part < frames; ++part) {
+    device->callback_(samples + part * device->frameSamples_, device->user_);
   }
-  std::fill(samples + kFramesPerBuffer * device->frameSamples_, samples + count, 0);
+  std::fill(samples + frames * device->frameSamples_, samples + count, 0);
 }

@@ -11,11 +11,15 @@ class CParams;
 
 // The loudspeaker: each callback asks the frame callback for two frames of
 // its sound format. The device keeps the sound type's queue of
-// buffers, which is what sets the playback latency. Made for one sound type;
-// a change of type builds a new one.
+// buffers, which is what sets the playback latency. With "LowLatency" on,
+// each callback takes one frame and the queue asked is kLowLatencySeconds,
+// less what the server was found to add. Made for one sound type; a change
+// of type builds a new one.
 class CDeviceSp {
  public:
   static constexpr double kMaxLatencySeconds = 0.2;
+  // Two 20 ms frames: a sound server's own period keeps it fed from there.
+  static constexpr double kLowLatencySeconds = 0.04;
   // How much audio an open stream has taken before the delay it reports is
   // believed: a sound server may take a first queue at once and then stall
   // for a second while it starts.
@@ -25,6 +29,7 @@ class CDeviceSp {
   struct QueueSurplus {
     int device = -1;  // as in StreamRequest
     double seconds = 0.0;
+    bool lowLatency = false;
   };
 
   // surplus outlives the device object, so that after a change of sound
@@ -60,6 +65,8 @@ class CDeviceSp {
 
  private:
   static void OnSamples(int16_t* samples, std::size_t count, void* self);
+  // Sets the callback's size and the queue for the next open.
+  void Configure(bool lowLatency);
 
   CParams& params_;
   AudioBackend& backend_;
@@ -68,8 +75,11 @@ class CDeviceSp {
   const int channels_;
   const int sampleRate_;
   const std::size_t frameSamples_;
-  const int framesPerCallback_;
-  const double queueSeconds_;  // the sound type's queue, capped
+  const int playbackBuffers_;
+  // Set on the main thread before a stream opens, read by its callbacks.
+  int framesPerBuffer_ = 2;
+  int framesPerCallback_ = 0;
+  double queueSeconds_ = 0.0;  // the sound type's queue, capped
   QueueSurplus& surplus_;
   double openLatencySeconds_ = 0.0;
   CDeviceStream stream_;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <chrono>
 
+#include "audio/carrivalstats.h"
 #include "audio/ccodecset.h"
 #include "audio/cprogress.h"
 #include "audio/cspoolsp.h"
@@ -33,6 +35,9 @@ void CReceivePath::Receive(std::span<const uint8_t> datagram, SoundType type, ui
   line->AddRxBytes(datagram.size());
   if (Decode(parts_.CodecsOf(*line), datagram)) {
     parts_.spool.Put(std::span<const int16_t>(frame_.data(), frame_.size()));
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    parts_.arrivals.Note(std::chrono::duration<double>(now).count());
+    parts_.spool.SetPlayoutTarget(parts_.arrivals.TargetFrames());
   }
 }
 

@@ -34,6 +34,13 @@ void CSpoolSp::LoadPreBuffer() {
   preBuffer_.store(static_cast<uint32_t>(value), std::memory_order_relaxed);
 }
 
+uint32_t CSpoolSp::TrimLimit() const {
+  // One frame above the target, since the device takes its frames in bursts
+  // that the arrivals do not see.
+  if (adaptive_.load(std::memory_order_relaxed)) return playoutTarget_.load(std::memory_order_relaxed) + 1;
+  return preBuffer_.load(std::memory_order_relaxed);
+}
+
 uint32_t CSpoolSp::Backlog() const {
   const uint64_t read = framesRead_.load(std::memory_order_acquire);
   return static_cast<uint32_t>(framesWritten_.load(std::memory_order_acquire) - read);
@@ -83,7 +90,7 @@ bool CSpoolSp::Get(std::span<int16_t> out) {
 
   // Trim: blend the oldest frame into the next and drop it. The skipped slot
   // stays ours until the read count passes it, so it needs no copy.
-  if (backlog > preBuffer_.load(std::memory_order_relaxed) && backlog >= 2) {
+  if (backlog > TrimLimit() && backlog >= 2) {
     const std::span<int16_t> next = Slot(read + 1);
     filters_.Average(next, Slot(read), next);
     framesRead_.store(++read, std::memory_order_release);

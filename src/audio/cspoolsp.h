@@ -43,7 +43,7 @@ class CSpoolSp {
   void Put(std::span<const int16_t> frame);
 
   // Fills out with one frame (FrameSamples() of it); true when a received
-  // frame was played, false for silence or concealment. Above PreBuffer
+  // frame was played, false for silence or concealment. Above TrimLimit()
   // frames of backlog it skips one frame per call, blending it into the next;
   // on an empty ring it plays the last frame reversed, then in its own order
   // again, then silence.
@@ -55,6 +55,15 @@ class CSpoolSp {
   // construction and when the setting changes; Get only reads the copy.
   void LoadPreBuffer();
   uint32_t PreBuffer() const { return preBuffer_.load(std::memory_order_relaxed); }
+
+  // Low-latency playout: the backlog kept follows the arrivals' own delay
+  // (the receive thread hands in the frames it calls for with every frame)
+  // instead of the fixed pre-buffer. Main thread switches it.
+  void SetAdaptive(bool on) { adaptive_.store(on, std::memory_order_relaxed); }
+  bool Adaptive() const { return adaptive_.load(std::memory_order_relaxed); }
+  void SetPlayoutTarget(uint32_t frames) { playoutTarget_.store(frames, std::memory_order_relaxed); }
+  // The backlog beyond which Get trims.
+  uint32_t TrimLimit() const;
 
   // The speaker volume slider position (0 to 65535), the limiter's level.
   // Written every heartbeat; a reset clears it until the next one.
@@ -89,6 +98,8 @@ class CSpoolSp {
   std::atomic<uint64_t> framesRead_{0};
   std::atomic<bool> resetRequest_{true};  // the first Get starts from a clean ring
   std::atomic<uint32_t> preBuffer_{kDefaultPreBuffer};
+  std::atomic<bool> adaptive_{false};
+  std::atomic<uint32_t> playoutTarget_{1};
   std::atomic<int32_t> limitLevel_{0};
   std::unique_ptr<int16_t[]> storage_;
   // The consumer conceals from its own copy of the last frame played, never

@@ -6,6 +6,7 @@
 #include "audio/soundtypes.h"
 
 class AudioLine;
+class CArrivalStats;
 class CCodecSet;
 class CSpoolSp;
 namespace net {
@@ -14,7 +15,8 @@ class CUdpSocket;
 
 // What the send path and the receive path of one sound format are made of
 // besides their own buffers: the format, the window's flags, the two lines
-// with their codecs, the socket and the speaker spool between them.
+// with their codecs, the socket, the speaker spool between them and the
+// figures of the frames arriving.
 struct PathParts {
   SoundFormat format;
   AudioFlags flags;
@@ -22,6 +24,7 @@ struct PathParts {
   std::array<CCodecSet*, 2> codecs;
   const net::CUdpSocket& socket;
   CSpoolSp& spool;
+  CArrivalStats& arrivals;  // written by the receive side only
 
   // The line whose page is in front, with its codecs; nullptr for none.
   AudioLine* CurrentLine() const {

@@ -93,6 +93,8 @@ void CClient::Reset() {
   direction_ = 0;
   shownState_ = LineState::kIdle;
   silenceTicks_ = 0;
+  keepAliveTrip_.Reset();
+  probeTrip_.Reset();
   retransmitTicks_ = 0;
   releaseTicks_ = 0;
   startTime_ = 0;
@@ -177,7 +179,11 @@ bool CClient::Accepts(uint32_t c) const {
 void CClient::ReceiveCode(uint32_t c) {
   if (c == code::kKeepAlive) {
     silenceTicks_ = 0;
-    if (direction_ == code::kIncoming) Send(code::kKeepAlive, {});
+    if (direction_ == code::kIncoming) {
+      Send(code::kKeepAlive, {});
+    } else {
+      keepAliveTrip_.Answered(CRoundTrip::SteadySeconds());
+    }
     return;
   }
   if (!Accepts(c)) return;
@@ -264,6 +270,7 @@ void CClient::CountSilence() {
   if (direction_ == code::kOutgoing &&
       IsDue(silenceTicks_, kFirstKeepAlive, kKeepAliveEvery, kLastKeepAlive)) {
     Send(code::kKeepAlive, {});
+    keepAliveTrip_.Sent(CRoundTrip::SteadySeconds());
   }
   if (silenceTicks_ > kSilenceTimeOut) TimeOut();
 }
@@ -291,6 +298,10 @@ void CClient::Release() {
   Reset();
   window_.Send(WindowMessage::kLineReleased, lineNumber_);
   ShowImage(kImageFree);
+}
+
+double CClient::RoundTripMs() const {
+  return keepAliveTrip_.Known() ? keepAliveTrip_.Milliseconds() : probeTrip_.Milliseconds();
 }
 
 void CClient::Send(uint32_t c, std::string_view text) {

@@ -9,6 +9,7 @@
 
 #include "core/audioline.h"
 #include "core/linestate.h"
+#include "core/roundtrip.h"
 #include "net/datagramlayout.h"
 #include "net/wallclock.h"
 
@@ -90,6 +91,13 @@ class CClient : public AudioLine {
   uint64_t TakeRxBytes() { return rxBytes_.exchange(0); }
   uint64_t TakeTxBytes() { return txBytes_.exchange(0); }
 
+  // The round trip to the peer, in ms (-1 while unknown): from the line's
+  // keep-alives where this side sends them (the caller), else from the
+  // presence probes of the client list. Main thread.
+  double RoundTripMs() const;
+  void NoteProbeSent(double now) { probeTrip_.Sent(now); }
+  void NoteProbeAnswered(double now) { probeTrip_.Answered(now); }
+
  private:
   void Reset();
   void TakePeer(uint32_t address, std::string_view name, uint32_t direction);
@@ -124,6 +132,8 @@ class CClient : public AudioLine {
   uint32_t direction_ = 0;
   LineState shownState_ = LineState::kIdle;
   int silenceTicks_ = 0;
+  CRoundTrip keepAliveTrip_;
+  CRoundTrip probeTrip_;
   int retransmitTicks_ = 0;
   int releaseTicks_ = 0;
   int64_t startTime_ = 0;

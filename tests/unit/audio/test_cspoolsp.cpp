@@ -108,6 +108,32 @@ TEST_F(CSpoolSpTest, ABacklogAbovePreBufferIsTrimmedOneFrameAGet) {
   EXPECT_EQ(Spool().Backlog(), 13u);
 }
 
+TEST_F(CSpoolSpTest, LowLatencyTrimsToTheArrivalsTargetInsteadOfThePreBuffer) {
+  struct Case {
+    bool adaptive;
+    uint32_t target;
+    uint32_t kept;  // the backlog trimming leaves after each Get
+  };
+  for (const Case c : {Case{false, 2, 10}, Case{true, 1, 1}, Case{true, 2, 2}, Case{true, 4, 4}}) {
+    SCOPED_TRACE(c.target);
+    CFilters filters(params, format);
+    CSpoolSp spool(params, filters, format);
+    Frame out(160);
+    spool.Get(out);  // the reset it is made with
+    spool.SetAdaptive(c.adaptive);
+    spool.SetPlayoutTarget(c.target);
+    for (int k = 0; k < 10; ++k) spool.Put(Numbered(k));
+    // Then a steady stream, one frame in for each one out: the trimming
+    // takes the backlog down to its limit and keeps it there.
+    for (int k = 10; k < 40; ++k) {
+      spool.Put(Numbered(k));
+      spool.Get(out);
+    }
+    EXPECT_EQ(spool.Backlog(), c.kept);
+    EXPECT_EQ(spool.Tally().trimmed, 10u - c.kept);
+  }
+}
+
 TEST_F(CSpoolSpTest, AGapIsBridgedReversedThenRestoredThenSilent) {
   Spool().Put(Numbered(1));
   EXPECT_EQ(Get(), std::make_pair(true, Numbered(1)));
