@@ -49,6 +49,7 @@ void CHeartbeat::Timer1Timer() {
   targets_.TickClients();
   targets_.TickLines();
   targets_.RefreshPropertiesDialog();
+  targets_.ReportCall();
   targets_.KeepSessionAwake(targets_.StateOfLine(1) == LineState::kConnected ||
                             targets_.StateOfLine(2) == LineState::kConnected);
   targets_.SetTrayFrame(TrayFrame());

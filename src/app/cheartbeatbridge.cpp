@@ -11,6 +11,7 @@
 #include "settings/ccontact.h"
 #include "settings/ccontacts.h"
 #include "platform/cdesktopsession.h"
+#include "app/ccallreport.h"
 #include "ui/dlgmain.h"
 #include "ui/dlgoptions.h"
 
@@ -48,6 +49,10 @@ void CHeartbeatBridge::UpdateTitlePicture() {
 // The properties dialog is not part of the program yet.
 void CHeartbeatBridge::RefreshPropertiesDialog() {
   if (graph_.optionsDialog) graph_.optionsDialog->Refresh();
+}
+
+void CHeartbeatBridge::ReportCall() {
+  if (graph_.callReport) graph_.callReport->Tick();
 }
 
 void CHeartbeatBridge::KeepSessionAwake(bool on) {

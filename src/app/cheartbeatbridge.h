@@ -22,6 +22,7 @@ class CHeartbeatBridge : public HeartbeatTargets {
   void UpdateTitlePicture() override;
   void RefreshPropertiesDialog() override;
   void KeepSessionAwake(bool on) override;
+  void ReportCall() override;
   void ConnectPageInFront() override;
 
   void TickClients() override;

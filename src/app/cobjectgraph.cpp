@@ -1,5 +1,6 @@
 #include "app/cobjectgraph.h"
 
+#include "app/ccallreport.h"
 #include "app/cheartbeat.h"
 #include "app/chostresolver.h"
 #include "app/cmessagedispatcher.h"

@@ -7,6 +7,7 @@
 class AudioBackend;
 class CAudioPaths;
 class CAutostart;
+class CCallReport;
 class CMixerMc;
 class CMixerSp;
 class CRinger;
@@ -91,4 +92,5 @@ struct CObjectGraph {
   std::unique_ptr<TDlgOption> optionsDialog;
   std::unique_ptr<TDlgAbt> aboutDialog;
   std::unique_ptr<CDesktopSession> session;
+  std::unique_ptr<CCallReport> callReport;
 };

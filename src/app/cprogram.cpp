@@ -33,6 +33,7 @@
 #include "net/transport.h"
 #include "platform/calsamixer.h"
 #include "platform/cdesktopsession.h"
+#include "app/ccallreport.h"
 #include "platform/cinikeystore.h"
 #include "platform/cportaudiobackend.h"
 #include "platform/cpulseaudiobackend.h"
@@ -250,6 +251,7 @@ void CProgram::BuildDialogs() {
   graph_.optionsDialog->SetSoundTestHook([this](bool on) { graph_.audio->SetSoundTest(on); });
   graph_.aboutDialog = std::make_unique<TDlgAbt>();
   graph_.session = std::make_unique<CDesktopSession>(kAppId);
+  graph_.callReport = std::make_unique<CCallReport>(graph_);
 }
 
 std::unique_ptr<MixerBackend> CProgram::MakeMixerBackend() {

@@ -5,7 +5,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/ccallreport.h"
 #include "app/cobjectgraph.h"
+#include "audio/callfigures.h"
 #include "audio/caudiopaths.h"
 #include "audio/cdevicemc.h"
 #include "audio/cdevicesp.h"
@@ -56,6 +58,13 @@ std::string CStatusSnapshot::Text() const {
            << " name " << line->PeerName() << "\n";
       if (graph_.window) text << "page " << n << " soundtype " << graph_.window->ShownSoundType(n) << "\n";
     }
+  }
+  if (graph_.callReport && graph_.callReport->Latest()) {
+    const CallFigures& f = *graph_.callReport->Latest();
+    text << "call received " << f.received << " lost " << f.lost << " late " << f.late << " concealed "
+         << f.concealed << " trimmed " << f.trimmed << " jitter_ms " << std::lround(f.jitterMs) << " rtt_ms "
+         << std::lround(f.roundTripMs) << " delay_ms " << std::lround(f.mouthToEarMs) << " playout_frames "
+         << f.playoutFrames << " rating " << std::lround(f.rating) << " mark " << MarkName(f.mark) << "\n";
   }
   if (graph_.audio && graph_.audio->Speaker() && graph_.audio->Speaker()->IsOpen()) {
     const CDeviceSp& speaker = *graph_.audio->Speaker();

@@ -21,6 +21,8 @@ class HeartbeatTargets {
   virtual void RefreshPropertiesDialog() = 0;
   // Asks the desktop not to idle or suspend while on.
   virtual void KeepSessionAwake(bool on) = 0;
+  // The figures of the call in front: shown, and logged when it ends.
+  virtual void ReportCall() = 0;
   virtual void ConnectPageInFront() = 0;  // the Connect button's action
 
   // Signalling.

@@ -177,6 +177,7 @@ void CAudioPaths::OpenDevices() {
     speaker_->NoteQueue();
     return;
   }
+  ApplyVoiceOptions();
   if (flags_.speakerMuted.load() == 0) {
     if (speaker_->OpenOutput(error)) {
       speakerFailureShown_ = false;

@@ -18,8 +18,8 @@ class CParams;
 class CDeviceSp {
  public:
   static constexpr double kMaxLatencySeconds = 0.2;
-  // Two 20 ms frames: a sound server's own period keeps it fed from there.
-  static constexpr double kLowLatencySeconds = 0.04;
+  // One 20 ms frame: the sound server keeps its own period behind it.
+  static constexpr double kLowLatencySeconds = 0.02;
   // How much audio an open stream has taken before the delay it reports is
   // believed: a sound server may take a first queue at once and then stall
   // for a second while it starts.

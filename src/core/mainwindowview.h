@@ -61,6 +61,9 @@ class MainWindowView {
   virtual void SetLineValues(int line, const LineValues& values) = 0;
   // The peer's name replaces the duration until the next refresh.
   virtual void ShowPeerName(int line, const std::string& name) = 0;
+  // The call's quality mark on its page (0: none, 1: good, 2: fair,
+  // 3: poor) and the figures behind it as the mark's hint.
+  virtual void ShowCallQuality(int line, int mark, const std::string& hint) = 0;
   // The sound type the page shows, for the status picture of scripts.
   virtual std::string ShownSoundType(int line) const = 0;
   virtual bool ScopeShown(int line) const = 0;

@@ -58,14 +58,16 @@ bool CPulseStream::Start(bool input, const std::string& device, const std::strin
   pa_stream_set_state_callback(
       stream_, [](pa_stream*, void* self) { static_cast<CPulseStream*>(self)->connection_.Wake(); }, this);
   const auto callbackBytes = static_cast<uint32_t>(buffer_.size() * kSampleBytes);
-  // The queue in whole callbacks, at least two, so the server never waits on one.
+  // The queue in whole callbacks, as asked, and at least one.
   const auto queueCallbacks = static_cast<uint32_t>(
-      std::max(2.0, std::ceil(request.latencySeconds * request.sampleRate / request.framesPerCallback)));
+      std::max(1.0, std::ceil(request.latencySeconds * request.sampleRate / request.framesPerCallback - 1e-9)));
   pa_buffer_attr attributes{};
   attributes.maxlength = static_cast<uint32_t>(-1);
   attributes.tlength = input ? static_cast<uint32_t>(-1) : queueCallbacks * callbackBytes;
   attributes.prebuf = static_cast<uint32_t>(-1);
-  attributes.minreq = input ? static_cast<uint32_t>(-1) : callbackBytes;
+  // A queue of one callback leaves the request size to the server: asked
+  // for a whole callback each time, it would keep a second queue's worth.
+  attributes.minreq = input || queueCallbacks < 2 ? static_cast<uint32_t>(-1) : callbackBytes;
   attributes.fragsize = input ? callbackBytes : static_cast<uint32_t>(-1);
   const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING |
                                                     PA_STREAM_AUTO_TIMING_UPDATE);

@@ -393,6 +393,10 @@ void TDlg::ShowPeerName(int line, const std::string& name) {
   TLinePage::SetText(page.peerLabel, Latin1(name.substr(0, kPeerLabelChars)));
 }
 
+void TDlg::ShowCallQuality(int line, int mark, const std::string& hint) {
+  if (IsLine(line)) LinePage(line).ShowQuality(mark, QString::fromStdString(hint));
+}
+
 std::string TDlg::ShownSoundType(int line) const {
   return IsLine(line) ? LinePage(line).soundTypeLabel->text().toLatin1().toStdString() : std::string();
 }

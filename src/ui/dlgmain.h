@@ -82,6 +82,7 @@ class TDlg : public QWidget, public MainWindowView {
   void RepaintClientList() override;
   void SetLineValues(int line, const LineValues& values) override;
   void ShowPeerName(int line, const std::string& name) override;
+  void ShowCallQuality(int line, int mark, const std::string& hint) override;
   std::string ShownSoundType(int line) const override;
   bool ScopeShown(int line) const override;
   void ShowScope(int line, bool shown) override;

@@ -182,6 +182,8 @@ void TDlgOption::ConnectPendingChanges() {
     MarkChanged();
   });
   connect(sound->lineInCheck, &QCheckBox::toggled, this, mark);
+  for (QCheckBox* check : {sound->lowLatencyCheck, sound->echoCancelCheck, sound->noiseSuppressCheck})
+    connect(check, &QCheckBox::toggled, this, mark);
   const auto deviceChosen = [this](int& chosen) {
     return [this, &chosen](int index) {
       if (loading_) return;
@@ -399,6 +401,9 @@ void TDlgOption::LoadControls() {
   sound->speakerDeviceCombo->setCurrentIndex(speakerDevice_);
   network->ownAddressLabel->setText(FromLatin1(network_.AddressText(network_.OwnAddress())));
   sound->lineInCheck->setChecked(flag("audioSource"));
+  sound->lowLatencyCheck->setChecked(flag("LowLatency"));
+  sound->echoCancelCheck->setChecked(flag("EchoCancel"));
+  sound->noiseSuppressCheck->setChecked(flag("NoiseSuppress"));
   options->startInTrayCheck->setChecked(flag("StartingTray"));
   access->autoAnswerCheck->setChecked(flag("AlwaysAnswer"));
   access->restrictCheck->setChecked(flag("AutoConnectRestrict"));
@@ -550,6 +555,9 @@ void TDlgOption::Save() {
   settings_.SetInt("deviceMc", micDevice_);
   settings_.SetInt("deviceSp", speakerDevice_);
   settings_.SetInt("audioSource", sound->lineInCheck->isChecked() ? 1 : 0);
+  settings_.SetInt("LowLatency", sound->lowLatencyCheck->isChecked() ? 1 : 0);
+  settings_.SetInt("EchoCancel", sound->echoCancelCheck->isChecked() ? 1 : 0);
+  settings_.SetInt("NoiseSuppress", sound->noiseSuppressCheck->isChecked() ? 1 : 0);
 
   std::string userName = TrimmedText(ToLatin1(network->userNameEdit->text()));
   if (userName.size() < 3) {

@@ -64,6 +64,7 @@ TLinePage::Layout::Layout(QSize pages) : h(pages.height() / 8), w(pages.width() 
   rxValue = QPoint(static_cast<int>(2.8 * w), static_cast<int>(2.5 * h));
   peerLabel = QPoint(left, static_cast<int>(4.5 * h));
   soundTypeLabel = QPoint(static_cast<int>(2.5 * w), static_cast<int>(4.5 * h));
+  qualityMark = QRect(buttons + 3, static_cast<int>(4.5 * h) + 3, 9, 9);
 }
 
 TLinePage::TLinePage(int line, QSize pages, QWidget* parent) : QWidget(parent), line_(line) {
@@ -97,6 +98,9 @@ TLinePage::TLinePage(int line, QSize pages, QWidget* parent) : QWidget(parent), 
 
   peerLabel = AddLabel(this, "", layout.peerLabel, kYellow, true);
   soundTypeLabel = AddLabel(this, "", layout.soundTypeLabel, kYellow, true);
+  qualityMark = new QLabel(this);
+  qualityMark->setGeometry(layout.qualityMark);
+  qualityMark->hide();
 
   connect(scopeButton, &QToolButton::clicked, this, &TLinePage::ScopeButtonClicked);
   connect(filterButton, &QToolButton::clicked, this, &TLinePage::FilterButtonClicked);
@@ -112,6 +116,17 @@ void TLinePage::paintEvent(QPaintEvent*) {
   painter.setPen(QColor(90, 94, 104));
   painter.setBrush(QColor(30, 32, 38));
   painter.drawRoundedRect(QRectF(4.5, 6.5, width() - 9, height() - 12), 4, 4);
+}
+
+void TLinePage::ShowQuality(int mark, const QString& hint) {
+  // Green, amber and red, as a listener would read them.
+  static const char* const kColours[] = {"#3ec94a", "#f0a81c", "#e5412f"};
+  quality_ = mark >= 1 && mark <= 3 ? mark : 0;
+  qualityMark->setHidden(quality_ == 0);
+  qualityMark->setToolTip(hint);
+  if (quality_ == 0) return;
+  qualityMark->setStyleSheet(QString("QLabel { background: %1; border: 1px solid #101010; border-radius: 4px; }")
+                                 .arg(kColours[quality_ - 1]));
 }
 
 void TLinePage::SetFilterOn(bool on) {

@@ -24,6 +24,7 @@ class TLinePage : public QWidget {
     QRect infoPanel, scopeView, scopeButton, filterButton, separator;
     QPoint onLineCaption, onLineValue, txCaption, txValue;  // on the info panel
     QPoint ipCaption, ipValue, rxCaption, rxValue, peerLabel, soundTypeLabel;
+    QRect qualityMark;
   };
 
   TLinePage(int line, QSize pages, QWidget* parent = nullptr);
@@ -40,6 +41,8 @@ class TLinePage : public QWidget {
   QLabel* rxValue;
   QLabel* peerLabel;
   QLabel* soundTypeLabel;
+  // A dot in the call's quality colour, the figures behind it as its hint.
+  QLabel* qualityMark;
   QWidget* infoPanel;
   QWidget* separator;
   TScopeView* scopeView;
@@ -52,6 +55,9 @@ class TLinePage : public QWidget {
   void SetFilterOn(bool on);
   bool ScopeShown() const;
   void ShowScope(bool shown);
+  // 0 hides the mark; 1, 2 and 3 are good, fair and poor.
+  void ShowQuality(int mark, const QString& hint);
+  int QualityShown() const { return quality_; }
 
   void ApplyLanguage(const TextLookup& texts);
   // Labels size themselves to their text, as they grow with it.
@@ -67,4 +73,5 @@ class TLinePage : public QWidget {
  private:
   int line_;
   bool filterOn_ = false;
+  int quality_ = 0;
 };

@@ -126,7 +126,16 @@ TSoundPage::TSoundPage(QWidget* parent) : QWidget(parent) {
   grid->addWidget(soundTypeCombo, 5, 0, 1, 4);
   grid->addWidget(preBufferCaption, 6, 0, 1, 2);
   grid->addWidget(preBufferSpin, 7, 0, 1, 2, Qt::AlignLeft);
-  grid->setRowStretch(8, 1);
+  lowLatencyCheck = new QCheckBox("Low latency playout");
+  lowLatencyCheck->setToolTip("Keep only as much sound waiting as the network's delays call for");
+  echoCancelCheck = new QCheckBox("Echo cancellation");
+  echoCancelCheck->setToolTip("Take the loudspeaker's sound out of what the microphone hears");
+  noiseSuppressCheck = new QCheckBox("Noise suppression");
+  noiseSuppressCheck->setToolTip("Quiet steady background noise in what the microphone hears");
+  grid->addWidget(lowLatencyCheck, 6, 2, 1, 2);
+  grid->addWidget(echoCancelCheck, 7, 2, 1, 2);
+  grid->addWidget(noiseSuppressCheck, 8, 2, 1, 2);
+  grid->setRowStretch(9, 1);
   grid->setColumnStretch(3, 1);
 }
 

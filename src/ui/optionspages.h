@@ -40,6 +40,10 @@ class TSoundPage : public QWidget {
   QComboBox* soundTypeCombo;
   QLabel* preBufferCaption;
   QSpinBox* preBufferSpin;
+  // Call quality: each changes only this side, never what goes on the wire.
+  QCheckBox* lowLatencyCheck;
+  QCheckBox* echoCancelCheck;
+  QCheckBox* noiseSuppressCheck;
 };
 
 class TSpeexPage : public QWidget {

@@ -127,11 +127,13 @@ class Copy:
         return None
 
     def device(self, name):
-        """The figures of an open audio device ("speaker" or "microphone"), as a dict of ints."""
+        """The figures of a status row: an open audio device ("speaker", "microphone"), the
+        "spool" or the running "call", as a dict of ints (words stay words)."""
         for row in self.status().splitlines():
             parts = row.split(" ")
             if parts[0] == name:
-                return {key: int(value) for key, value in zip(parts[1::2], parts[2::2])}
+                return {key: int(value) if value.lstrip("-").isdigit() else value
+                        for key, value in zip(parts[1::2], parts[2::2])}
         return {}
 
     def client(self, address):
@@ -173,6 +175,9 @@ class Copy:
     def start(self):
         if self.running():
             self.stop()
+        # A status file left by the previous run would answer for the new one.
+        if os.path.exists(self.status_path):
+            os.remove(self.status_path)
         self.process = subprocess.Popen(
             self.args(), cwd=self.work_dir, env=self.env(),
             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)

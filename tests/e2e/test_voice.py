@@ -77,8 +77,8 @@ class VoiceCalls(unittest.TestCase):
         for copy in (self.a, self.b):
             self.addCleanup(copy.stop, signal.SIGKILL)
 
-    def start(self, a_type, b_type, b_params=()):
-        common = ["netPort = %d" % self.port, "log = 1"]
+    def start(self, a_type, b_type, b_params=(), both=()):
+        common = ["netPort = %d" % self.port, "log = 1"] + list(both)
         self.a.write_conf(common + ["userName = Alice", "SndType = %d" % a_type], ["%s Bob" % B_ADDRESS])
         self.b.write_conf(common + ["userName = Bobby", "AlwaysAnswer = 1", "SndType = %d" % b_type]
                           + list(b_params), ["%s Alice" % A_ADDRESS])
@@ -106,6 +106,7 @@ class VoiceCalls(unittest.TestCase):
         player.wait(timeout=60)
         # What the devices say they hold, while the call still runs.
         self.devices = (self.a.device("microphone"), self.b.device("speaker"))
+        self.call_figures = self.b.device("call")
         time.sleep(tail_seconds)
         pulse.stop_recording(recorder)
         return speech.compare_pair(recording, RATE)
@@ -132,33 +133,51 @@ class VoiceCalls(unittest.TestCase):
 
 
 class VoiceTest(VoiceCalls):
+    def one_call(self, sound_type, tag, both=()):
+        """A call in sound_type; the figures of what B heard, its devices and its own call figures."""
+        name, frame_ms, buffers = TYPES[sound_type]
+        try:
+            self.start(sound_type, sound_type, both=both)
+            self.call()
+            time.sleep(1.0)  # devices open at the next heartbeat
+            design = frame_ms + min(buffers * 2 * frame_ms, 200.0)
+            figures = self.heard(tag, tail_seconds=1.5 + design / 1000.0)
+            self.check_came_through(sound_type, figures)
+            call = self.call_figures
+            self.assertGreater(call.get("received", 0), 0, "%s: no call figures: %s" % (name, self.b.status()))
+            self.assertGreater(call.get("delay_ms", 0), 0, "%s: %s" % (name, call))
+            self.hang_up()
+            self.assertTrue(wait_until(lambda: "Call figures: received " in self.b.log(), timeout=5), self.b.log())
+            return design, figures, self.devices, call
+        finally:
+            self.a.stop()
+            self.b.stop()
+
     def test_speech_in_every_sound_type(self):
         results = {}
-        for sound_type, (name, frame_ms, buffers) in TYPES.items():
+        for sound_type, (name, frame_ms, _) in TYPES.items():
             with self.subTest(name):
-                try:
-                    self.start(sound_type, sound_type)
-                    self.call()
-                    time.sleep(1.0)  # devices open at the next heartbeat
-                    design = frame_ms + min(buffers * 2 * frame_ms, 200.0)
-                    figures = self.heard("t%d" % sound_type, tail_seconds=1.5 + design / 1000.0)
-                    results[sound_type] = (name, design, figures, self.devices)
-                    self.check_came_through(sound_type, figures)
-                    self.hang_up()
-                finally:
-                    self.a.stop()
-                    self.b.stop()
+                results[sound_type] = [self.one_call(sound_type, "t%d" % sound_type)]
+                # Low-latency playout, side by side, for the types of 20 ms frames.
+                if frame_ms == 20.0:
+                    results[sound_type].append(self.one_call(sound_type, "l%d" % sound_type, both=["LowLatency = 1"]))
         floor = self.measure_floor()
-        print("\nsound type            design ms  delay ms  over design  over floor  likeness  SNR dB"
-              "   mic ms  spooled  speaker asked/heard ms")
-        for sound_type, (name, design, f, (mic, speaker)) in results.items():
-            print("%-20s %10.0f %9.0f %12.0f %11.0f %9.3f %7.1f %8s %8s %9s/%s" % (
-                name, design, f["delay_ms"], f["delay_ms"] - design, f["delay_ms"] - floor, f["likeness"],
-                f["snr_db"], mic.get("heard_ms", "-"), speaker.get("spooled", "-"), speaker.get("asked_ms", "-"),
-                speaker.get("heard_ms", "-")))
+        print("\nsound type            design ms  delay ms  over floor  low-lat over floor  likeness (low-lat)"
+              "  SNR dB   mic ms  spooled  speaker asked/heard ms  low-lat asked/heard  B's own delay estimate")
+        for sound_type, rows in results.items():
+            design, f, (mic, speaker), call = rows[0]
+            low = rows[1] if len(rows) > 1 else None
+            print("%-20s %10.0f %9.0f %11.0f %19s %9.3f (%5s) %7.1f %8s %8s %9s/%-13s %9s/%-9s %s / %s ms" % (
+                TYPES[sound_type][0], design, f["delay_ms"], f["delay_ms"] - floor,
+                "%.0f" % (low[1]["delay_ms"] - floor) if low else "-", f["likeness"],
+                "%.3f" % low[1]["likeness"] if low else "-", f["snr_db"], mic.get("heard_ms", "-"),
+                speaker.get("spooled", "-"), speaker.get("asked_ms", "-"), speaker.get("heard_ms", "-"),
+                low[2][1].get("asked_ms", "-") if low else "-", low[2][1].get("heard_ms", "-") if low else "-",
+                call.get("delay_ms", "-"), low[3].get("delay_ms", "-") if low else "-"))
         print("harness floor (parecord | pacat, no program): %.0f ms" % floor)
         print("mic ms: A's capture delay as its stream reports it; spooled: frames waiting in B's spool;"
-              " speaker: B's playback queue asked of the device and reported by it, sound server included")
+              " speaker: B's playback queue asked of the device and reported by it, sound server included;"
+              " B's own delay estimate: the call figures' mouth-to-ear delay, default / low latency")
 
     def measure_floor(self):
         """The same PulseAudio path with no program between microphone and speaker."""

@@ -20,6 +20,7 @@ class RecordingTargets : public HeartbeatTargets {
   void PollSystemKey() override { calls.push_back("PollSystemKey"); }
   void UpdateTitlePicture() override {}
   void RefreshPropertiesDialog() override {}
+  void ReportCall() override {}
   void KeepSessionAwake(bool on) override { awake.push_back(on); }
   void ConnectPageInFront() override { calls.push_back("Connect"); }
   void TickClients() override { calls.push_back("TickClients"); }

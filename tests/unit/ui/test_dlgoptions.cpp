@@ -134,9 +134,10 @@ TEST_F(TDlgOptionTest, AcceptWritesInItsOrderAndAsksForASoundRestart) {
   dialog->network->userNameEdit->setText("  Anna  ");
   dialog->access->passwordCheck->setChecked(true);
   dialog->access->passwordEdit->setText("secret");
+  dialog->sound->echoCancelCheck->setChecked(true);
   dialog->OnAcceptClicked();
   const std::vector<std::string> order = {
-      "deviceMc",          "deviceSp",      "audioSource", "userName",         "scopeZoom", "KeyOn", "Key",
+      "deviceMc",          "deviceSp",      "audioSource", "LowLatency", "EchoCancel", "NoiseSuppress", "userName",         "scopeZoom", "KeyOn", "Key",
       "AutoConnectRestrict", "AlwaysAnswer", "StartingTray", "AutoCallOutIp", "AutoCallOutIpDns", "SndType",
       "Save"};
   EXPECT_EQ(settings.writes, order);
@@ -150,6 +151,8 @@ TEST_F(TDlgOptionTest, AcceptWritesInItsOrderAndAsksForASoundRestart) {
   EXPECT_EQ(key, "secret");
   params.GetString("AutoCallOutIp", autoCall);
   EXPECT_EQ(autoCall, "10.0.0.5");
+  EXPECT_EQ(params.GetInt("EchoCancel"), 1);
+  EXPECT_EQ(params.GetInt("LowLatency"), 0);
   EXPECT_FALSE(dialog->acceptButton->isEnabled());
   EXPECT_TRUE(dialog->TakeAccepted());
   EXPECT_FALSE(dialog->TakeAccepted());
@@ -185,7 +188,7 @@ TEST_F(TDlgOptionTest, SpeexOptionsAreStoredOnlyWithSpeex8) {
   EXPECT_EQ(params.GetInt("SndType"), 9058);
   EXPECT_EQ(params.GetInt("SpeexQuality"), 9);
   EXPECT_EQ(params.GetInt("SpeexVad"), 1);
-  const std::vector<std::string> speex(settings.writes.begin() + 11, settings.writes.begin() + 19);
+  const std::vector<std::string> speex(settings.writes.begin() + 14, settings.writes.begin() + 22);
   EXPECT_EQ(speex, (std::vector<std::string>{"SpeexQuality", "SpeexComplexity", "SpeexEnhancer", "SpeexVbrQuality",
                                              "SpeexVbr", "SpeexVad", "SpeexDtx", "SndType"}));
 }

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "audio/callfigures.h"
+#include "audio/cspoolsp.h"
+
+struct CObjectGraph;
+
+// The figures of the call on the line in front: started afresh when a call
+// connects there, shown on its page once a second, and written to the
+// connection log as one line when it ends. Main thread.
+class CCallReport {
+ public:
+  explicit CCallReport(CObjectGraph& graph) : graph_(graph) {}
+
+  // Once a second, from the heartbeat.
+  void Tick();
+  // The running call's figures as last shown; none between calls.
+  const std::optional<CallFigures>& Latest() const { return latest_; }
+
+ private:
+  void Begin(int line, uint32_t peer);
+  void End();
+  std::optional<CallFigures> Measure(double roundTripMs);
+
+  CObjectGraph& graph_;
+  int line_ = 0;
+  uint32_t peer_ = 0;
+  double roundTripMs_ = -1;
+  // The spool counts from before the call, and the spool they belong to: a
+  // change of sound type during the call brings a new spool counting from 0.
+  const CSpoolSp* spool_ = nullptr;
+  CSpoolSp::Counts before_;
+  std::optional<CallFigures> latest_;
+};
