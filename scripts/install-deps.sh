@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   qt6-base-dev qt6-svg-dev libgl-dev
-  portaudio19-dev libpulse-dev libasound2-dev libgsm1-dev libspeex-dev libsndfile1-dev
+  portaudio19-dev libpulse-dev libasound2-dev libgsm1-dev libspeex-dev libspeexdsp-dev libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   pulseaudio pulseaudio-utils libasound2-plugins espeak-ng sox
   python3 python3-numpy

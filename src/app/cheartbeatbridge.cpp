@@ -12,6 +12,7 @@
 #include "settings/ccontacts.h"
 #include "platform/cdesktopsession.h"
 #include "app/ccallreport.h"
+#include "app/cdevicewatch.h"
 #include "ui/dlgmain.h"
 #include "ui/dlgoptions.h"
 
@@ -53,6 +54,7 @@ void CHeartbeatBridge::RefreshPropertiesDialog() {
 
 void CHeartbeatBridge::ReportCall() {
   if (graph_.callReport) graph_.callReport->Tick();
+  if (graph_.deviceWatch) graph_.deviceWatch->Tick();
 }
 
 void CHeartbeatBridge::KeepSessionAwake(bool on) {

@@ -1,6 +1,7 @@
 #include "app/cobjectgraph.h"
 
 #include "app/ccallreport.h"
+#include "app/cdevicewatch.h"
 #include "app/cheartbeat.h"
 #include "app/chostresolver.h"
 #include "app/cmessagedispatcher.h"

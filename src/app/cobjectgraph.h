@@ -8,6 +8,7 @@ class AudioBackend;
 class CAudioPaths;
 class CAutostart;
 class CCallReport;
+class CDeviceWatch;
 class CMixerMc;
 class CMixerSp;
 class CRinger;
@@ -93,4 +94,5 @@ struct CObjectGraph {
   std::unique_ptr<TDlgAbt> aboutDialog;
   std::unique_ptr<CDesktopSession> session;
   std::unique_ptr<CCallReport> callReport;
+  std::unique_ptr<CDeviceWatch> deviceWatch;
 };

@@ -34,6 +34,7 @@
 #include "platform/calsamixer.h"
 #include "platform/cdesktopsession.h"
 #include "app/ccallreport.h"
+#include "app/cdevicewatch.h"
 #include "platform/cinikeystore.h"
 #include "platform/cportaudiobackend.h"
 #include "platform/cpulseaudiobackend.h"
@@ -252,6 +253,7 @@ void CProgram::BuildDialogs() {
   graph_.aboutDialog = std::make_unique<TDlgAbt>();
   graph_.session = std::make_unique<CDesktopSession>(kAppId);
   graph_.callReport = std::make_unique<CCallReport>(graph_);
+  graph_.deviceWatch = std::make_unique<CDeviceWatch>(graph_);
 }
 
 std::unique_ptr<MixerBackend> CProgram::MakeMixerBackend() {

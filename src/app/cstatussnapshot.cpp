@@ -76,10 +76,13 @@ std::string CStatusSnapshot::Text() const {
     }
     text << "speaker asked_ms " << Milliseconds(speaker.OpenLatencySeconds()) << " heard_ms "
          << Milliseconds(speaker.ReportedDelaySeconds()) << " spooled "
-         << (graph_.audio->Spool() ? graph_.audio->Spool()->Backlog() : 0) << "\n";
+         << (graph_.audio->Spool() ? graph_.audio->Spool()->Backlog() : 0) << " on_chosen "
+         << speaker.OnChosenDevice() << " losses " << speaker.DeviceLosses() << "\n";
   }
   if (graph_.audio && graph_.audio->Mic() && graph_.audio->Mic()->IsOpen()) {
-    text << "microphone heard_ms " << Milliseconds(graph_.audio->Mic()->ReportedDelaySeconds()) << "\n";
+    const CDeviceMc& mic = *graph_.audio->Mic();
+    text << "microphone heard_ms " << Milliseconds(mic.ReportedDelaySeconds()) << " on_chosen "
+         << mic.OnChosenDevice() << " losses " << mic.DeviceLosses() << "\n";
   }
   return text.str();
 }

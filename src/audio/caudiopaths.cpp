@@ -7,6 +7,7 @@
 
 #include "audio/carrivalstats.h"
 #include "audio/ccodecset.h"
+#include "audio/cechocanceller.h"
 #include "audio/cdevicemc.h"
 #include "audio/cdevicesp.h"
 #include "audio/cfilters.h"
@@ -85,12 +86,13 @@ void CAudioPaths::Rebuild(SoundType type) {
   const int channels = format_.Channels() > 0 ? format_.Channels() : 1;
   arrivals_ = std::make_unique<CArrivalStats>(
       format_.SampleRate() > 0 ? static_cast<double>(format_.FrameSamples()) / channels / format_.SampleRate() : 0.0);
+  canceller_ = std::make_unique<CEchoCanceller>(format_);
   ApplyVoiceOptions();
   micTap_ = std::make_unique<CProgress>(kMicTap, format_);
   speakerTap_ = std::make_unique<CProgress>(kSpeakerTap, format_);
   speakerTap_->Clear();
   const PathParts parts{format_, flags_, lines_, {codecs_[0].get(), codecs_[1].get()}, socket_, *spool_,
-                        *arrivals_};
+                        *arrivals_, *canceller_};
   sendPath_ = std::make_unique<CSendPath>(parts, *micTap_, soundTest_);
   receivePath_ = std::make_unique<CReceivePath>(parts, *speakerTap_, window_, log_);
   speaker_ = std::make_unique<CDeviceSp>(params_, backend_, format_, &CReceivePath::PlayFrame,
@@ -107,6 +109,7 @@ void CAudioPaths::Teardown() {
   receivePath_.reset();
   spool_.reset();
   arrivals_.reset();
+  canceller_.reset();
   micTap_.reset();
   speakerTap_.reset();
 }
@@ -280,6 +283,10 @@ void CAudioPaths::ReloadPreBuffer() {
 
 void CAudioPaths::ApplyVoiceOptions() {
   if (spool_) spool_->SetAdaptive(params_.GetInt("LowLatency") != 0);
+  if (canceller_) {
+    canceller_->SetEchoCancel(params_.GetInt("EchoCancel") != 0);
+    canceller_->SetNoiseSuppress(params_.GetInt("NoiseSuppress") != 0);
+  }
 }
 
 void CAudioPaths::ReloadFilters() {

@@ -16,6 +16,7 @@
 class AudioBackend;
 class AudioLine;
 class CArrivalStats;
+class CEchoCanceller;
 class CCodecSet;
 class CDeviceMc;
 class CFilters;
@@ -76,7 +77,8 @@ class CAudioPaths : public AudioReceiver {
   void SetSoundTest(bool on) { soundTest_.store(on); }
   bool SoundTestOn() const { return soundTest_.load(); }
   void ReloadPreBuffer();
-  // "LowLatency" into the spool (the device reads it at its next open).
+  // "LowLatency" into the spool (the device reads it at its next open),
+  // "EchoCancel" and "NoiseSuppress" into the microphone's canceller.
   void ApplyVoiceOptions();
   void ReloadFilters();
   void SetSpeakerLimit(int32_t level);
@@ -91,6 +93,7 @@ class CAudioPaths : public AudioReceiver {
   CSpoolSp* Spool() { return spool_.get(); }
   const CSpoolSp* Spool() const { return spool_.get(); }
   CArrivalStats* Arrivals() { return arrivals_.get(); }
+  CEchoCanceller* Canceller() { return canceller_.get(); }
   CSendPath* SendPath() { return sendPath_.get(); }
   CReceivePath* ReceivePath() { return receivePath_.get(); }
   const SoundFormat& Format() const { return format_; }
@@ -126,6 +129,7 @@ class CAudioPaths : public AudioReceiver {
   std::unique_ptr<CFilters> filters_;
   std::unique_ptr<CSpoolSp> spool_;
   std::unique_ptr<CArrivalStats> arrivals_;
+  std::unique_ptr<CEchoCanceller> canceller_;
   CDeviceSp::QueueSurplus speakerSurplus_;  // outlives the speaker it corrects
   std::unique_ptr<CDeviceSp> speaker_;
   std::unique_ptr<CDeviceMc> mic_;

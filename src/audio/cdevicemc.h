@@ -29,6 +29,11 @@ class CDeviceMc {
   // How old a frame is when it reaches the frame callback, as the open
   // stream reports it; 0 when closed or it cannot tell.
   double ReportedDelaySeconds() const { return stream_.ReportedDelaySeconds(); }
+  // Where the open stream runs (AudioStream): on the chosen device or on a
+  // stand-in while it is gone, and how often it went.
+  bool OnChosenDevice() const { return stream_.OnChosenDevice(); }
+  uint64_t DeviceLosses() const { return stream_.DeviceLosses(); }
+  std::string DeviceName() const { return stream_.DeviceName(); }
 
   int FrameSamples() const { return static_cast<int>(frame_.size()); }
 

@@ -62,6 +62,11 @@ class CDeviceSp {
   double OpenLatencySeconds() const { return openLatencySeconds_; }
   // What the open stream reports it holds; 0 when closed or it cannot tell.
   double ReportedDelaySeconds() const { return stream_.ReportedDelaySeconds(); }
+  // Where the open stream runs (AudioStream): on the chosen device or on a
+  // stand-in while it is gone, and how often it went.
+  bool OnChosenDevice() const { return stream_.OnChosenDevice(); }
+  uint64_t DeviceLosses() const { return stream_.DeviceLosses(); }
+  std::string DeviceName() const { return stream_.DeviceName(); }
 
  private:
   static void OnSamples(int16_t* samples, std::size_t count, void* self);

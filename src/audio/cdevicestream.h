@@ -39,6 +39,10 @@ class CDeviceStream {
   // What the running stream reports (AudioStream); 0 when closed. Main thread.
   double ReportedDelaySeconds() const { return stream_ ? stream_->ReportedDelaySeconds() : 0.0; }
   uint64_t CallbackCount() const { return stream_ ? stream_->CallbackCount() : 0; }
+  // Where the running stream is (AudioStream); when closed, nothing is lost. Main thread.
+  bool OnChosenDevice() const { return stream_ ? stream_->OnChosenDevice() : true; }
+  uint64_t DeviceLosses() const { return stream_ ? stream_->DeviceLosses() : 0; }
+  std::string DeviceName() const { return stream_ ? stream_->DeviceName() : std::string(); }
 
  private:
   std::atomic<bool> open_{false};

@@ -6,6 +6,7 @@
 
 #include "audio/carrivalstats.h"
 #include "audio/ccodecset.h"
+#include "audio/cechocanceller.h"
 #include "audio/cprogress.h"
 #include "audio/cspoolsp.h"
 #include "core/audioline.h"
@@ -99,4 +100,5 @@ void CReceivePath::Play(int16_t* frame) {
   } else {
     tap_.Tap(samples);
   }
+  parts_.canceller.NotePlayed(samples);
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "audio/ccodecset.h"
+#include "audio/cechocanceller.h"
 #include "audio/cprogress.h"
 #include "audio/cspoolsp.h"
 #include "core/audioline.h"
@@ -25,6 +26,7 @@ void CSendPath::CaptureFrame(int16_t* frame, void* user) {
 
 void CSendPath::Capture(int16_t* frame) {
   const std::span<int16_t> samples(frame, parts_.format.FrameSamples());
+  parts_.canceller.Clean(samples);
   if (parts_.flags.micMuted.load() != 0) std::fill(samples.begin(), samples.end(), 0);
   tap_.Tap(samples);
   Send(samples);

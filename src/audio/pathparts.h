@@ -7,6 +7,7 @@
 
 class AudioLine;
 class CArrivalStats;
+class CEchoCanceller;
 class CCodecSet;
 class CSpoolSp;
 namespace net {
@@ -25,6 +26,8 @@ struct PathParts {
   const net::CUdpSocket& socket;
   CSpoolSp& spool;
   CArrivalStats& arrivals;  // written by the receive side only
+  // Hears what the loudspeaker plays and takes it out of the microphone.
+  CEchoCanceller& canceller;
 
   // The line whose page is in front, with its codecs; nullptr for none.
   AudioLine* CurrentLine() const {

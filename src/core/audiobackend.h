@@ -32,6 +32,18 @@ class AudioStream {
   // Callbacks run so far: a delay reported after a handful of them is the
   // start-up, not the steady state.
   virtual uint64_t CallbackCount() const { return 0; }
+
+  // Where the stream is, for telling the user; read on any thread while the
+  // callbacks run. A stream whose chosen device goes away carries on, on a
+  // stand-in (the server's default), and goes back when the device returns.
+  // False while it stands in, or has no device at all to run on.
+  virtual bool OnChosenDevice() const { return true; }
+  // Times the chosen device went away: once per loss, however long it
+  // stays away (a device already gone when the stream opened counts once).
+  virtual uint64_t DeviceLosses() const { return 0; }
+  // The device the stream runs on now, as the device lists name it; empty
+  // when it cannot tell or runs on none.
+  virtual std::string DeviceName() const { return {}; }
 };
 
 class AudioBackend {

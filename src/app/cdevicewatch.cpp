@@ -1,0 +1,37 @@
+#include "app/cdevicewatch.h"
+
+#include <QString>
+
+#include "app/cobjectgraph.h"
+#include "audio/caudiopaths.h"
+#include "audio/cdevicemc.h"
+#include "audio/cdevicesp.h"
+#include "platform/cdesktopsession.h"
+#include "settings/clog.h"
+#include "ui/dlgmain.h"
+
+void CDeviceWatch::Tick() {
+  if (!graph_.audio) return;
+  // A count that falls belongs to a newly opened stream, which starts at 0.
+  if (const CDeviceSp* speaker = graph_.audio->Speaker()) {
+    const uint64_t losses = speaker->DeviceLosses();
+    if (losses > speakerLosses_) Tell("Loudspeaker", speaker->DeviceName());
+    speakerLosses_ = losses;
+  }
+  if (const CDeviceMc* mic = graph_.audio->Mic()) {
+    const uint64_t losses = mic->DeviceLosses();
+    if (losses > micLosses_) Tell("Microphone", mic->DeviceName());
+    micLosses_ = losses;
+  }
+}
+
+void CDeviceWatch::Tell(const char* what, const std::string& standIn) {
+  const std::string summary = std::string(what) + " gone";
+  const std::string body = standIn.empty()
+                               ? "The call goes on; the device is used again when it returns."
+                               : "The call goes on on " + standIn + "; the device is used again when it returns.";
+  if (graph_.log) graph_.log->Write("Audio device gone", std::string(what) + ", now on " + (standIn.empty() ? "none" : standIn));
+  if (!graph_.window) return;
+  const QString s = QString::fromStdString(summary), b = QString::fromStdString(body);
+  if (!graph_.session || !graph_.session->Notify(s, b)) graph_.window->ShowTrayMessage(s, b);
+}

@@ -1,0 +1,395 @@
+#include "audio/cechocanceller.h"
+
+#include <speex/speex_echo.h>
+#include <speex/speex_preprocess.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "audio/cdevicesp.h"
+
+namespace {
+
+// The span the two loudness envelopes are compared over: a few syllables.
+constexpr int32_t kFindOverMs = 750;
+constexpr int32_t kFindEveryMs = 125;
+// The echo is put this far after its reference, so that an estimate a
+// frame out still leaves it after.
+constexpr int32_t kAfterMs = 10;
+// Delays up to this much past that are left alone: the filter copes, and
+// every move costs it a new start.
+constexpr int32_t kComfortMs = 40;
+// The loudness (RMS) below which a reference frame leaves no echo worth
+// suppressing: about -54 dBFS.
+constexpr float kAudibleLoudness = 64.0f;
+
+// How alike the envelopes must be at the best delay to be believed. Near
+// speech over the echo, or an echo too faint to hear, mostly stays below.
+constexpr float kLikenessNeeded = 0.8f;
+
+// Frames of `channelSamples` (per channel) that fit in `ms` at `rate`, rounded down.
+uint64_t FramesIn(int32_t ms, int32_t rate, std::size_t channelSamples) {
+  if (channelSamples == 0) return 0;
+  return static_cast<uint64_t>(ms) * static_cast<uint64_t>(rate) / 1000u / channelSamples;
+}
+
+uint64_t FramesAtLeast(int32_t ms, int32_t rate, std::size_t channelSamples, uint64_t least) {
+  return std::max(least, FramesIn(ms, rate, channelSamples));
+}
+
+// The playback device asks for its sound type's queue of two-frame buffers,
+// but never for more than CDeviceSp::kMaxLatencySeconds.
+uint64_t QueueFrames(const SoundFormat& format, std::size_t channelSamples) {
+  const auto capMs = static_cast<int32_t>(CDeviceSp::kMaxLatencySeconds * 1000.0);
+  const uint64_t queued = 2u * static_cast<uint64_t>(std::max(0, format.PlaybackBufferCount()));
+  return std::min(queued, FramesIn(capMs, format.SampleRate(), channelSamples));
+}
+
+float Loudness(std::span<const int16_t> frame) {
+  double sum = 0;
+  for (int16_t s : frame) sum += static_cast<double>(s) * s;
+  return static_cast<float>(std::sqrt(sum / static_cast<double>(std::max<std::size_t>(1, frame.size()))));
+}
+
+}  // namespace
+
+// How late the microphone's loudness follows the reference's, in frames:
+// the lag at which the two envelopes correlate best over the last second.
+// Speech rises and falls by syllables, and its echo does the same a delay
+// later, whatever the room does to its colour.
+class CEchoCanceller::DelayFinder {
+ public:
+  DelayFinder(std::size_t window, std::size_t earliest, std::size_t latest)
+      : window_(window),
+        earliest_(earliest),
+        latest_(latest),
+        length_(window + earliest + latest),
+        reference_(std::make_unique<float[]>(length_)),
+        mic_(std::make_unique<float[]>(length_)),
+        centred_(std::make_unique<float[]>(window)) {}
+
+  void Clear() {
+    std::fill_n(reference_.get(), length_, 0.0f);
+    std::fill_n(mic_.get(), length_, 0.0f);
+    count_ = 0;
+  }
+
+  void Add(float reference, float mic) {
+    reference_[count_ % length_] = reference;
+    mic_[count_ % length_] = mic;
+    ++count_;
+  }
+
+  // Enough microphone frames for a first look; the reference before the
+  // first frame counts as silence, which it was.
+  bool Ready() const { return count_ >= window_ + earliest_; }
+
+  struct Match {
+    int lag = 0;  // negative: the echo comes before its reference
+    float likeness = 0;
+  };
+
+  Match Best() const {
+    // The microphone's window ends `earliest_` frames back, so that the
+    // reference is known for every lag looked at.
+    const uint64_t end = count_ - earliest_;
+    const uint64_t start = end - window_;
+    double mean = 0;
+    for (uint64_t t = start; t < end; ++t) mean += mic_[t % length_];
+    mean /= static_cast<double>(window_);
+    double micSpread = 0;
+    for (uint64_t t = start; t < end; ++t) {
+      const auto x = static_cast<float>(mic_[t % length_] - mean);
+      centred_[t - start] = x;
+      micSpread += static_cast<double>(x) * x;
+    }
+    Match best;
+    if (micSpread <= 0) return best;
+    const auto n = static_cast<double>(window_);
+    for (int lag = -static_cast<int>(earliest_); lag <= static_cast<int>(latest_); ++lag) {
+      double sum = 0, squares = 0, cross = 0;
+      for (uint64_t t = start; t < end; ++t) {
+        const float y = Reference(static_cast<int64_t>(t) - lag);
+        sum += y;
+        squares += static_cast<double>(y) * y;
+        cross += static_cast<double>(centred_[t - start]) * y;
+      }
+      const double spread = squares - sum * sum / n;
+      if (spread <= 1e-6 * squares || spread <= 0) continue;
+      const auto likeness = static_cast<float>(cross / std::sqrt(micSpread * spread));
+      if (likeness > best.likeness) best = {lag, likeness};
+    }
+    return best;
+  }
+
+ private:
+  float Reference(int64_t t) const {
+    if (t < 0 || t + static_cast<int64_t>(length_) <= static_cast<int64_t>(count_)) return 0.0f;
+    return reference_[static_cast<uint64_t>(t) % length_];
+  }
+
+  const std::size_t window_, earliest_, latest_, length_;
+  std::unique_ptr<float[]> reference_;
+  std::unique_ptr<float[]> mic_;
+  std::unique_ptr<float[]> centred_;
+  uint64_t count_ = 0;
+};
+
+CEchoCanceller::CEchoCanceller(const SoundFormat& format)
+    : frameSamples_(format.FrameSamples()),
+      channels_(static_cast<std::size_t>(std::max(1, format.Channels()))),
+      channelSamples_(frameSamples_ / channels_),
+      ringFrames_(channelSamples_ > 0 ? FramesAtLeast(kRingMs, format.SampleRate(), channelSamples_, 4) : 0),
+      windowFrames_(FramesAtLeast(kWindowMs, format.SampleRate(), channelSamples_, 1)),
+      queueFrames_(QueueFrames(format, channelSamples_)),
+      findEvery_(FramesAtLeast(kFindEveryMs, format.SampleRate(), channelSamples_, 1)),
+      confirmLooks_(2 * kFindOverMs / kFindEveryMs),
+      afterFrames_(static_cast<int>(FramesAtLeast(kAfterMs, format.SampleRate(), channelSamples_, 1))),
+      comfortFrames_(afterFrames_ + static_cast<int>(FramesIn(kComfortMs, format.SampleRate(), channelSamples_))),
+      echoFrames_(FramesAtLeast(kTailMs, format.SampleRate(), channelSamples_, 1) +
+                  static_cast<uint64_t>(comfortFrames_)),
+      echo_(std::make_unique<SpeexEchoState_*[]>(channels_)),
+      preprocess_(std::make_unique<SpeexPreprocessState_*[]>(channels_)),
+      ring_(std::make_unique<int16_t[]>(ringFrames_ * frameSamples_)),
+      finder_(std::make_unique<DelayFinder>(
+          FramesAtLeast(kFindOverMs, format.SampleRate(), channelSamples_, 8),
+          FramesAtLeast(kEarliestEchoMs, format.SampleRate(), channelSamples_, 1),
+          FramesAtLeast(kLatestEchoMs, format.SampleRate(), channelSamples_, 1))),
+      reference_(std::make_unique<int16_t[]>(frameSamples_)),
+      channelIn_(std::make_unique<int16_t[]>(frameSamples_)),
+      channelOut_(std::make_unique<int16_t[]>(frameSamples_)) {
+  finder_->Clear();
+  if (channelSamples_ == 0) return;  // no format: every call passes through
+  const auto frame = static_cast<int>(channelSamples_);
+  int rate = format.SampleRate();
+  const int tail = static_cast<int>(static_cast<int64_t>(rate) * kTailMs / 1000);
+  const int speakers = static_cast<int>(channels_);
+  // speexdsp takes the DC notch on the microphone from the rate: below
+  // 12 kHz a pole at 0.9, a high-pass near 130 Hz at 8 kHz. That thins a
+  // low voice, and since the canceller counts what it took out as echo,
+  // the residual echo suppressor ducks the near end whenever the far end
+  // talks too. Told 12 kHz, it uses the 0.982 notch (some 25 Hz at 8 kHz);
+  // the other figures it derives from the rate are smoothing constants,
+  // which become about 1.5 times slower.
+  int echoRate = std::max(rate, 12000);
+  for (std::size_t c = 0; c < channels_; ++c) {
+    // A state per microphone channel rather than one for all: the
+    // residual echo the preprocessor is told of is read from a state's
+    // first channel only, as if its output were mono.
+    echo_[c] = speex_echo_state_init_mc(frame, tail, 1, speakers);
+    speex_echo_ctl(echo_[c], SPEEX_ECHO_SET_SAMPLING_RATE, &echoRate);
+    preprocess_[c] = speex_preprocess_state_init(frame, rate);
+    // Denoising only: the level is the user's to set, and the library's
+    // voice detector is left off (it says so on stderr when touched).
+    int on = 1, off = 0;
+    speex_preprocess_ctl(preprocess_[c], SPEEX_PREPROCESS_SET_DENOISE, &on);
+    speex_preprocess_ctl(preprocess_[c], SPEEX_PREPROCESS_SET_AGC, &off);
+    speex_preprocess_ctl(preprocess_[c], SPEEX_PREPROCESS_SET_DEREVERB, &off);
+  }
+}
+
+CEchoCanceller::~CEchoCanceller() {
+  if (channelSamples_ == 0) return;
+  for (std::size_t c = 0; c < channels_; ++c) {
+    speex_preprocess_state_destroy(preprocess_[c]);
+    speex_echo_state_destroy(echo_[c]);
+  }
+}
+
+std::span<int16_t> CEchoCanceller::Slot(uint64_t count) const {
+  return {ring_.get() + (count % ringFrames_) * frameSamples_, frameSamples_};
+}
+
+uint32_t CEchoCanceller::Backlog() const {
+  const uint64_t read = framesRead_.load(std::memory_order_acquire);
+  return static_cast<uint32_t>(framesWritten_.load(std::memory_order_acquire) - read);
+}
+
+void CEchoCanceller::NotePlayed(std::span<const int16_t> frame) {
+  if (ringFrames_ == 0) return;
+  const uint64_t written = framesWritten_.load(std::memory_order_relaxed);
+  if (written - framesRead_.load(std::memory_order_acquire) >= ringFrames_) {
+    // Only the consumer may move the read count, so the newest frame goes;
+    // the consumer cuts the stale ones once it runs again.
+    dropped_.store(dropped_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    return;
+  }
+  const std::span<int16_t> slot = Slot(written);
+  const std::size_t n = std::min(frame.size(), slot.size());
+  std::copy_n(frame.begin(), n, slot.begin());
+  std::fill(slot.begin() + static_cast<std::ptrdiff_t>(n), slot.end(), int16_t{0});
+  framesWritten_.store(written + 1, std::memory_order_release);
+}
+
+void CEchoCanceller::KeepInStep(uint64_t backlog) {
+  // Until the loudspeaker has noted anything the ring says nothing about
+  // its queue.
+  if (!referenceSeen_) {
+    if (backlog == 0) return;
+    referenceSeen_ = true;
+    windowLeft_ = windowFrames_;
+    windowLowest_ = backlog;
+  }
+  windowLowest_ = std::min(windowLowest_, backlog);
+  if (--windowLeft_ > 0) return;
+  const uint64_t lowest = windowLowest_;
+  windowLeft_ = windowFrames_;
+  windowLowest_ = std::numeric_limits<uint64_t>::max();
+
+  // The first settled fill is the queue, unless the microphone started
+  // late and the ring holds more than the loudspeaker can have queued.
+  // Once the delay finder has placed the reference, the fill it leaves is
+  // right whatever it is.
+  if (!baselineSet_) {
+    baseline_ = baselineFound_ || lowest <= queueFrames_ + 2 ? lowest : queueFrames_;
+    baselineSet_ = true;
+  }
+  // A frame above is the rhythm of the two devices' callbacks; two are a
+  // drift or a pause. A fill that sinks is never raised again: the
+  // queue comes back by itself after a playback stall.
+  if (lowest < baseline_ + 2) return;
+  const uint64_t excess = lowest - baseline_;
+  framesRead_.store(framesRead_.load(std::memory_order_relaxed) + excess, std::memory_order_release);
+  trimmed_.store(trimmed_.load(std::memory_order_relaxed) + excess, std::memory_order_relaxed);
+  // The envelopes no longer line up across the cut; the filter needs no
+  // new start, since the cut restores where it stood before.
+  finder_->Clear();
+  sinceFind_ = 0;
+  streak_ = 0;
+  placed_ = false;
+}
+
+void CEchoCanceller::TakeReference(bool use) {
+  const std::span<int16_t> reference(reference_.get(), frameSamples_);
+  if (holdBack_ > 0) {
+    // The ring fills by a frame while silence goes to the canceller.
+    if (--holdBack_ == 0) {
+      windowLeft_ = windowFrames_;
+      windowLowest_ = std::numeric_limits<uint64_t>::max();
+    }
+    std::fill(reference.begin(), reference.end(), int16_t{0});
+    return;
+  }
+  const uint64_t written = framesWritten_.load(std::memory_order_acquire);
+  KeepInStep(written - framesRead_.load(std::memory_order_relaxed));
+  const uint64_t read = framesRead_.load(std::memory_order_relaxed);
+  if (written == read) {
+    missing_.store(missing_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    if (use) std::fill(reference.begin(), reference.end(), int16_t{0});
+    return;
+  }
+  if (use) {
+    const std::span<int16_t> slot = Slot(read);
+    std::copy(slot.begin(), slot.end(), reference.begin());
+  }
+  framesRead_.store(read + 1, std::memory_order_release);
+}
+
+void CEchoCanceller::Look(int lag) {
+  if (lag >= 0 && lag <= comfortFrames_) {
+    placed_ = true;
+    streak_ = 0;
+    return;
+  }
+  streak_ = streak_ > 0 && std::abs(lag - streakLag_) <= 1 ? streak_ + 1 : 1;
+  streakLag_ = lag;
+  // Before the echo has been seen where it is taken to be, a move costs
+  // the filter little: two looks that agree will do, since one can be
+  // fooled by a chance likeness. After, the echo must have stood out
+  // elsewhere over two whole spans compared, which near speech talking
+  // over it does not fake.
+  if (streak_ >= (placed_ ? confirmLooks_ : 2)) Realign(lag);
+}
+
+void CEchoCanceller::Realign(int lag) {
+  const int after = afterFrames_;
+  if (lag > after) {
+    holdBack_ += static_cast<uint64_t>(lag - after);
+  } else {
+    const uint64_t read = framesRead_.load(std::memory_order_relaxed);
+    const uint64_t waiting = framesWritten_.load(std::memory_order_acquire) - read;
+    const uint64_t drop = std::min<uint64_t>(static_cast<uint64_t>(after - lag), waiting);
+    framesRead_.store(read + drop, std::memory_order_release);
+    trimmed_.store(trimmed_.load(std::memory_order_relaxed) + drop, std::memory_order_relaxed);
+    windowLeft_ = windowFrames_;
+    windowLowest_ = std::numeric_limits<uint64_t>::max();
+  }
+  baselineSet_ = false;
+  baselineFound_ = true;
+  realigned_.store(realigned_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+  ResetEcho();
+}
+
+void CEchoCanceller::ResetEcho() {
+  for (std::size_t c = 0; c < channels_; ++c) speex_echo_state_reset(echo_[c]);
+  finder_->Clear();
+  sinceFind_ = 0;
+  streak_ = 0;
+  placed_ = false;
+}
+
+void CEchoCanceller::LinkEchoStates(bool linked) {
+  if (linked == statesLinked_) return;
+  statesLinked_ = linked;
+  for (std::size_t c = 0; c < channels_; ++c) {
+    // Unlinked while the canceller is off: its last estimate would go on
+    // being suppressed as echo.
+    speex_preprocess_ctl(preprocess_[c], SPEEX_PREPROCESS_SET_ECHO_STATE, linked ? echo_[c] : nullptr);
+  }
+}
+
+void CEchoCanceller::Clean(std::span<int16_t> mic) {
+  if (channelSamples_ == 0 || mic.size() != frameSamples_) return;
+  const bool echo = echoOn_.load(std::memory_order_relaxed);
+  const bool noise = noiseOn_.load(std::memory_order_relaxed);
+  TakeReference(echo);
+  if (echo && !echoWasOn_) ResetEcho();
+  echoWasOn_ = echo;
+  if (echo) {
+    const float reference = Loudness({reference_.get(), frameSamples_});
+    finder_->Add(reference, Loudness(mic));
+    quietFor_ = reference >= kAudibleLoudness ? 0 : quietFor_ + 1;
+    if (++sinceFind_ >= findEvery_ && finder_->Ready()) {
+      sinceFind_ = 0;
+      const DelayFinder::Match match = finder_->Best();
+      if (match.likeness >= kLikenessNeeded) {
+        Look(match.lag);
+      } else {
+        streak_ = 0;
+      }
+    }
+  }
+  if (!echo && !noise) return;
+  LinkEchoStates(echo && quietFor_ <= echoFrames_);
+  Process(mic, echo, noise);
+  cleaned_.store(cleaned_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+}
+
+void CEchoCanceller::Process(std::span<int16_t> mic, bool echo, bool noise) {
+  const std::size_t n = channelSamples_;
+  int16_t* in = channelIn_.get();
+  int16_t* out = channelOut_.get();
+  for (std::size_t c = 0; c < channels_; ++c) {
+    for (std::size_t i = 0; i < n; ++i) in[c * n + i] = mic[i * channels_ + c];
+  }
+  if (echo) {
+    for (std::size_t c = 0; c < channels_; ++c) {
+      speex_echo_cancellation(echo_[c], in + c * n, reference_.get(), out + c * n);
+    }
+  } else {
+    std::swap(in, out);
+  }
+  if (noise) {
+    for (std::size_t c = 0; c < channels_; ++c) speex_preprocess_run(preprocess_[c], out + c * n);
+  }
+  for (std::size_t c = 0; c < channels_; ++c) {
+    for (std::size_t i = 0; i < n; ++i) mic[i * channels_ + c] = out[c * n + i];
+  }
+}
+
+CEchoCanceller::Counts CEchoCanceller::Tally() const {
+  constexpr auto relaxed = std::memory_order_relaxed;
+  return {cleaned_.load(relaxed), missing_.load(relaxed), dropped_.load(relaxed), trimmed_.load(relaxed),
+          realigned_.load(relaxed)};
+}
