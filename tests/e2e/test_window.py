@@ -83,9 +83,9 @@ class WindowTest(unittest.TestCase):
         self.x.key(self.window, "ctrl+p")
         dialog = self.x.wait_window(self.a.process.pid, "Properties")
         time.sleep(0.3)
-        # To the Sound page, then back from Cancel past the buffer to the
-        # sound type, one down the list (G.711), and OK.
-        self.x.key(dialog, "ctrl+Tab", "shift+Tab", "shift+Tab", "Down", "alt+o")
+        # To the Sound page, then back from Cancel past the three call-quality
+        # boxes and the buffer to the sound type, one down the list (G.711), and OK.
+        self.x.key(dialog, "ctrl+Tab", *["shift+Tab"] * 5, "Down", "alt+o")
         self.assertTrue(wait_until(lambda: self.a.sound_type() == 9064, timeout=5), self.a.status())
         self.assertTrue(self.wait_gone(dialog))
         self.assertTrue(wait_until(lambda: "SndType = 9064" in self.a.read_conf(), timeout=5))
