@@ -55,7 +55,8 @@ float Loudness(std::span<const int16_t> frame) {
 }  // namespace
 
 // How late the microphone's loudness follows the reference's, in frames:
-// the lag at which the two envelopes correlate best over the last second.
+// the lag at which the two envelopes correlate best over the last few
+// syllables.
 // Speech rises and falls by syllables, and its echo does the same a delay
 // later, whatever the room does to its colour.
 class CEchoCanceller::DelayFinder {
@@ -90,7 +91,7 @@ class CEchoCanceller::DelayFinder {
     float likeness = 0;
   };
 
-  Match Best() const {
+  Match Best() {
     // The microphone's window ends `earliest_` frames back, so that the
     // reference is known for every lag looked at.
     const uint64_t end = count_ - earliest_;
@@ -146,7 +147,8 @@ CEchoCanceller::CEchoCanceller(const SoundFormat& format)
       findEvery_(FramesAtLeast(kFindEveryMs, format.SampleRate(), channelSamples_, 1)),
       confirmLooks_(2 * kFindOverMs / kFindEveryMs),
       afterFrames_(static_cast<int>(FramesAtLeast(kAfterMs, format.SampleRate(), channelSamples_, 1))),
-      comfortFrames_(afterFrames_ + static_cast<int>(FramesIn(kComfortMs, format.SampleRate(), channelSamples_))),
+      comfortFrames_(afterFrames_ +
+                     static_cast<int>(FramesIn(kComfortMs, format.SampleRate(), channelSamples_))),
       echoFrames_(FramesAtLeast(kTailMs, format.SampleRate(), channelSamples_, 1) +
                   static_cast<uint64_t>(comfortFrames_)),
       echo_(std::make_unique<SpeexEchoState_*[]>(channels_)),
@@ -158,7 +160,8 @@ CEchoCanceller::CEchoCanceller(const SoundFormat& format)
           FramesAtLeast(kLatestEchoMs, format.SampleRate(), channelSamples_, 1))),
       reference_(std::make_unique<int16_t[]>(frameSamples_)),
       channelIn_(std::make_unique<int16_t[]>(frameSamples_)),
-      channelOut_(std::make_unique<int16_t[]>(frameSamples_)) {
+      channelOut_(std::make_unique<int16_t[]>(frameSamples_)),
+      mostLead_(queueFrames_ + 2) {
   finder_->Clear();
   if (channelSamples_ == 0) return;  // no format: every call passes through
   const auto frame = static_cast<int>(channelSamples_);
@@ -239,10 +242,8 @@ void CEchoCanceller::KeepInStep(uint64_t backlog) {
 
   // The first settled fill is the queue, unless the microphone started
   // late and the ring holds more than the loudspeaker can have queued.
-  // Once the delay finder has placed the reference, the fill it leaves is
-  // right whatever it is.
   if (!baselineSet_) {
-    baseline_ = baselineFound_ || lowest <= queueFrames_ + 2 ? lowest : queueFrames_;
+    baseline_ = std::min(lowest, mostLead_);
     baselineSet_ = true;
   }
   // A frame above is the rhythm of the two devices' callbacks; two are a
@@ -257,7 +258,6 @@ void CEchoCanceller::KeepInStep(uint64_t backlog) {
   finder_->Clear();
   sinceFind_ = 0;
   streak_ = 0;
-  placed_ = false;
 }
 
 void CEchoCanceller::TakeReference(bool use) {
@@ -304,24 +304,30 @@ void CEchoCanceller::Look(int lag) {
 
 void CEchoCanceller::Realign(int lag) {
   const int after = afterFrames_;
+  // What the ring may lead by moves with the reference.
   if (lag > after) {
-    holdBack_ += static_cast<uint64_t>(lag - after);
-  } else {
+    const auto frames = static_cast<uint64_t>(lag - after);
+    holdBack_ += frames;
+    mostLead_ += frames;
+    baseline_ += frames;
+  } else {  // an echo before its reference: the ring is too far ahead
     const uint64_t read = framesRead_.load(std::memory_order_relaxed);
     const uint64_t waiting = framesWritten_.load(std::memory_order_acquire) - read;
     const uint64_t drop = std::min<uint64_t>(static_cast<uint64_t>(after - lag), waiting);
     framesRead_.store(read + drop, std::memory_order_release);
     trimmed_.store(trimmed_.load(std::memory_order_relaxed) + drop, std::memory_order_relaxed);
+    mostLead_ -= std::min(mostLead_, drop);
+    baseline_ -= std::min(baseline_, drop);
     windowLeft_ = windowFrames_;
     windowLowest_ = std::numeric_limits<uint64_t>::max();
   }
-  baselineSet_ = false;
-  baselineFound_ = true;
   realigned_.store(realigned_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
   ResetEcho();
 }
 
 void CEchoCanceller::ResetEcho() {
+  // speexdsp's reset clears only the first half of a stereo state's tail;
+  // what stays behind is the far end of the echo, which adapts away.
   for (std::size_t c = 0; c < channels_; ++c) speex_echo_state_reset(echo_[c]);
   finder_->Clear();
   sinceFind_ = 0;
@@ -361,6 +367,9 @@ void CEchoCanceller::Clean(std::span<int16_t> mic) {
     }
   }
   if (!echo && !noise) return;
+  // The suppressor is told of the canceller's echo only while there can be
+  // some: what the canceller takes out of near speech alone would be
+  // suppressed as echo too.
   LinkEchoStates(echo && quietFor_ <= echoFrames_);
   Process(mic, echo, noise);
   cleaned_.store(cleaned_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);

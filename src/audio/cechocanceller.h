@@ -25,8 +25,8 @@ struct SpeexPreprocessState_;
 //   at (a loudspeaker clock running fast, the microphone reopened after a
 //   pause) it drops the oldest frames. A fill that sinks (a microphone
 //   clock running fast) ends in an empty ring, where silence stands in.
-// - The filter converges in a second or two only when the echo comes just
-//   after its reference: speexdsp adapts the start of its tail fastest. So
+// - The filter converges fastest when the echo comes just after its
+//   reference: speexdsp adapts the start of its tail most quickly. So
 //   while the canceller is on, the capture thread also finds how late the
 //   echo comes, from the loudness envelopes of the reference and the
 //   microphone, and moves the reference to meet it: holding frames back
@@ -47,8 +47,10 @@ class CEchoCanceller {
   // The echo the filter models after its reference: the room's
   // reverberation worth cancelling (a desktop room's echo has fallen by
   // 20 to 30 dB after 100 to 150 ms) and what the delay finder leaves
-  // unplaced. A longer tail converges more slowly, since speexdsp spreads
-  // its adaptation over it, and costs more, about linearly.
+  // unplaced. Longer delays, up to kLatestEchoMs, the finder brings within
+  // it. A longer tail converges more slowly, since speexdsp spreads its
+  // adaptation over it and counts itself adapted only after some four
+  // tails' worth of far speech, and costs more, about linearly.
   static constexpr int32_t kTailMs = 200;
   // How late an echo the delay finder looks for: a sound server's queues
   // and a device's own buffering beyond what the ring accounts for. It
@@ -121,13 +123,13 @@ class CEchoCanceller {
   const std::size_t channelSamples_;  // frameSamples_ / channels_
   const std::size_t ringFrames_;
   const uint64_t windowFrames_;
-  // The lead the ring may first settle at, in frames: the playback
-  // device's queue, all a steady call can legitimately have noted ahead.
+  // The playback device's queue in frames: all a steady call can
+  // legitimately have noted ahead.
   const uint64_t queueFrames_;
-  const uint64_t findEvery_;  // frames between two looks for the echo's delay
-  const int confirmLooks_;    // looks in a row that take two whole spans compared
-  const int afterFrames_;     // where a moved reference puts the echo
-  const int comfortFrames_;   // echo delays left as they are: 0 to this
+  const uint64_t findEvery_;   // frames between two looks for the echo's delay
+  const int confirmLooks_;     // looks in a row that take two whole spans compared
+  const int afterFrames_;      // where a moved reference puts the echo
+  const int comfortFrames_;    // echo delays left as they are: 0 to this
   const uint64_t echoFrames_;  // how long a reference frame's echo can last
 
   // One echo state and one preprocessor per microphone channel; each echo
@@ -152,7 +154,10 @@ class CEchoCanceller {
   bool statesLinked_ = false;
   bool referenceSeen_ = false;
   bool baselineSet_ = false;
-  bool baselineFound_ = false;  // set by the delay finder: the next settled fill is right as it is
+  // The most the ring may settle at, in frames: the playback device's queue
+  // give or take the order of the two callbacks, and where the delay finder
+  // has moved the reference since.
+  uint64_t mostLead_;
   uint64_t baseline_ = 0;
   uint64_t windowLowest_ = 0;
   uint64_t windowLeft_ = 0;
@@ -160,7 +165,7 @@ class CEchoCanceller {
   uint64_t sinceFind_ = 0;
   uint64_t quietFor_ = 0;  // reference frames in a row too quiet to leave an echo
   int streakLag_ = 0;
-  int streak_ = 0;      // looks in a row that found the echo at streakLag_, give or take a frame
+  int streak_ = 0;       // looks in a row that found the echo at streakLag_, give or take a frame
   bool placed_ = false;  // the echo has been seen where the reference puts it
 
   // Written by one thread each, relaxed: figures, not hand-overs.
