@@ -3,7 +3,7 @@
 #   build       warnings as errors, every test (unit, end-to-end, benchmark smoke run)
 #   build-asan  AddressSanitizer + UndefinedBehaviorSanitizer, every test
 #   build-tsan  ThreadSanitizer over the whole program: the plain-C++ unit tests and
-#               the call, voice and window end-to-end suites
+#               the call, voice, window and devices end-to-end suites
 # and then the Debian package of the main build, installed and used.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -32,7 +32,7 @@ run_ctest build-tsan -j2 -L plain
 reports=$root/build-tsan/tsan-reports
 rm -rf "$reports" && mkdir -p "$reports"
 TSAN_OPTIONS="halt_on_error=0:second_deadlock_stack=1:suppressions=$root/tests/tsan.supp:log_path=$reports/report" \
-  run_ctest build-tsan -R '^e2e\.test_(call|voice|window)$'
+  run_ctest build-tsan -R '^e2e\.test_(call|voice|window|devices)$'
 if compgen -G "$reports/report*" > /dev/null; then
   cat "$reports"/report*
   echo "ThreadSanitizer reported data races in the program" >&2

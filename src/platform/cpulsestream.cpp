@@ -2,95 +2,279 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+
+#include "platform/devicedisplayname.h"
 
 namespace {
 
 constexpr const char* kClientName = "Ondrel";
 constexpr std::size_t kSampleBytes = sizeof(int16_t);
+// Opens of a lost stream in a row that may fail before it waits for the
+// server to gain a device.
+constexpr int kMaxReconnects = 3;
+
+// libpulse itself sends an unnamed stream to PULSE_SINK or PULSE_SOURCE:
+// that is the user's choice of device, to come back to like a named one.
+std::string EnvironmentDevice(bool input) {
+  const char* name = std::getenv(input ? "PULSE_SOURCE" : "PULSE_SINK");
+  return name ? name : "";
+}
 
 }  // namespace
 
 CPulseStream::CPulseStream(AudioBackend::StreamCallback callback, void* user)
-    : callback_(callback), user_(user) {}
+    : callback_(callback), user_(user) {
+  for (int i = 0; i < static_cast<int>(Ask::Count); ++i) slots_[i] = {this, static_cast<Ask>(i), false};
+}
 
 CPulseStream::~CPulseStream() {
   // No callback runs once the event thread has ended, so the stream can go.
   connection_.Stop();
-  if (stream_) {
-    pa_stream_disconnect(stream_);
-    pa_stream_unref(stream_);
-  }
+  Drop();
 }
 
 bool CPulseStream::Start(bool input, const std::string& device, const std::string& shownName,
                          const StreamRequest& request, std::string& error) {
   const std::string what =
       std::string("Could not open ") + (input ? "input" : "output") + " audio device \"" + shownName + "\": ";
-  pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<uint32_t>(std::max(request.sampleRate, 0)),
-                      static_cast<uint8_t>(std::clamp(request.channels, 0, 255))};
-  pa_channel_map map{};
-  if (request.framesPerCallback <= 0 || request.channels != spec.channels || !pa_sample_spec_valid(&spec) ||
-      !pa_channel_map_init_auto(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT)) {
+  input_ = input;
+  spec_ = {PA_SAMPLE_S16LE, static_cast<uint32_t>(std::max(request.sampleRate, 0)),
+           static_cast<uint8_t>(std::clamp(request.channels, 0, 255))};
+  if (request.framesPerCallback <= 0 || request.channels != spec_.channels || !pa_sample_spec_valid(&spec_) ||
+      !pa_channel_map_init_auto(&map_, spec_.channels, PA_CHANNEL_MAP_DEFAULT)) {
     error = what + "invalid stream format (" + std::to_string(request.sampleRate) + " Hz, " +
             std::to_string(request.channels) + " channels, " + std::to_string(request.framesPerCallback) +
             " frames per buffer).";
     return false;
   }
-  buffer_.assign(static_cast<std::size_t>(request.framesPerCallback) * spec.channels, 0);
+  buffer_.assign(static_cast<std::size_t>(request.framesPerCallback) * spec_.channels, 0);
+  const auto callbackBytes = static_cast<uint32_t>(buffer_.size() * kSampleBytes);
+  // The queue in whole callbacks, as asked, and at least one.
+  const auto queueCallbacks = static_cast<uint32_t>(
+      std::max(1.0, std::ceil(request.latencySeconds * request.sampleRate / request.framesPerCallback - 1e-9)));
+  attributes_.maxlength = static_cast<uint32_t>(-1);
+  attributes_.tlength = input ? static_cast<uint32_t>(-1) : queueCallbacks * callbackBytes;
+  attributes_.prebuf = static_cast<uint32_t>(-1);
+  // A queue of one callback leaves the request size to the server: asked
+  // for a whole callback each time, it would keep a second queue's worth.
+  attributes_.minreq = input || queueCallbacks < 2 ? static_cast<uint32_t>(-1) : callbackBytes;
+  attributes_.fragsize = input ? callbackBytes : static_cast<uint32_t>(-1);
+  route_ = std::make_unique<CStreamRoute>(device.empty() ? EnvironmentDevice(input) : device);
+
   std::string why;
   if (!connection_.Connect(kClientName, why)) {
     error = what + why;
     return false;
   }
-
   CPulseConnection::Lock lock(connection_);
-  // A call's streams say so, for the desktop to treat them as one: pausing
-  // music while it lasts, or routing it to a headset meant for calls.
-  pa_proplist* properties = pa_proplist_new();
-  pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "phone");
-  stream_ = pa_stream_new_with_proplist(connection_.Context(), input ? "Microphone" : "Loudspeaker", &spec,
-                                        &map, properties);
-  pa_proplist_free(properties);
-  if (!stream_) {
-    error = what + connection_.LastError();
-    return false;
-  }
-  pa_stream_set_state_callback(
-      stream_, [](pa_stream*, void* self) { static_cast<CPulseStream*>(self)->connection_.Wake(); }, this);
-  const auto callbackBytes = static_cast<uint32_t>(buffer_.size() * kSampleBytes);
-  // The queue in whole callbacks, as asked, and at least one.
-  const auto queueCallbacks = static_cast<uint32_t>(
-      std::max(1.0, std::ceil(request.latencySeconds * request.sampleRate / request.framesPerCallback - 1e-9)));
-  pa_buffer_attr attributes{};
-  attributes.maxlength = static_cast<uint32_t>(-1);
-  attributes.tlength = input ? static_cast<uint32_t>(-1) : queueCallbacks * callbackBytes;
-  attributes.prebuf = static_cast<uint32_t>(-1);
-  // A queue of one callback leaves the request size to the server: asked
-  // for a whole callback each time, it would keep a second queue's worth.
-  attributes.minreq = input || queueCallbacks < 2 ? static_cast<uint32_t>(-1) : callbackBytes;
-  attributes.fragsize = input ? callbackBytes : static_cast<uint32_t>(-1);
-  const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING |
-                                                    PA_STREAM_AUTO_TIMING_UPDATE);
-  const char* name = device.empty() ? nullptr : device.c_str();
-  int result = 0;
-  if (input) {
-    pa_stream_set_read_callback(stream_, &CPulseStream::OnReadable, this);
-    result = pa_stream_connect_record(stream_, name, &attributes, flags);
-  } else {
-    pa_stream_set_write_callback(stream_, &CPulseStream::OnWritable, this);
-    result = pa_stream_connect_playback(stream_, name, &attributes, flags, nullptr, nullptr);
-  }
-  if (result == 0) {
+  if (Connect(device.empty() ? nullptr : device.c_str())) {
     connection_.WaitUntil([this] {
       const pa_stream_state_t state = pa_stream_get_state(stream_);
       return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
     });
   }
-  if (result != 0 || pa_stream_get_state(stream_) != PA_STREAM_READY) {
+  if (!stream_ || pa_stream_get_state(stream_) != PA_STREAM_READY) {
     error = what + connection_.LastError();
     return false;
   }
+  started_ = true;
+  NoteWhere();
+  pa_context_set_subscribe_callback(
+      connection_.Context(),
+      [](pa_context*, pa_subscription_event_type_t type, uint32_t index, void* self) {
+        static_cast<CPulseStream*>(self)->Event(type, index);
+      },
+      this);
+  const auto mask = static_cast<pa_subscription_mask_t>(
+      (input ? PA_SUBSCRIPTION_MASK_SOURCE : PA_SUBSCRIPTION_MASK_SINK) | PA_SUBSCRIPTION_MASK_SERVER);
+  if (pa_operation* operation = pa_context_subscribe(connection_.Context(), mask, nullptr, nullptr))
+    pa_operation_unref(operation);
   return true;
+}
+
+bool CPulseStream::Connect(const char* device) {
+  // A call's streams say so, for the desktop to treat them as one: pausing
+  // music while it lasts, or routing it to a headset meant for calls.
+  pa_proplist* properties = pa_proplist_new();
+  pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "phone");
+  stream_ = pa_stream_new_with_proplist(connection_.Context(), input_ ? "Microphone" : "Loudspeaker", &spec_,
+                                        &map_, properties);
+  pa_proplist_free(properties);
+  if (!stream_) return false;
+  filled_ = 0;
+  pa_stream_set_state_callback(stream_, &CPulseStream::OnState, this);
+  pa_stream_set_moved_callback(stream_, &CPulseStream::OnMoved, this);
+  const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING |
+                                                    PA_STREAM_AUTO_TIMING_UPDATE);
+  if (input_) {
+    pa_stream_set_read_callback(stream_, &CPulseStream::OnReadable, this);
+    return pa_stream_connect_record(stream_, device, &attributes_, flags) == 0;
+  }
+  pa_stream_set_write_callback(stream_, &CPulseStream::OnWritable, this);
+  return pa_stream_connect_playback(stream_, device, &attributes_, flags, nullptr, nullptr) == 0;
+}
+
+void CPulseStream::Drop() {
+  if (!stream_) return;
+  pa_stream_set_state_callback(stream_, nullptr, nullptr);
+  pa_stream_set_moved_callback(stream_, nullptr, nullptr);
+  pa_stream_set_read_callback(stream_, nullptr, nullptr);
+  pa_stream_set_write_callback(stream_, nullptr, nullptr);
+  pa_stream_disconnect(stream_);
+  pa_stream_unref(stream_);
+  stream_ = nullptr;
+}
+
+bool CPulseStream::Alive() const { return stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY; }
+
+void CPulseStream::OnState(pa_stream* stream, void* self) {
+  auto& me = *static_cast<CPulseStream*>(self);
+  me.connection_.Wake();
+  if (!me.started_ || stream != me.stream_) return;
+  const pa_stream_state_t state = pa_stream_get_state(stream);
+  if (state == PA_STREAM_READY) {
+    me.reconnects_ = 0;
+    me.NoteWhere();
+  } else if (!PA_STREAM_IS_GOOD(state)) {
+    // Killed: with no device left to rescue it to, or by the server's user.
+    me.route_->NoteDevice("", "");
+    me.Recover();
+  }
+}
+
+void CPulseStream::OnMoved(pa_stream*, void* self) { static_cast<CPulseStream*>(self)->NoteWhere(); }
+
+void CPulseStream::NoteWhere() {
+  const char* name = pa_stream_get_device_name(stream_);
+  route_->NoteDevice(name ? name : "", name ? DeviceDisplayName(name) : "");
+  LookUp(Ask::Shown, "", pa_stream_get_device_index(stream_));
+}
+
+void CPulseStream::MoveTo(const std::string& device) {
+  if (!Alive()) return;
+  const uint32_t index = pa_stream_get_index(stream_);
+  pa_operation* operation =
+      input_ ? pa_context_move_source_output_by_name(connection_.Context(), index, device.c_str(), nullptr, nullptr)
+             : pa_context_move_sink_input_by_name(connection_.Context(), index, device.c_str(), nullptr, nullptr);
+  if (operation) pa_operation_unref(operation);
+}
+
+void CPulseStream::Recover() {
+  if (recovering_ || reconnects_ >= kMaxReconnects) return;
+  recovering_ = true;
+  if (route_->Chosen().empty()) {
+    AskServer(Ask::DefaultForRecover);
+  } else {
+    LookUp(Ask::Recover, route_->Chosen(), PA_INVALID_INDEX);
+  }
+}
+
+void CPulseStream::ReconnectTo(const std::string& device) {
+  recovering_ = false;
+  ++reconnects_;
+  Drop();
+  if (!Connect(device.c_str())) Drop();
+}
+
+void CPulseStream::Event(pa_subscription_event_type_t type, uint32_t index) {
+  const auto facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+  const auto kind = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
+  if (facility == PA_SUBSCRIPTION_EVENT_SERVER) {
+    if (kind == PA_SUBSCRIPTION_EVENT_CHANGE) AskServer(Ask::DefaultChanged);
+    return;
+  }
+  if (facility != (input_ ? PA_SUBSCRIPTION_EVENT_SOURCE : PA_SUBSCRIPTION_EVENT_SINK)) return;
+  if (kind == PA_SUBSCRIPTION_EVENT_NEW) {
+    reconnects_ = 0;
+    if (!Alive()) {
+      Recover();
+    } else if (!route_->OnChosen()) {
+      LookUp(Ask::Arrived, "", index);
+    }
+  } else if (kind == PA_SUBSCRIPTION_EVENT_REMOVE && Alive() && index == pa_stream_get_device_index(stream_)) {
+    // The server has moved the stream already if it rescues streams; its
+    // answer to this question comes after that news.
+    removedIndex_ = index;
+    AskServer(Ask::DefaultAfterRemove);
+  }
+}
+
+void CPulseStream::LookUp(Ask ask, const std::string& name, uint32_t index) {
+  pa_context* context = connection_.Context();
+  Slot* slot = &slots_[static_cast<int>(ask)];
+  pa_operation* operation = nullptr;
+  if (!name.empty()) {
+    operation = input_ ? pa_context_get_source_info_by_name(context, name.c_str(), &OnInfo<pa_source_info>, slot)
+                       : pa_context_get_sink_info_by_name(context, name.c_str(), &OnInfo<pa_sink_info>, slot);
+  } else if (index != PA_INVALID_INDEX) {
+    operation = input_ ? pa_context_get_source_info_by_index(context, index, &OnInfo<pa_source_info>, slot)
+                       : pa_context_get_sink_info_by_index(context, index, &OnInfo<pa_sink_info>, slot);
+  }
+  if (operation) {
+    pa_operation_unref(operation);
+  } else {
+    NotFound(ask);
+  }
+}
+
+template <typename Info>
+void CPulseStream::OnInfo(pa_context*, const Info* info, int eol, void* slot) {
+  Slot& s = *static_cast<Slot*>(slot);
+  if (info) {
+    s.found = true;
+    s.stream->Found(s.ask, info->name, info->description);
+  } else if (eol != 0) {
+    if (!s.found) s.stream->NotFound(s.ask);
+    s.found = false;
+  }
+}
+
+void CPulseStream::Found(Ask ask, const char* name, const char* description) {
+  if (!name) return;
+  if (ask == Ask::Shown) {
+    route_->NoteShown(name, DeviceDisplayName(description ? description : name));
+  } else if (ask == Ask::Arrived && route_->TakesBack(name)) {
+    MoveTo(name);
+  } else if (ask == Ask::Recover) {
+    ReconnectTo(name);
+  }
+}
+
+void CPulseStream::NotFound(Ask ask) {
+  if (ask == Ask::Recover) AskServer(Ask::DefaultForRecover);
+}
+
+void CPulseStream::AskServer(Ask ask) {
+  if (pa_operation* operation =
+          pa_context_get_server_info(connection_.Context(), &OnServerInfo, &slots_[static_cast<int>(ask)])) {
+    pa_operation_unref(operation);
+  } else if (ask == Ask::DefaultForRecover) {
+    recovering_ = false;
+  }
+}
+
+void CPulseStream::OnServerInfo(pa_context*, const pa_server_info* info, void* slot) {
+  Slot& s = *static_cast<Slot*>(slot);
+  const char* name = info ? (s.stream->input_ ? info->default_source_name : info->default_sink_name) : nullptr;
+  s.stream->ServerSays(s.ask, name ? name : "");
+}
+
+void CPulseStream::ServerSays(Ask ask, const std::string& serverDefault) {
+  if (ask == Ask::DefaultForRecover) {
+    // No device at all: the next one to appear brings the stream back.
+    if (serverDefault.empty()) {
+      recovering_ = false;
+    } else {
+      ReconnectTo(serverDefault);
+    }
+  } else if (ask == Ask::DefaultAfterRemove) {
+    if (Alive() && pa_stream_get_device_index(stream_) == removedIndex_ && !serverDefault.empty())
+      MoveTo(serverDefault);
+  } else if (ask == Ask::DefaultChanged && Alive()) {
+    const std::string target = route_->MoveForDefault(serverDefault);
+    if (!target.empty()) MoveTo(target);
+  }
 }
 
 // The stream's thread, for this and OnReadable: the buffer is the object's
