@@ -12,14 +12,18 @@
 namespace {
 
 // The span the two loudness envelopes are compared over: a few syllables.
+// The first look takes half of it, to move the reference before the
+// filter has learnt much that a move would throw away.
 constexpr int32_t kFindOverMs = 750;
+constexpr int32_t kFirstFindOverMs = kFindOverMs / 2;
 constexpr int32_t kFindEveryMs = 125;
 // The echo is put this far after its reference, so that an estimate a
 // frame out still leaves it after.
 constexpr int32_t kAfterMs = 10;
 // Delays up to this much past that are left alone: the filter copes, and
-// every move costs it a new start.
-constexpr int32_t kComfortMs = 40;
+// every move costs it a new start. What is left must stay well inside the
+// tail, room for the reflections that follow.
+constexpr int32_t kComfortMs = 20;
 // The loudness (RMS) below which a reference frame leaves no echo worth
 // suppressing: about -54 dBFS.
 constexpr float kAudibleLoudness = 64.0f;
@@ -36,6 +40,18 @@ uint64_t FramesIn(int32_t ms, int32_t rate, std::size_t channelSamples) {
 
 uint64_t FramesAtLeast(int32_t ms, int32_t rate, std::size_t channelSamples, uint64_t least) {
   return std::max(least, FramesIn(ms, rate, channelSamples));
+}
+
+// The longest whole fraction of a frame (per channel) that lasts no more
+// than `ms` at `rate`.
+std::size_t StepSamples(std::size_t channelSamples, int32_t rate, int32_t ms) {
+  if (channelSamples == 0 || rate <= 0) return channelSamples;
+  const auto most = std::max<std::size_t>(1, static_cast<std::size_t>(rate) * static_cast<std::size_t>(ms) / 1000u);
+  std::size_t step = channelSamples;
+  for (std::size_t parts = 2; step > most && parts <= channelSamples; ++parts) {
+    if (channelSamples % parts == 0) step = channelSamples / parts;
+  }
+  return step;
 }
 
 // The playback device asks for its sound type's queue of two-frame buffers,
@@ -61,8 +77,9 @@ float Loudness(std::span<const int16_t> frame) {
 // later, whatever the room does to its colour.
 class CEchoCanceller::DelayFinder {
  public:
-  DelayFinder(std::size_t window, std::size_t earliest, std::size_t latest)
+  DelayFinder(std::size_t window, std::size_t firstWindow, std::size_t earliest, std::size_t latest)
       : window_(window),
+        firstWindow_(std::min(firstWindow, window)),
         earliest_(earliest),
         latest_(latest),
         length_(window + earliest + latest),
@@ -70,10 +87,12 @@ class CEchoCanceller::DelayFinder {
         mic_(std::make_unique<float[]>(length_)),
         centred_(std::make_unique<float[]>(window)) {}
 
-  void Clear() {
+  // `quick`: the first look may come after the shorter first span.
+  void Clear(bool quick) {
     std::fill_n(reference_.get(), length_, 0.0f);
     std::fill_n(mic_.get(), length_, 0.0f);
     count_ = 0;
+    needed_ = (quick ? firstWindow_ : window_) + earliest_;
   }
 
   void Add(float reference, float mic) {
@@ -84,7 +103,7 @@ class CEchoCanceller::DelayFinder {
 
   // Enough microphone frames for a first look; the reference before the
   // first frame counts as silence, which it was.
-  bool Ready() const { return count_ >= window_ + earliest_; }
+  bool Ready() const { return count_ >= needed_; }
 
   struct Match {
     int lag = 0;  // negative: the echo comes before its reference
@@ -94,11 +113,13 @@ class CEchoCanceller::DelayFinder {
   Match Best() {
     // The microphone's window ends `earliest_` frames back, so that the
     // reference is known for every lag looked at.
+    // Until a whole span has been heard, what there is.
     const uint64_t end = count_ - earliest_;
-    const uint64_t start = end - window_;
+    const auto window = static_cast<std::size_t>(std::min<uint64_t>(window_, end));
+    const uint64_t start = end - window;
     double mean = 0;
     for (uint64_t t = start; t < end; ++t) mean += mic_[t % length_];
-    mean /= static_cast<double>(window_);
+    mean /= static_cast<double>(window);
     double micSpread = 0;
     for (uint64_t t = start; t < end; ++t) {
       const auto x = static_cast<float>(mic_[t % length_] - mean);
@@ -107,7 +128,7 @@ class CEchoCanceller::DelayFinder {
     }
     Match best;
     if (micSpread <= 0) return best;
-    const auto n = static_cast<double>(window_);
+    const auto n = static_cast<double>(window);
     for (int lag = -static_cast<int>(earliest_); lag <= static_cast<int>(latest_); ++lag) {
       double sum = 0, squares = 0, cross = 0;
       for (uint64_t t = start; t < end; ++t) {
@@ -130,17 +151,19 @@ class CEchoCanceller::DelayFinder {
     return reference_[static_cast<uint64_t>(t) % length_];
   }
 
-  const std::size_t window_, earliest_, latest_, length_;
+  const std::size_t window_, firstWindow_, earliest_, latest_, length_;
   std::unique_ptr<float[]> reference_;
   std::unique_ptr<float[]> mic_;
   std::unique_ptr<float[]> centred_;
   uint64_t count_ = 0;
+  uint64_t needed_ = 0;
 };
 
 CEchoCanceller::CEchoCanceller(const SoundFormat& format)
     : frameSamples_(format.FrameSamples()),
       channels_(static_cast<std::size_t>(std::max(1, format.Channels()))),
       channelSamples_(frameSamples_ / channels_),
+      stepSamples_(StepSamples(channelSamples_, format.SampleRate(), kStepMs)),
       ringFrames_(channelSamples_ > 0 ? FramesAtLeast(kRingMs, format.SampleRate(), channelSamples_, 4) : 0),
       windowFrames_(FramesAtLeast(kWindowMs, format.SampleRate(), channelSamples_, 1)),
       queueFrames_(QueueFrames(format, channelSamples_)),
@@ -156,15 +179,18 @@ CEchoCanceller::CEchoCanceller(const SoundFormat& format)
       ring_(std::make_unique<int16_t[]>(ringFrames_ * frameSamples_)),
       finder_(std::make_unique<DelayFinder>(
           FramesAtLeast(kFindOverMs, format.SampleRate(), channelSamples_, 8),
+          FramesAtLeast(kFirstFindOverMs, format.SampleRate(), channelSamples_, 8),
           FramesAtLeast(kEarliestEchoMs, format.SampleRate(), channelSamples_, 1),
           FramesAtLeast(kLatestEchoMs, format.SampleRate(), channelSamples_, 1))),
       reference_(std::make_unique<int16_t[]>(frameSamples_)),
       channelIn_(std::make_unique<int16_t[]>(frameSamples_)),
       channelOut_(std::make_unique<int16_t[]>(frameSamples_)),
       mostLead_(queueFrames_ + 2) {
-  finder_->Clear();
+  finder_->Clear(true);
   if (channelSamples_ == 0) return;  // no format: every call passes through
-  const auto frame = static_cast<int>(channelSamples_);
+  // The preprocessor reads the echo state's last step, so it runs in the
+  // same steps.
+  const auto frame = static_cast<int>(stepSamples_);
   int rate = format.SampleRate();
   const int tail = static_cast<int>(static_cast<int64_t>(rate) * kTailMs / 1000);
   const int speakers = static_cast<int>(channels_);
@@ -255,7 +281,7 @@ void CEchoCanceller::KeepInStep(uint64_t backlog) {
   trimmed_.store(trimmed_.load(std::memory_order_relaxed) + excess, std::memory_order_relaxed);
   // The envelopes no longer line up across the cut; the filter needs no
   // new start, since the cut restores where it stood before.
-  finder_->Clear();
+  finder_->Clear(false);
   sinceFind_ = 0;
   streak_ = 0;
 }
@@ -322,14 +348,16 @@ void CEchoCanceller::Realign(int lag) {
     windowLowest_ = std::numeric_limits<uint64_t>::max();
   }
   realigned_.store(realigned_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
-  ResetEcho();
+  ResetEcho(false);
 }
 
-void CEchoCanceller::ResetEcho() {
+void CEchoCanceller::ResetEcho(bool quickLook) {
   // speexdsp's reset clears only the first half of a stereo state's tail;
   // what stays behind is the far end of the echo, which adapts away.
   for (std::size_t c = 0; c < channels_; ++c) speex_echo_state_reset(echo_[c]);
-  finder_->Clear();
+  // After a move, the echo must stand out over a whole span to be moved
+  // again: a short one gets its delay a frame or two out often enough.
+  finder_->Clear(quickLook);
   sinceFind_ = 0;
   streak_ = 0;
   placed_ = false;
@@ -350,7 +378,7 @@ void CEchoCanceller::Clean(std::span<int16_t> mic) {
   const bool echo = echoOn_.load(std::memory_order_relaxed);
   const bool noise = noiseOn_.load(std::memory_order_relaxed);
   TakeReference(echo);
-  if (echo && !echoWasOn_) ResetEcho();
+  if (echo && !echoWasOn_) ResetEcho(true);
   echoWasOn_ = echo;
   if (echo) {
     const float reference = Loudness({reference_.get(), frameSamples_});
@@ -382,15 +410,17 @@ void CEchoCanceller::Process(std::span<int16_t> mic, bool echo, bool noise) {
   for (std::size_t c = 0; c < channels_; ++c) {
     for (std::size_t i = 0; i < n; ++i) in[c * n + i] = mic[i * channels_ + c];
   }
-  if (echo) {
-    for (std::size_t c = 0; c < channels_; ++c) {
-      speex_echo_cancellation(echo_[c], in + c * n, reference_.get(), out + c * n);
+  if (!echo) std::swap(in, out);
+  const std::size_t step = stepSamples_;
+  for (std::size_t at = 0; at < n; at += step) {
+    if (echo) {
+      for (std::size_t c = 0; c < channels_; ++c) {
+        speex_echo_cancellation(echo_[c], in + c * n + at, reference_.get() + at * channels_, out + c * n + at);
+      }
     }
-  } else {
-    std::swap(in, out);
-  }
-  if (noise) {
-    for (std::size_t c = 0; c < channels_; ++c) speex_preprocess_run(preprocess_[c], out + c * n);
+    if (noise) {
+      for (std::size_t c = 0; c < channels_; ++c) speex_preprocess_run(preprocess_[c], out + c * n + at);
+    }
   }
   for (std::size_t c = 0; c < channels_; ++c) {
     for (std::size_t i = 0; i < n; ++i) mic[i * channels_ + c] = out[c * n + i];

@@ -31,7 +31,9 @@ struct SpeexPreprocessState_;
 //   echo comes, from the loudness envelopes of the reference and the
 //   microphone, and moves the reference to meet it: holding frames back
 //   for a late echo, dropping some for an early one. The canceller then
-//   starts again from nothing.
+//   starts again from nothing. The first look comes after half the usual
+//   span compared, since a move is cheapest before the filter has learnt
+//   much; later ones take the whole span.
 //
 // Threads: made and destroyed on the main thread, which alone calls the
 // two switches. NotePlayed is the one producer (playback thread), Clean
@@ -41,17 +43,26 @@ struct SpeexPreprocessState_;
 // the capture thread's once the devices run. Tally and Backlog are
 // snapshots, read anywhere.
 //
-// Frames are the format's FrameSamples(), stereo interleaved.
+// Frames are the format's FrameSamples(), stereo interleaved; speexdsp
+// gets them in steps of at most kStepMs.
 class CEchoCanceller {
  public:
-  // The echo the filter models after its reference: the room's
-  // reverberation worth cancelling (a desktop room's echo has fallen by
-  // 20 to 30 dB after 100 to 150 ms) and what the delay finder leaves
-  // unplaced. Longer delays, up to kLatestEchoMs, the finder brings within
-  // it. A longer tail converges more slowly, since speexdsp spreads its
-  // adaptation over it and counts itself adapted only after some four
-  // tails' worth of far speech, and costs more, about linearly.
-  static constexpr int32_t kTailMs = 200;
+  // The echo the filter models after its reference: what the delay finder
+  // leaves unplaced (some 30 ms, a frame or two), the loudspeaker's and microphone's own
+  // ringing and the room's early reflections. The later reverberation (a
+  // desktop room's echo has fallen by 20 to 30 dB after 100 to 150 ms) is
+  // left to the residual echo suppressor. Longer delays, up to
+  // kLatestEchoMs, the finder brings within the tail. A longer tail
+  // converges more slowly: speexdsp counts itself adapted only after some
+  // four tails' worth of far speech, and smooths the far end's power over
+  // about three tails, so that a syllable much louder than the last ones
+  // overshoots its filter until that power catches up. It also costs
+  // more, about linearly.
+  static constexpr int32_t kTailMs = 60;
+  // The most speexdsp is handed at once. Its filter takes one adaptation
+  // step per call, so shorter calls learn the echo sooner; its costs per
+  // sample grow as they shorten, since the tail then spans more blocks.
+  static constexpr int32_t kStepMs = 5;
   // How late an echo the delay finder looks for: a sound server's queues
   // and a device's own buffering beyond what the ring accounts for. It
   // also looks this early, for a ring that is ahead of the microphone.
@@ -114,13 +125,14 @@ class CEchoCanceller {
   void TakeReference(bool use);
   void Look(int lag);
   void Realign(int lag);
-  void ResetEcho();
+  void ResetEcho(bool quickLook);
   void LinkEchoStates(bool linked);
   void Process(std::span<int16_t> mic, bool echo, bool noise);
 
   const std::size_t frameSamples_;
   const std::size_t channels_;
   const std::size_t channelSamples_;  // frameSamples_ / channels_
+  const std::size_t stepSamples_;     // per channel, a whole fraction of channelSamples_
   const std::size_t ringFrames_;
   const uint64_t windowFrames_;
   // The playback device's queue in frames: all a steady call can
