@@ -13,7 +13,8 @@
 
 namespace {
 
-// Args: sound type.
+// Args: sound type. PCM 11 kHz mono hands speexdsp the most steps a
+// second: four of 3.6 ms to a frame.
 void BM_EchoCancellerClean(benchmark::State& state) {
   const SoundFormat format = SoundFormat::Of(SoundType{static_cast<uint32_t>(state.range(0))});
   CEchoCanceller canceller(format);
@@ -37,6 +38,6 @@ void BM_EchoCancellerClean(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(state.iterations()) * frameSeconds / 100.0,
                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_EchoCancellerClean)->Arg(9050)->Arg(9059)->Arg(9061)->Arg(9062)->Arg(9057);
+BENCHMARK(BM_EchoCancellerClean)->Arg(9050)->Arg(9063)->Arg(9059)->Arg(9061)->Arg(9062)->Arg(9057);
 
 }  // namespace

@@ -351,10 +351,11 @@ TEST_P(CEchoCancellerEchoTest, FarEndEchoIsTakenOut) {
                 Name(c.type), c.path.delayMs, c.path.gainDb, noise ? "with suppressor" : "canceller alone",
                 after, late, canceller.Tally().realigned > 0 ? " (reference moved)" : "");
     SCOPED_TRACE(noise ? "with the suppressor" : "the canceller alone");
-    // Floors a few dB under the weakest type (44.1 kHz stereo), to catch a
-    // canceller that stops converging, not to rank the types.
-    EXPECT_GE(after, noise ? 9.0 : 7.0);
-    EXPECT_GE(late, noise ? 16.0 : 12.0);
+    // Floors a few dB under the weakest types (16 kHz stereo and 44.1 kHz
+    // stereo after 2 s, 32 kHz mono after 6 s), to catch a canceller that
+    // converges slowly or not at all, not to rank the types.
+    EXPECT_GE(after, noise ? 18.0 : 15.0);
+    EXPECT_GE(late, noise ? 22.0 : 16.0);
     // One move at most: the delay is found once and then left alone.
     EXPECT_LE(canceller.Tally().realigned, 1u);
     EXPECT_EQ(canceller.Tally().cleaned, call.Frames());
@@ -409,8 +410,8 @@ TEST_P(CEchoCancellerNearEndTest, NearEndSpeechComesThroughDuringAndAfterDoubleT
   const double kept = EnergyDb(Energy(call, out, 0, alone, end), Energy(call, call.near, 0, alone, end));
   std::printf("  %-20s near end's likeness %.2f while both talk, %.2f alone, level %+.1f dB alone\n",
               Name(c.type), during, after, kept);
-  EXPECT_GT(during, 0.7);
-  EXPECT_GT(after, 0.7);
+  EXPECT_GT(during, 0.9);
+  EXPECT_GT(after, 0.9);
   EXPECT_GT(kept, -3.0);
   EXPECT_LT(kept, 1.0);
   // Double talk spoils the envelopes' likeness, so it never moves the reference.
@@ -448,12 +449,12 @@ TEST(CEchoCancellerTest, SwitchedOnAgainItForgetsTheEchoPathItHadLearnt) {
   const double again = ReductionDb(call, call.mic, out, call.FrameAt(10.0), call.Frames());
   std::printf("  echo %.1f dB down before, %+.1f dB in the first half second on again, %.1f dB later\n",
               before, restart, again);
-  EXPECT_GE(before, 13.0);
+  EXPECT_GE(before, 16.0);
   EXPECT_TRUE(std::equal(call.mic.begin() + static_cast<std::ptrdiff_t>(off * f),
                          call.mic.begin() + static_cast<std::ptrdiff_t>(on * f),
                          out.begin() + static_cast<std::ptrdiff_t>(off * f)));
   EXPECT_GE(restart, -1.0);
-  EXPECT_GE(again, 13.0);
+  EXPECT_GE(again, 17.0);
 }
 
 // ---------------------------------------------------------------------------
