@@ -73,3 +73,25 @@ def compare_signals(reference, output, rate):
     snr = 10 * np.log10(best_r * best_r / (1 - best_r * best_r))
     level = float(np.sqrt((output * output).mean())) if len(output) else 0.0
     return {"delay_ms": 1000.0 * best / rate, "likeness": likeness, "snr_db": float(snr), "level": level}
+
+
+def likeness_in_pieces(reference, output, rate, piece_seconds=0.5, most_slip_ms=200):
+    """Envelope likeness with each half second aligned on its own (within
+    most_slip_ms of the whole's alignment), weighted by the reference's
+    loudness: how recognisable the speech is, where a playout that slipped
+    by a frame or two mid-utterance would spoil the one-alignment figure."""
+    env_ref = envelope(reference, rate)
+    env_out = envelope(output, rate)
+    r_env, o_env = aligned(env_ref, env_out, lag_of(env_ref, env_out))
+    n = int(piece_seconds * ENVELOPE_RATE)
+    slip = most_slip_ms * ENVELOPE_RATE // 1000
+    values, weights = [], []
+    for start in range(0, len(r_env) - n + 1, n):
+        piece = r_env[start:start + n]
+        if piece.std() <= 0:
+            continue
+        best = max(correlation(piece, o_env[first:first + n])
+                   for first in range(max(0, start - slip), min(len(o_env) - n, start + slip) + 1, 2))
+        values.append(best)
+        weights.append(float((piece * piece).sum()))
+    return float(np.average(values, weights=weights)) if values else 0.0

@@ -114,16 +114,20 @@ class EchoTest(unittest.TestCase):
         near_reference = speech.load_raw(os.path.join(workdir, "near.raw"))
         near_on = speech.compare_signals(near_reference, on_near, RATE)
         near_off = speech.compare_signals(near_reference, off_near, RATE)
+        # The playout may slip a frame mid-utterance with or without the
+        # canceller; what counts here is that the speech itself is whole.
+        pieces_on = speech.likeness_in_pieces(near_reference, on_near, RATE)
+        pieces_off = speech.likeness_in_pieces(near_reference, off_near, RATE)
         reduction = rms_db(off_far) - rms_db(on_far)
         print("\necho at A's loudspeaker after 2 s: %.1f dB without cancellation, %.1f dB with: %.1f dB less"
               % (rms_db(off_far), rms_db(on_far), reduction))
-        print("B's own speech at A: likeness %.3f with cancellation, %.3f without"
-              % (near_on["likeness"], near_off["likeness"]))
+        print("B's own speech at A: likeness %.3f with cancellation, %.3f without; half second by half "
+              "second %.3f with, %.3f without" % (near_on["likeness"], near_off["likeness"], pieces_on, pieces_off))
         self.assertGreater(rms_db(off_far), 30, "no echo to cancel: the room loopback is silent")
-        self.assertGreater(near_on["likeness"], 0.7, near_on)
+        self.assertGreater(pieces_on, 0.8, near_on)
         if not SANITIZED:
             # A sanitizer slows the capture thread, and the canceller with it.
-            self.assertGreaterEqual(reduction, 4.0)
+            self.assertGreaterEqual(reduction, 8.0)
 
 
 if __name__ == "__main__":
