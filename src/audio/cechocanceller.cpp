@@ -15,6 +15,9 @@ namespace {
 // The first look takes half of it, to move the reference before the
 // filter has learnt much that a move would throw away.
 constexpr int32_t kFindOverMs = 750;
+// The most the noise suppressor takes out of steady noise, in dB: the
+// library's own choice.
+constexpr int kNoiseSuppressDb = -15;
 constexpr int32_t kFirstFindOverMs = kFindOverMs / 2;
 constexpr int32_t kFindEveryMs = 125;
 // The echo is put this far after its reference, so that an estimate a
@@ -209,10 +212,14 @@ CEchoCanceller::CEchoCanceller(const SoundFormat& format)
     echo_[c] = speex_echo_state_init_mc(frame, tail, 1, speakers);
     speex_echo_ctl(echo_[c], SPEEX_ECHO_SET_SAMPLING_RATE, &echoRate);
     preprocess_[c] = speex_preprocess_state_init(frame, rate);
-    // Denoising only: the level is the user's to set, and the library's
-    // voice detector is left off (it says so on stderr when touched).
-    int on = 1, off = 0;
+    // The gain stage only: the level is the user's to set, and the
+    // library's voice detector is left off (it says so on stderr when
+    // touched). The gain stage also carries the residual echo suppression,
+    // so it runs whenever either is on; without noise suppression it may
+    // take out no noise.
+    int on = 1, off = 0, keepNoise = 0;
     speex_preprocess_ctl(preprocess_[c], SPEEX_PREPROCESS_SET_DENOISE, &on);
+    speex_preprocess_ctl(preprocess_[c], SPEEX_PREPROCESS_SET_NOISE_SUPPRESS, &keepNoise);
     speex_preprocess_ctl(preprocess_[c], SPEEX_PREPROCESS_SET_AGC, &off);
     speex_preprocess_ctl(preprocess_[c], SPEEX_PREPROCESS_SET_DEREVERB, &off);
   }
@@ -373,6 +380,14 @@ void CEchoCanceller::LinkEchoStates(bool linked) {
   }
 }
 
+void CEchoCanceller::SetDenoising(bool on) {
+  if (on == denoising_) return;
+  denoising_ = on;
+  int level = on ? kNoiseSuppressDb : 0;
+  for (std::size_t c = 0; c < channels_; ++c)
+    speex_preprocess_ctl(preprocess_[c], SPEEX_PREPROCESS_SET_NOISE_SUPPRESS, &level);
+}
+
 void CEchoCanceller::Clean(std::span<int16_t> mic) {
   if (channelSamples_ == 0 || mic.size() != frameSamples_) return;
   const bool echo = echoOn_.load(std::memory_order_relaxed);
@@ -399,11 +414,12 @@ void CEchoCanceller::Clean(std::span<int16_t> mic) {
   // some: what the canceller takes out of near speech alone would be
   // suppressed as echo too.
   LinkEchoStates(echo && quietFor_ <= echoFrames_);
-  Process(mic, echo, noise);
+  SetDenoising(noise);
+  Process(mic, echo);
   cleaned_.store(cleaned_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
 }
 
-void CEchoCanceller::Process(std::span<int16_t> mic, bool echo, bool noise) {
+void CEchoCanceller::Process(std::span<int16_t> mic, bool echo) {
   const std::size_t n = channelSamples_;
   int16_t* in = channelIn_.get();
   int16_t* out = channelOut_.get();
@@ -418,9 +434,7 @@ void CEchoCanceller::Process(std::span<int16_t> mic, bool echo, bool noise) {
         speex_echo_cancellation(echo_[c], in + c * n + at, reference_.get() + at * channels_, out + c * n + at);
       }
     }
-    if (noise) {
-      for (std::size_t c = 0; c < channels_; ++c) speex_preprocess_run(preprocess_[c], out + c * n + at);
-    }
+    for (std::size_t c = 0; c < channels_; ++c) speex_preprocess_run(preprocess_[c], out + c * n + at);
   }
   for (std::size_t c = 0; c < channels_; ++c) {
     for (std::size_t i = 0; i < n; ++i) mic[i * channels_ + c] = out[c * n + i];

@@ -13,6 +13,9 @@ struct SpeexPreprocessState_;
 
 // Takes the loudspeaker's echo and the steady background noise out of the
 // microphone frames, with the speexdsp echo canceller and preprocessor.
+// Echo cancellation is the adaptive filter and the preprocessor's
+// suppression of the echo the filter leaves; noise suppression is the
+// preprocessor's taking out of steady noise as well.
 //
 // The echo reference is what the loudspeaker was given: the playback
 // thread notes each frame as it hands it to the device, into a ring that
@@ -127,7 +130,8 @@ class CEchoCanceller {
   void Realign(int lag);
   void ResetEcho(bool quickLook);
   void LinkEchoStates(bool linked);
-  void Process(std::span<int16_t> mic, bool echo, bool noise);
+  void SetDenoising(bool on);
+  void Process(std::span<int16_t> mic, bool echo);
 
   const std::size_t frameSamples_;
   const std::size_t channels_;
@@ -164,6 +168,9 @@ class CEchoCanceller {
   std::unique_ptr<int16_t[]> channelOut_;
   bool echoWasOn_ = false;
   bool statesLinked_ = false;
+  // Whether the preprocessor is set to take out noise as well as the echo
+  // the filter left; capture thread.
+  bool denoising_ = false;
   bool referenceSeen_ = false;
   bool baselineSet_ = false;
   // The most the ring may settle at, in frames: the playback device's queue
