@@ -257,9 +257,9 @@ void CProgram::BuildDialogs() {
 }
 
 std::unique_ptr<MixerBackend> CProgram::MakeMixerBackend() {
-  // The sliders act on the device that sounds: the sound server's sink and
-  // source when the streams go to it, the ALSA card otherwise.
-  if (const auto* pulse = dynamic_cast<const CPulseAudioBackend*>(graph_.audioBackend.get())) {
+  // With a sound server the sliders act on the call's own streams, as any
+  // desktop program's volume does; without one, on the ALSA card's mixer.
+  if (auto* pulse = dynamic_cast<CPulseAudioBackend*>(graph_.audioBackend.get())) {
     return std::make_unique<CPulseMixer>(*pulse);
   }
   return std::make_unique<CAlsaMixer>(*graph_.audioBackend);

@@ -43,8 +43,16 @@ std::string CStatusSnapshot::Text() const {
   text << "current " << graph_.state.currentLine.load() << "\n";
   if (graph_.window) {
     const TDlg& window = *graph_.window;
-    text << "window " << (window.isHidden() ? "hidden" : window.isMinimized() ? "minimised" : "shown") << "\n";
+    text << "window "
+         << (window.isHidden()      ? "hidden"
+             : window.isMinimized() ? "minimised"
+                                    : "shown")
+         << "\n";
   }
+  const CAppState& state = graph_.state;
+  text << "sliders speaker " << state.speakerSlider << " enabled " << state.speakerSliderEnabled
+       << " microphone " << state.micSlider << " enabled " << state.micSliderEnabled << " muted "
+       << state.speakerMuted.load() << " " << state.micMuted.load() << "\n";
   if (graph_.contacts) {
     for (std::size_t row = 0; row < graph_.contacts->Count(); ++row) {
       const CContact* client = graph_.contacts->At(static_cast<int>(row));

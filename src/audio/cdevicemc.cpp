@@ -32,6 +32,7 @@ bool CDeviceMc::OpenInput(std::string& error) {
   request.framesPerCallback = static_cast<int>(frame_.size()) / channels_;
   // The microphone hands each frame on at once: one frame is all it holds.
   request.latencySeconds = static_cast<double>(request.framesPerCallback) / sampleRate_;
+  request.call = true;
   std::fill(frame_.begin(), frame_.end(), 0);
   return stream_.Open(
       [&](std::string& why) { return backend_.OpenInput(request, &CDeviceMc::OnSamples, this, why); }, error);

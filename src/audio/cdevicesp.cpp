@@ -59,6 +59,7 @@ bool CDeviceSp::OpenOutput(std::string& error) {
   request.framesPerCallback = framesPerCallback_;
   request.latencySeconds = RequestedLatencySeconds();
   openLatencySeconds_ = request.latencySeconds;
+  request.call = true;
   return stream_.Open(
       [&](std::string& why) { return backend_.OpenOutput(request, &CDeviceSp::OnSamples, this, why); },
       error);

@@ -16,6 +16,9 @@ struct StreamRequest {
   int channels = 0;
   int framesPerCallback = 0;    // sample frames (one sample per channel) per callback
   double latencySeconds = 0.0;  // how much audio the device should keep queued
+  // A call's loudspeaker or microphone, whose volume the window's sliders
+  // set; other streams (the ringer) keep their own.
+  bool call = false;
 };
 
 // A running stream. Destroying it stops it and waits until no callback of it

@@ -83,7 +83,9 @@ std::unique_ptr<AudioStream> CPulseAudioBackend::Open(bool input, const StreamRe
     error = NoSuchDeviceText(input, request.device, devices.size());
     return nullptr;
   }
-  auto stream = std::make_unique<CPulseStream>(callback, user);
+  CStreamVolume* volume =
+      request.call ? &CallVolume(input ? MixerSide::Capture : MixerSide::Playback) : nullptr;
+  auto stream = std::make_unique<CPulseStream>(callback, user, volume);
   if (!stream->Start(input, device.id, device.name, request, error)) return nullptr;
   return stream;
 }

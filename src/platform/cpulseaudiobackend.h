@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "core/audiobackend.h"
+#include "core/mixerbackend.h"
+#include "platform/cstreamvolume.h"
 
 // The sound card through the user's PulseAudio (or PipeWire) server, when
 // one runs: the streams then get the queue they ask for and start at once.
@@ -28,6 +30,10 @@ class CPulseAudioBackend : public AudioBackend {
   // The server's name of a device, which its mixer opens; false outside the enumeration.
   bool InputDeviceId(int index, std::string& id) const;
   bool OutputDeviceId(int index, std::string& id) const;
+  // The volume of the call's stream on one side, which its mixer sets.
+  CStreamVolume& CallVolume(MixerSide side) {
+    return side == MixerSide::Playback ? speakerVolume_ : micVolume_;
+  }
 
  private:
   struct Device {
@@ -41,4 +47,6 @@ class CPulseAudioBackend : public AudioBackend {
 
   std::vector<Device> inputs_;
   std::vector<Device> outputs_;
+  CStreamVolume speakerVolume_;
+  CStreamVolume micVolume_;
 };

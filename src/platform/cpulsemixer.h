@@ -2,7 +2,6 @@
 
 #include <pulse/pulseaudio.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,46 +10,42 @@
 
 class CPulseAudioBackend;
 class CPulseConnection;
+class CStreamVolume;
 
-// The mixer backend on the volume and mute of one PulseAudio (or PipeWire)
-// sink or source: with the PulseAudio audio backend the devices are the
-// server's, and no ALSA card stands behind their names.
+// The mixer backend on the program's own call streams on a PulseAudio (or
+// PipeWire) server: the loudspeaker's sink input on the playback side, the
+// microphone's source output on the capture side, as every desktop program's
+// own volume works. The sinks and sources themselves are the user's: nothing
+// here changes their volume or their mute, whichever device is chosen.
 //
-// The playback side offers the sink as the output's own volume and as its
-// one wave-output line; the capture side offers the source as one microphone
-// line, both to the selector and among the recording lines. Each has one
-// control, which is also the line's mute. Volumes run 0..PA_VOLUME_NORM: a
-// volume the desktop raised above 100% reads as the top. Reading gives the
-// average of the channels; writing sets every channel to the value, except
-// that writing back what was just read changes nothing, so binding a slider
-// keeps a balance set elsewhere.
+// Each side offers one line with one control: a wave-output line on the
+// playback side; on the capture side one line that stands for the
+// microphone and for the line input alike, since the server's source is
+// whatever the user plugged in. There is no output-wide volume and no mute
+// switch (the mute buttons close the stream). Volumes run 0..PA_VOLUME_NORM:
+// a volume raised above 100% elsewhere reads as the top. Reading gives the
+// loudest channel; writing scales the channels to it, which keeps a balance,
+// and writing back what was just read changes nothing.
 //
-// Device -1 is the one the default stream reaches: PULSE_SINK (PULSE_SOURCE)
-// when set, as libpulse honours it for streams, else the server's default.
-// The mixer stays on the device it opened even when the default moves.
+// Between calls no stream runs: the volume read and set is then the one the
+// next stream starts at (CStreamVolume).
 //
 // Each Open has its own connection, whose event thread hears the server's
-// sink (source) events: a change of the device reports its control (977);
-// its removal, and its return under the same name, report its line (976).
-// The change callback runs on that thread holding the connection's lock.
-// Every query asks the server afresh; when the server or the device is gone
-// they return false (libpulse gives up on a server that stops answering).
+// stream events: a change of the call's stream elsewhere (a desktop volume
+// control), and a new call stream starting, report the control (977). The
+// change callback runs on that thread or on a stream's, never once Close
+// has returned.
 class CPulseMixer : public MixerBackend {
  public:
-  // The server's name of device n of a side in the audio backend's
-  // enumeration; false when there is no device n.
-  using DeviceIds = std::function<bool(MixerSide side, int device, std::string& id)>;
-
-  // Open, Close and the queries belong to one thread (the main thread); only
-  // the change callback runs on the connection's thread. devices must
-  // outlive the mixer. Without ids, only the default device opens.
-  explicit CPulseMixer(DeviceIds ids = {});
-  explicit CPulseMixer(const CPulseAudioBackend& devices);
+  // Open, Close and the queries belong to one thread (the main thread).
+  // The backend must outlive the mixer.
+  explicit CPulseMixer(CPulseAudioBackend& streams);
   ~CPulseMixer() override;
   CPulseMixer(const CPulseMixer&) = delete;
   CPulseMixer& operator=(const CPulseMixer&) = delete;
 
   void SetChangeCallback(ChangeCallback callback) override;
+  // Any device: the call's stream is the program's wherever it plays.
   bool Open(MixerSide side, int device) override;
   void Close() override;
 
@@ -65,30 +60,27 @@ class CPulseMixer : public MixerBackend {
   bool ReadMute(MixerControlId line, bool& muted) override;
   bool WriteMute(MixerControlId line, bool muted) override;
 
-  // The server's name of the open sink or source; empty while closed.
-  std::string DeviceId() const { return deviceId_; }
+  // The control of a side's call stream, the same for every mixer.
+  static MixerControlId ControlOf(MixerSide side);
 
  private:
-  struct State;
+  struct StreamState;
 
   static void OnEvent(pa_context* context, pa_subscription_event_type_t event, uint32_t index, void* self);
-  bool Connect(const std::string& name);
-  bool Query(State& state) const;
   bool Usable(MixerControlId control) const;
-  std::vector<MixerLine> Lines(MixerSide side, MixerLineType type) const;
+  // With the lock held: the running call stream's volume; false when none runs.
+  bool QueryStream(uint32_t index, StreamState& state) const;
+  std::vector<MixerLine> Lines(MixerSide side, std::vector<MixerLineType> types) const;
+  void Report() const;
 
-  DeviceIds ids_;
+  CPulseAudioBackend& streams_;
   ChangeCallback callback_;  // the next Open's
 
-  // Set by Open, cleared by Close, on the main thread; the event thread
-  // reads them only while the connection lives.
+  // Set by Open, cleared by Close, on the main thread; the event threads
+  // read them only while the mixer is open.
   std::unique_ptr<CPulseConnection> connection_;
+  CStreamVolume* volume_ = nullptr;
   MixerSide side_ = MixerSide::Playback;
-  std::string deviceId_;
-  std::string lineName_;
   MixerControlId control_ = 0;
   ChangeCallback reporting_;  // the open connection's
-  // The device's index on the server, under the connection's lock: it
-  // changes when the device goes and comes back.
-  uint32_t index_ = PA_INVALID_INDEX;
 };

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/cstreamvolume.h"
 #include "platform/devicedisplayname.h"
 
 namespace {
@@ -23,8 +24,8 @@ std::string EnvironmentDevice(bool input) {
 
 }  // namespace
 
-CPulseStream::CPulseStream(AudioBackend::StreamCallback callback, void* user)
-    : callback_(callback), user_(user) {
+CPulseStream::CPulseStream(AudioBackend::StreamCallback callback, void* user, CStreamVolume* volume)
+    : callback_(callback), user_(user), volume_(volume) {
   for (int i = 0; i < static_cast<int>(Ask::Count); ++i) slots_[i] = {this, static_cast<Ask>(i), false};
 }
 
@@ -79,6 +80,7 @@ bool CPulseStream::Start(bool input, const std::string& device, const std::strin
     return false;
   }
   started_ = true;
+  AttachVolume();
   NoteWhere();
   pa_context_set_subscribe_callback(
       connection_.Context(),
@@ -112,11 +114,18 @@ bool CPulseStream::Connect(const char* device) {
     return pa_stream_connect_record(stream_, device, &attributes_, flags) == 0;
   }
   pa_stream_set_write_callback(stream_, &CPulseStream::OnWritable, this);
-  return pa_stream_connect_playback(stream_, device, &attributes_, flags, nullptr, nullptr) == 0;
+  // Starting at the wanted volume, not the server's, spares a loud first moment.
+  pa_cvolume start{};
+  const bool wanted = volume_ && volume_->Wanted() != CStreamVolume::kNone;
+  if (wanted) pa_cvolume_set(&start, spec_.channels, volume_->Wanted());
+  return pa_stream_connect_playback(stream_, device, &attributes_, flags, wanted ? &start : nullptr,
+                                    nullptr) == 0;
 }
 
 void CPulseStream::Drop() {
   if (!stream_) return;
+  if (volume_ && attachedIndex_ != PA_INVALID_INDEX) volume_->Detach(attachedIndex_);
+  attachedIndex_ = PA_INVALID_INDEX;
   pa_stream_set_state_callback(stream_, nullptr, nullptr);
   pa_stream_set_moved_callback(stream_, nullptr, nullptr);
   pa_stream_set_read_callback(stream_, nullptr, nullptr);
@@ -128,6 +137,23 @@ void CPulseStream::Drop() {
 
 bool CPulseStream::Alive() const { return stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY; }
 
+void CPulseStream::AttachVolume() {
+  if (!volume_) return;
+  attachedIndex_ = pa_stream_get_index(stream_);
+  // Attached first, then the wanted volume read: a slider moved meanwhile
+  // either finds this stream or is read here.
+  volume_->Attach(attachedIndex_);
+  const uint32_t wanted = volume_->Wanted();
+  if (wanted == CStreamVolume::kNone) return;
+  pa_cvolume volume{};
+  pa_cvolume_set(&volume, spec_.channels, wanted);
+  pa_context* context = connection_.Context();
+  pa_operation* operation =
+      input_ ? pa_context_set_source_output_volume(context, attachedIndex_, &volume, nullptr, nullptr)
+             : pa_context_set_sink_input_volume(context, attachedIndex_, &volume, nullptr, nullptr);
+  if (operation) pa_operation_unref(operation);
+}
+
 void CPulseStream::OnState(pa_stream* stream, void* self) {
   auto& me = *static_cast<CPulseStream*>(self);
   me.connection_.Wake();
@@ -135,6 +161,7 @@ void CPulseStream::OnState(pa_stream* stream, void* self) {
   const pa_stream_state_t state = pa_stream_get_state(stream);
   if (state == PA_STREAM_READY) {
     me.reconnects_ = 0;
+    me.AttachVolume();
     me.NoteWhere();
   } else if (!PA_STREAM_IS_GOOD(state)) {
     // Killed: with no device left to rescue it to, or by the server's user.

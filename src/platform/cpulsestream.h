@@ -12,6 +12,8 @@
 #include "platform/cstreamdelaymeter.h"
 #include "platform/cstreamroute.h"
 
+class CStreamVolume;
+
 // One stream of interleaved 16-bit samples straight to the sound server,
 // with the server keeping exactly the queue asked for: through libpulse a
 // playback stream's latency is the whole queue, where the ALSA plugin lets
@@ -26,7 +28,8 @@
 // not.
 class CPulseStream : public AudioStream {
  public:
-  CPulseStream(AudioBackend::StreamCallback callback, void* user);
+  // volume: where a call's stream keeps its volume; nullptr for any other.
+  CPulseStream(AudioBackend::StreamCallback callback, void* user, CStreamVolume* volume = nullptr);
   ~CPulseStream() override;
   CPulseStream(const CPulseStream&) = delete;
   CPulseStream& operator=(const CPulseStream&) = delete;
@@ -48,6 +51,7 @@ class CPulseStream : public AudioStream {
   bool Connect(const char* device);
   void Drop();
   bool Alive() const;
+  void AttachVolume();
   void NoteWhere();
   void MoveTo(const std::string& device);
   void Recover();
@@ -80,6 +84,8 @@ class CPulseStream : public AudioStream {
 
   AudioBackend::StreamCallback callback_;
   void* user_;
+  CStreamVolume* volume_;
+  uint32_t attachedIndex_ = PA_INVALID_INDEX;
   CPulseConnection connection_;
   pa_stream* stream_ = nullptr;
   bool input_ = false;

@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <mutex>
-#include <regex>
+#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "audio/cmixermc.h"
@@ -38,35 +38,59 @@ std::optional<std::string> Pactl(const std::string& arguments) {
   return text;
 }
 
-// Every channel's volume of a sink or source ("sink t_spk"), as the server holds it.
-std::vector<long> Volumes(const std::string& device) {
-  const auto space = device.find(' ');
-  const auto text = Pactl("get-" + device.substr(0, space) + "-volume" + device.substr(space));
+// What the server holds of a device ("sink t_spk") or a stream: every
+// channel's volume and the mute.
+struct Held {
   std::vector<long> volumes;
-  if (!text) return volumes;
-  static const std::regex channel(R"([a-z-]+: (\d+) /)");
-  for (auto it = std::sregex_iterator(text->begin(), text->end(), channel); it != std::sregex_iterator();
-       ++it)
-    volumes.push_back(std::stol((*it)[1]));
-  return volumes;
+  bool muted = false;
+  bool operator==(const Held&) const = default;
+};
+
+Held FromJson(const QJsonObject& object) {
+  Held held;
+  const QJsonObject volume = object.value("volume").toObject();
+  for (const QString& channel : volume.keys())
+    held.volumes.push_back(volume.value(channel).toObject().value("value").toInteger());
+  held.muted = object.value("mute").toBool();
+  return held;
 }
 
-std::optional<bool> Muted(const std::string& device) {
-  const auto space = device.find(' ');
-  const auto text = Pactl("get-" + device.substr(0, space) + "-mute" + device.substr(space));
-  if (!text) return std::nullopt;
-  return text->find("yes") != std::string::npos;
+QJsonArray List(const std::string& what) {
+  const auto text = Pactl("-f json list " + what);
+  return text ? QJsonDocument::fromJson(QByteArray::fromStdString(*text)).array() : QJsonArray{};
 }
 
-bool Set(const std::string& what, const std::string& device, const std::string& value) {
-  const auto space = device.find(' ');
-  return Pactl("set-" + device.substr(0, space) + "-" + what + device.substr(space) + " " + value)
-      .has_value();
+std::optional<Held> Device(const std::string& kind, const std::string& name) {
+  for (const auto& entry : List(kind + "s")) {
+    if (entry.toObject().value("name").toString().toStdString() == name) return FromJson(entry.toObject());
+  }
+  return std::nullopt;
 }
 
-// Mixers on the sinks and sources of a private PulseAudio server: output
-// devices t_spk (the default) and t_mic, input devices their monitors, the
-// monitor of t_mic the default.
+// A stream of the program by its name ("Loudspeaker", "Microphone"), with its index.
+std::optional<std::pair<long, Held>> Stream(const std::string& kind, const std::string& name) {
+  for (const auto& entry : List(kind)) {
+    const QJsonObject object = entry.toObject();
+    if (object.value("properties").toObject().value("media.name").toString().toStdString() == name)
+      return std::pair(object.value("index").toInteger(), FromJson(object));
+  }
+  return std::nullopt;
+}
+
+struct Side {
+  MixerSide side;
+  const char* streams;  // as pactl lists them
+  const char* setVolume;
+  const char* name;
+};
+
+const Side kSides[] = {
+    {MixerSide::Playback, "sink-inputs", "set-sink-input-volume", "Loudspeaker"},
+    {MixerSide::Capture, "source-outputs", "set-source-output-volume", "Microphone"},
+};
+
+// Mixers on the program's own streams on a private PulseAudio server with
+// the sinks t_spk (the default) and t_mic, whose monitor is the default source.
 class CPulseMixerTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -76,265 +100,240 @@ class CPulseMixerTest : public ::testing::Test {
     ASSERT_TRUE(backend) << error;
   }
 
+  // A call's stream (or, with call false, another one such as the ringer's).
+  std::unique_ptr<AudioStream> Open(MixerSide side, bool call = true) {
+    StreamRequest request{-1, 8000, 2, 160, 0.1};
+    request.call = call;
+    std::string error;
+    auto stream = side == MixerSide::Playback
+                      ? backend->OpenOutput(request, &audiosignals::ToneSource::Fill, &tone, error)
+                      : backend->OpenInput(request, &audiosignals::Recorder::Take, &recorder, error);
+    EXPECT_TRUE(stream) << error;
+    return stream;
+  }
+
   std::unique_ptr<CPulseServer> pulse =
       std::make_unique<CPulseServer>(std::vector<std::string>{"t_spk", "t_mic"}, "t_mic.monitor");
   std::unique_ptr<CPulseAudioBackend> backend;
+  audiosignals::ToneSource tone{8000, 2, 500};
+  audiosignals::Recorder recorder{8000, 2};
 };
 
-struct OpenCase {
-  MixerSide side;
-  int device;
-  const char* id;  // empty: Open fails
-  const char* line;
-};
+TEST_F(CPulseMixerTest, EachSideHasOneControlWhateverTheDevice) {
+  for (const int device : {-1, 0, 1, 7}) {
+    SCOPED_TRACE(device);
+    CPulseMixer speaker(*backend), microphone(*backend);
+    ASSERT_TRUE(speaker.Open(MixerSide::Playback, device));
+    ASSERT_TRUE(microphone.Open(MixerSide::Capture, device));
+    const MixerControlId playback = CPulseMixer::ControlOf(MixerSide::Playback);
+    const MixerControlId capture = CPulseMixer::ControlOf(MixerSide::Capture);
+    EXPECT_NE(playback, capture);
 
-TEST_F(CPulseMixerTest, OpensTheDefaultOrTheNumberedDeviceAsOneLine) {
-  constexpr auto kPlayback = MixerSide::Playback;
-  constexpr auto kCapture = MixerSide::Capture;
-  const OpenCase cases[] = {
-      {kPlayback, -1, "t_spk", "t_spk"},
-      {kPlayback, 0, "t_spk", "t_spk"},
-      {kPlayback, 1, "t_mic", "t_mic"},
-      {kCapture, -1, "t_mic.monitor", "Monitor of t_mic"},
-      {kCapture, 0, "t_spk.monitor", "Monitor of t_spk"},
-      {kCapture, 1, "t_mic.monitor", "Monitor of t_mic"},
-      {kPlayback, 2, "", ""},
-      {kCapture, 2, "", ""},
-      {kPlayback, -2, "", ""},
-  };
-  std::vector<std::pair<std::string, MixerControlId>> controls;
-  for (const OpenCase& c : cases) {
-    SCOPED_TRACE(std::to_string(static_cast<int>(c.side)) + " " + std::to_string(c.device));
-    CPulseMixer mixer(*backend);
-    if (std::string(c.id).empty()) {
-      EXPECT_FALSE(mixer.Open(c.side, c.device));
-      EXPECT_FALSE(mixer.PlaybackVolume());
-      EXPECT_TRUE(mixer.PlaybackLines().empty());
-      EXPECT_TRUE(mixer.CaptureLines().empty());
-      continue;
+    // The output as a whole is the user's device: no control for it.
+    EXPECT_FALSE(speaker.PlaybackVolume());
+    const std::vector<MixerLine> out = speaker.PlaybackLines();
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].type, MixerLineType::WaveOut);
+    EXPECT_EQ(out[0].volume, playback);
+    EXPECT_TRUE(speaker.SelectorLines().empty());
+
+    // The microphone and the line input are the one stream.
+    for (const auto& lines : {microphone.SelectorLines(), microphone.CaptureLines()}) {
+      ASSERT_EQ(lines.size(), 2u);
+      EXPECT_EQ(lines[0].type, MixerLineType::Microphone);
+      EXPECT_EQ(lines[1].type, MixerLineType::LineIn);
+      EXPECT_EQ(lines[0].volume, capture);
+      EXPECT_EQ(lines[1].volume, capture);
     }
-    ASSERT_TRUE(mixer.Open(c.side, c.device));
-    EXPECT_EQ(mixer.DeviceId(), c.id);
-    const bool playback = c.side == kPlayback;
-    const std::vector<MixerLine> lines = playback ? mixer.PlaybackLines() : mixer.CaptureLines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].name, c.line);
-    EXPECT_EQ(lines[0].type, playback ? MixerLineType::WaveOut : MixerLineType::Microphone);
-    ASSERT_TRUE(lines[0].volume);
-    const MixerControlId control = *lines[0].volume;
-    // The other side's lines are not this mixer's.
-    if (playback) {
-      EXPECT_EQ(mixer.PlaybackVolume(), control);
-      EXPECT_TRUE(mixer.SelectorLines().empty());
-      EXPECT_TRUE(mixer.CaptureLines().empty());
-    } else {
-      EXPECT_FALSE(mixer.PlaybackVolume());
-      EXPECT_TRUE(mixer.PlaybackLines().empty());
-      const std::vector<MixerLine> selector = mixer.SelectorLines();
-      ASSERT_EQ(selector.size(), 1u);
-      EXPECT_EQ(selector[0].volume, control);
-      EXPECT_EQ(selector[0].type, MixerLineType::Microphone);
-    }
-    int64_t min = -1;
-    int64_t max = -1;
-    ASSERT_TRUE(mixer.VolumeRange(control, min, max));
+    EXPECT_TRUE(microphone.PlaybackLines().empty());
+
+    int64_t min = -1, max = -1;
+    ASSERT_TRUE(speaker.VolumeRange(playback, min, max));
     EXPECT_EQ(min, 0);
     EXPECT_EQ(max, 65536);
-    EXPECT_FALSE(mixer.VolumeRange(control + 1, min, max));
-    controls.emplace_back(c.id, control);
+    EXPECT_FALSE(speaker.VolumeRange(capture, min, max));
+    bool muted = false;
+    EXPECT_FALSE(speaker.ReadMute(playback, muted)) << "no mute switch";
   }
-  // One device, one control, however it was opened; another device, another control.
-  for (const auto& [id, control] : controls) {
-    for (const auto& [otherId, otherControl] : controls) EXPECT_EQ(id == otherId, control == otherControl);
-  }
-
-  // Without PULSE_SINK, the default is the server's (the fixture puts PULSE_SINK back).
-  ASSERT_EQ(::unsetenv("PULSE_SINK"), 0);
-  ASSERT_TRUE(Pactl("set-default-sink t_mic"));
-  CPulseMixer mixer(*backend);
-  ASSERT_TRUE(mixer.Open(MixerSide::Playback, -1));
-  EXPECT_EQ(mixer.DeviceId(), "t_mic");
 }
 
-struct DeviceCase {
-  MixerSide side;
-  int device;
-  const char* pactl;  // the device as pactl names it, "sink t_mic"
-};
-
-const DeviceCase kDevices[] = {
-    {MixerSide::Playback, 1, "sink t_mic"},
-    {MixerSide::Capture, 0, "source t_spk.monitor"},
-};
-
-TEST_F(CPulseMixerTest, VolumeAndMuteAreTheDevicesOwnBothWays) {
-  for (const DeviceCase& c : kDevices) {
-    SCOPED_TRACE(c.pactl);
+TEST_F(CPulseMixerTest, VolumeIsTheCallStreamsOwnBothWays) {
+  const Held sink = *Device("sink", "t_mic");
+  const Held source = *Device("source", "t_mic.monitor");
+  for (const Side& s : kSides) {
+    SCOPED_TRACE(s.streams);
+    auto stream = Open(s.side);
+    ASSERT_TRUE(stream);
     CPulseMixer mixer(*backend);
-    ASSERT_TRUE(mixer.Open(c.side, c.device));
-    const MixerControlId control =
-        *(c.side == MixerSide::Playback ? mixer.PlaybackLines() : mixer.CaptureLines()).at(0).volume;
+    ASSERT_TRUE(mixer.Open(s.side, -1));
+    const MixerControlId control = CPulseMixer::ControlOf(s.side);
+    const auto index = std::to_string(Stream(s.streams, s.name)->first);
     int64_t value = -1;
 
     ASSERT_TRUE(mixer.WriteVolume(control, 19661));
-    EXPECT_EQ(Volumes(c.pactl), (std::vector<long>{19661, 19661}));
-    ASSERT_TRUE(Set("volume", c.pactl, "12345"));
+    EXPECT_EQ(Stream(s.streams, s.name)->second.volumes, (std::vector<long>{19661, 19661}));
+    ASSERT_TRUE(Pactl(std::string(s.setVolume) + " " + index + " 12345"));
     ASSERT_TRUE(mixer.ReadVolume(control, value));
     EXPECT_EQ(value, 12345);
 
-    // A balance reads as its average and survives having that written back
-    // (as binding a slider does); another value levels it.
-    ASSERT_TRUE(Set("volume", c.pactl, "20000 40000"));
+    // A balance reads as its loudest channel and survives having that
+    // written back (as binding a slider does) and other values too.
+    ASSERT_TRUE(Pactl(std::string(s.setVolume) + " " + index + " 20000 40000"));
     ASSERT_TRUE(mixer.ReadVolume(control, value));
-    EXPECT_EQ(value, 30000);
+    EXPECT_EQ(value, 40000);
     ASSERT_TRUE(mixer.WriteVolume(control, value));
-    EXPECT_EQ(Volumes(c.pactl), (std::vector<long>{20000, 40000}));
-    ASSERT_TRUE(mixer.WriteVolume(control, 50000));
-    EXPECT_EQ(Volumes(c.pactl), (std::vector<long>{50000, 50000}));
+    EXPECT_EQ(Stream(s.streams, s.name)->second.volumes, (std::vector<long>{20000, 40000}));
+    ASSERT_TRUE(mixer.WriteVolume(control, 60000));
+    EXPECT_EQ(Stream(s.streams, s.name)->second.volumes, (std::vector<long>{30000, 60000}));
 
     // Above 100% reads as the top of the range, and writing the top keeps it.
-    ASSERT_TRUE(Set("volume", c.pactl, "90000"));
+    ASSERT_TRUE(Pactl(std::string(s.setVolume) + " " + index + " 90000"));
     ASSERT_TRUE(mixer.ReadVolume(control, value));
     EXPECT_EQ(value, 65536);
     ASSERT_TRUE(mixer.WriteVolume(control, 65536));
-    EXPECT_EQ(Volumes(c.pactl), (std::vector<long>{90000, 90000}));
+    EXPECT_EQ(Stream(s.streams, s.name)->second.volumes, (std::vector<long>{90000, 90000}));
 
-    bool muted = false;
-    ASSERT_TRUE(mixer.WriteMute(control, true));
-    EXPECT_EQ(Muted(c.pactl), true);
-    ASSERT_TRUE(mixer.ReadMute(control, muted));
-    EXPECT_TRUE(muted);
-    ASSERT_TRUE(Set("mute", c.pactl, "0"));
-    ASSERT_TRUE(mixer.ReadMute(control, muted));
-    EXPECT_FALSE(muted);
+    EXPECT_FALSE(mixer.ReadVolume(control ^ 3, value));
+    EXPECT_FALSE(mixer.WriteVolume(control ^ 3, 1000));
+  }
+  // The devices are as they were.
+  EXPECT_EQ(Device("sink", "t_mic"), sink);
+  EXPECT_EQ(Device("source", "t_mic.monitor"), source);
+}
 
-    // Only the mixer's own control answers.
-    EXPECT_FALSE(mixer.ReadVolume(control + 1, value));
-    EXPECT_FALSE(mixer.WriteVolume(control + 1, 1000));
-    EXPECT_FALSE(mixer.WriteMute(control + 1, true));
-    EXPECT_EQ(Muted(c.pactl), false);
+TEST_F(CPulseMixerTest, BetweenCallsTheVolumeWaitsForTheNextStream) {
+  for (const Side& s : kSides) {
+    SCOPED_TRACE(s.streams);
+    CPulseMixer mixer(*backend);
+    ASSERT_TRUE(mixer.Open(s.side, -1));
+    const MixerControlId control = CPulseMixer::ControlOf(s.side);
+    int64_t value = -1;
+
+    // Unset: the slider reads the top, and writing that back leaves the
+    // server to choose the stream's volume.
+    ASSERT_TRUE(mixer.ReadVolume(control, value));
+    EXPECT_EQ(value, 65536);
+    ASSERT_TRUE(mixer.WriteVolume(control, value));
+    EXPECT_EQ(backend->CallVolume(s.side).Wanted(), CStreamVolume::kNone);
+
+    ASSERT_TRUE(mixer.WriteVolume(control, 30000));
+    ASSERT_TRUE(mixer.ReadVolume(control, value));
+    EXPECT_EQ(value, 30000);
+    {
+      auto stream = Open(s.side);
+      ASSERT_TRUE(stream);
+      EXPECT_TRUE(WaitUntil([&] {
+        return Stream(s.streams, s.name)->second.volumes == std::vector<long>{30000, 30000};
+      }));
+      // Changed elsewhere during the call: the next call starts there.
+      ASSERT_TRUE(Pactl(std::string(s.setVolume) + " " + std::to_string(Stream(s.streams, s.name)->first) +
+                        " 20000"));
+      ASSERT_TRUE(WaitUntil([&] { return mixer.ReadVolume(control, value) && value == 20000; }));
+    }
+    EXPECT_FALSE(Stream(s.streams, s.name));
+    ASSERT_TRUE(mixer.ReadVolume(control, value));
+    EXPECT_EQ(value, 20000);
+    auto next = Open(s.side);
+    ASSERT_TRUE(next);
+    EXPECT_TRUE(WaitUntil([&] {
+      return Stream(s.streams, s.name)->second.volumes == std::vector<long>{20000, 20000};
+    }));
   }
 }
 
-// The sliders as the program binds them, on the devices "deviceSp" and "deviceMc" choose.
-TEST_F(CPulseMixerTest, SlidersActOnTheChosenSinkAndSourceAlone) {
+// The sliders as the program binds them, whatever "deviceSp" and "deviceMc"
+// choose: the user's muted devices stay muted and keep their volumes.
+TEST_F(CPulseMixerTest, SlidersLeaveTheUsersDevicesAlone) {
   CMemoryKeyStore store;
   CParams params{store};
   CFakeWindowPort window;
   params.SetInt("deviceSp", 2);  // t_mic
-  params.SetInt("deviceMc", 1);  // the monitor of t_spk
-  params.SetInt("audioSource", 0);
-  ASSERT_TRUE(Set("mute", "sink t_mic", "1"));
+  params.SetInt("deviceMc", 0);
+  ASSERT_TRUE(Pactl("set-sink-mute t_mic 1"));
+  ASSERT_TRUE(Pactl("set-sink-mute t_spk 1"));
+  ASSERT_TRUE(Pactl("set-source-mute t_mic.monitor 1"));
+  ASSERT_TRUE(Pactl("set-sink-volume t_spk 40000"));
+  const Held sinks[] = {*Device("sink", "t_spk"), *Device("sink", "t_mic")};
+  const Held source = *Device("source", "t_mic.monitor");
 
+  auto loudspeaker = Open(MixerSide::Playback);
+  auto ringer = Open(MixerSide::Playback, false);
   CMixerSp speaker(params, window, std::make_unique<CPulseMixer>(*backend));
-  speaker.BindSpeaker();
-  ASSERT_TRUE(speaker.SlotValid(CMixer::kDestinationSlot));
-  ASSERT_TRUE(speaker.SlotValid(CMixer::kSpeakerSlot));
-  EXPECT_EQ(Muted("sink t_mic"), false);
-  EXPECT_EQ(speaker.GetVolume(), 65535u);
-  speaker.SetVolume(32768);
-  EXPECT_EQ(Volumes("sink t_mic"), (std::vector<long>{32769, 32769}));
-
-  // The sink's volume changed from elsewhere reaches the window as a
-  // control change, and the slider follows it.
-  ASSERT_TRUE(Set("volume", "sink t_mic", "25%"));
-  const auto change = [&]() -> std::optional<int64_t> {
-    for (const auto& m : window.Messages())
-      if (m.code == Number(WindowMessage::kMixerControlChange)) return m.wParam;
-    return std::nullopt;
-  };
-  ASSERT_TRUE(WaitUntil([&] { return change().has_value(); }));
-  const auto moves = CMixerPair(&speaker, nullptr).Changed(*change(), 32768, 0);
-  ASSERT_TRUE(moves.speaker);
-  EXPECT_NEAR(static_cast<double>(*moves.speaker), 0.25 * 65536, 1);
-
   CMixerMc microphone(params, window, std::make_unique<CPulseMixer>(*backend));
-  microphone.BindMicrophone();
-  ASSERT_TRUE(microphone.SlotValid(CMixer::kRecordingSlot));
+  for (const int source : {0, 1}) {  // "Line In level control" off and on
+    SCOPED_TRACE(source);
+    params.SetInt("audioSource", source);
+    const auto sliders = CMixerPair(&speaker, &microphone).ReadMixers();
+    EXPECT_TRUE(sliders.speaker.enabled);
+    EXPECT_TRUE(sliders.microphone.enabled);
+    EXPECT_EQ(sliders.speaker.position, 65535u);
+  }
+  speaker.SetVolume(32768);
   microphone.SetVolume(16384);
-  EXPECT_EQ(Volumes("source t_spk.monitor"), (std::vector<long>{16384, 16384}));
-  EXPECT_EQ(microphone.GetVolume(), 16384u);
+  auto capture = Open(MixerSide::Capture);
+  EXPECT_TRUE(WaitUntil([&] {
+    return Stream("source-outputs", "Microphone")->second.volumes == std::vector<long>{16384, 16384};
+  }));
 
-  EXPECT_EQ(Volumes("sink t_spk"), (std::vector<long>{65536, 65536}));
-  EXPECT_EQ(Volumes("source t_mic.monitor"), (std::vector<long>{65536, 65536}));
+  // Only the call's loudspeaker follows the slider, not the ringer's stream.
+  std::vector<std::vector<long>> played;
+  for (const auto& entry : List("sink-inputs")) played.push_back(FromJson(entry.toObject()).volumes);
+  std::sort(played.begin(), played.end());
+  EXPECT_EQ(played, (std::vector<std::vector<long>>{{32769, 32769}, {65536, 65536}}));
 
-  // A line input has no stand-in among the server's sources.
-  params.SetInt("audioSource", 1);
-  microphone.BindMicrophone();
-  EXPECT_FALSE(microphone.SlotValid(CMixer::kRecordingSlot));
+  EXPECT_EQ(Device("sink", "t_spk"), sinks[0]);
+  EXPECT_EQ(Device("sink", "t_mic"), sinks[1]);
+  EXPECT_EQ(Device("source", "t_mic.monitor"), source);
+  EXPECT_TRUE(Device("source", "t_mic.monitor")->muted);
 }
 
-TEST_F(CPulseMixerTest, ChangesFromElsewhereReportTheControlUntilClosed) {
-  CMixerReports closed, open, capture, neighbour;
-  CPulseMixer closing(*backend), staying(*backend), source(*backend), other(*backend);
+TEST_F(CPulseMixerTest, ChangesElsewhereAndNewStreamsReportTheControlUntilClosed) {
+  CMixerReports closed, open, capture;
+  CPulseMixer closing(*backend), staying(*backend), source(*backend);
   closing.SetChangeCallback(closed.Callback());
   staying.SetChangeCallback(open.Callback());
   source.SetChangeCallback(capture.Callback());
-  other.SetChangeCallback(neighbour.Callback());
   ASSERT_TRUE(closing.Open(MixerSide::Playback, -1));
   ASSERT_TRUE(staying.Open(MixerSide::Playback, 0));
   ASSERT_TRUE(source.Open(MixerSide::Capture, 1));
-  ASSERT_TRUE(other.Open(MixerSide::Playback, 1));
-  const MixerControlId sink = *staying.PlaybackVolume();
-  const MixerControlId microphone = *source.CaptureLines().at(0).volume;
+  const MixerControlId sink = CPulseMixer::ControlOf(MixerSide::Playback);
+  const MixerControlId microphone = CPulseMixer::ControlOf(MixerSide::Capture);
 
-  // Another sink's change is that sink's mixer's alone.
-  ASSERT_TRUE(Set("volume", "sink t_mic", "40%"));
-  EXPECT_TRUE(WaitUntil([&] { return neighbour.Count(MixerChange::Control, *other.PlaybackVolume()) > 0; }));
-  EXPECT_EQ(open.Count(), 0u);
-  EXPECT_EQ(closed.Count(), 0u);
-
-  ASSERT_TRUE(Set("volume", "sink t_spk", "30%"));
-  EXPECT_TRUE(WaitUntil([&] { return closed.Count(MixerChange::Control, sink) > 0; }));
+  // A stream that starts is news to the slider of its side alone.
+  auto stream = Open(MixerSide::Playback);
+  ASSERT_TRUE(stream);
   EXPECT_TRUE(WaitUntil([&] { return open.Count(MixerChange::Control, sink) > 0; }));
+  EXPECT_TRUE(WaitUntil([&] { return closed.Count(MixerChange::Control, sink) > 0; }));
+  EXPECT_EQ(capture.Count(), 0u);
+
+  // A device's change is not the stream's.
+  const std::size_t before = open.Count();
+  ASSERT_TRUE(Pactl("set-sink-volume t_spk 30%"));
+  const auto index = std::to_string(Stream("sink-inputs", "Loudspeaker")->first);
+  ASSERT_TRUE(Pactl("set-sink-input-volume " + index + " 30%"));
+  EXPECT_TRUE(WaitUntil([&] { return open.Count() > before; }));
   int64_t value = 0;
   ASSERT_TRUE(staying.ReadVolume(sink, value));
-  EXPECT_EQ(Volumes("sink t_spk").at(0), value);
   EXPECT_NEAR(static_cast<double>(value), 0.3 * 65536, 1);
 
-  ASSERT_TRUE(Set("mute", "source t_mic.monitor", "1"));
+  auto input = Open(MixerSide::Capture);
   EXPECT_TRUE(WaitUntil([&] { return capture.Count(MixerChange::Control, microphone) > 0; }));
   EXPECT_EQ(capture.Count(), capture.Count(MixerChange::Control, microphone))
-      << "a sink's change reached the source's mixer";
+      << "a loudspeaker's news reached the microphone's mixer";
 
   closing.Close();
   closing.Close();
-  const std::size_t before = closed.Count();
-  const std::size_t heard = open.Count(MixerChange::Control, sink);
-  ASSERT_TRUE(Set("volume", "sink t_spk", "1000"));
+  const std::size_t closedBefore = closed.Count();
+  const std::size_t heard = open.Count();
+  ASSERT_TRUE(Pactl("set-sink-input-volume " + index + " 1000"));
   // By the time the open mixer has heard of the change, the closed one would have too.
-  EXPECT_TRUE(WaitUntil([&] { return open.Count(MixerChange::Control, sink) > heard; }));
-  EXPECT_EQ(closed.Count(), before);
+  EXPECT_TRUE(WaitUntil([&] { return open.Count() > heard; }));
+  stream.reset();
+  stream = Open(MixerSide::Playback);
+  EXPECT_TRUE(WaitUntil([&] { return open.Count() > heard + 1; }));
+  EXPECT_EQ(closed.Count(), closedBefore);
   EXPECT_FALSE(closing.ReadVolume(sink, value));
-  EXPECT_FALSE(closing.PlaybackVolume());
-  EXPECT_EQ(closing.DeviceId(), "");
-}
-
-// As when a card's profile changes: the sink is removed and made anew under its name.
-TEST_F(CPulseMixerTest, ADeviceThatGoesAndComesBackIsTheSameControlAgain) {
-  CMixerReports reports;
-  CPulseMixer mixer(*backend);
-  mixer.SetChangeCallback(reports.Callback());
-  ASSERT_TRUE(mixer.Open(MixerSide::Playback, 1));
-  const MixerControlId control = *mixer.PlaybackVolume();
-  const auto modules = Pactl("list short modules");
-  ASSERT_TRUE(modules);
-  std::smatch module;
-  ASSERT_TRUE(
-      std::regex_search(*modules, module, std::regex(R"((\d+)\tmodule-null-sink\tsink_name=t_mic )")));
-
-  ASSERT_TRUE(Pactl("unload-module " + module[1].str()));
-  EXPECT_TRUE(WaitUntil([&] { return reports.Count(MixerChange::Line, control) == 1; }));
-  int64_t value = 0;
-  EXPECT_FALSE(mixer.ReadVolume(control, value));
-  EXPECT_FALSE(mixer.WriteVolume(control, 1000));
-
-  ASSERT_TRUE(Pactl("load-module module-null-sink sink_name=t_mic sink_properties=device.description=t_mic"));
-  EXPECT_TRUE(WaitUntil([&] { return reports.Count(MixerChange::Line, control) == 2; }));
-  ASSERT_TRUE(Set("volume", "sink t_mic", "16384"));
-  EXPECT_TRUE(WaitUntil([&] { return reports.Count(MixerChange::Control, control) > 0; }));
-  ASSERT_TRUE(mixer.ReadVolume(control, value));
-  EXPECT_EQ(value, 16384);
+  EXPECT_TRUE(closing.PlaybackLines().empty());
 }
 
 TEST_F(CPulseMixerTest, AServerThatHasGoneAnswersFalse) {
@@ -342,28 +341,21 @@ TEST_F(CPulseMixerTest, AServerThatHasGoneAnswersFalse) {
   CPulseMixer mixer(*backend);
   mixer.SetChangeCallback(reports.Callback());
   ASSERT_TRUE(mixer.Open(MixerSide::Playback, -1));
-  const MixerControlId control = *mixer.PlaybackVolume();
+  const MixerControlId control = CPulseMixer::ControlOf(MixerSide::Playback);
   pulse.reset();
 
   int64_t value = 0;
-  bool muted = false;
   EXPECT_FALSE(mixer.ReadVolume(control, value));
   EXPECT_FALSE(mixer.WriteVolume(control, 1000));
-  EXPECT_FALSE(mixer.ReadMute(control, muted));
-  EXPECT_FALSE(mixer.WriteMute(control, true));
   mixer.Close();
   EXPECT_FALSE(mixer.ReadVolume(control, value));
 }
 
-// The mixer's neighbour on the same server: a call's streams say they are one.
+// A call's streams say they are one.
 TEST_F(CPulseMixerTest, CallStreamsPlayInThePhoneRole) {
-  audiosignals::ToneSource tone(8000, 1, 500);
-  audiosignals::Recorder recorder(8000, 1);
-  std::string error;
-  auto output = backend->OpenOutput({-1, 8000, 1, 160, 0.1}, &audiosignals::ToneSource::Fill, &tone, error);
-  ASSERT_TRUE(output) << error;
-  auto input = backend->OpenInput({-1, 8000, 1, 160, 0.1}, &audiosignals::Recorder::Take, &recorder, error);
-  ASSERT_TRUE(input) << error;
+  auto output = Open(MixerSide::Playback);
+  auto input = Open(MixerSide::Capture);
+  ASSERT_TRUE(output && input);
   for (const char* streams : {"sink-inputs", "source-outputs"}) {
     const auto text = Pactl(std::string("list ") + streams);
     ASSERT_TRUE(text);
