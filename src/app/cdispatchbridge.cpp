@@ -11,6 +11,7 @@
 #include "core/roundtrip.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
+#include "net/clocaladdresses.h"
 #include "net/cudpsocket.h"
 #include "net/datagramwriter.h"
 #include "net/transport.h"
@@ -159,6 +160,6 @@ void CDispatchBridge::Log(const std::string& text, uint32_t address) {
   graph_.log->Write(text, net::AddressText(address));
 }
 
-uint32_t CDispatchBridge::OwnAddress() {
-  return graph_.ownAddress;
+uint32_t CDispatchBridge::OwnAddressToward(uint32_t peer) {
+  return graph_.localAddresses->Toward(peer);
 }

@@ -42,7 +42,7 @@ class CDispatchBridge : public DispatchTargets {
 
   void SendShort(uint32_t address, uint32_t code) override;
   void SendSignalling(uint32_t address, uint32_t code, const std::string& text) override;
-  uint32_t OwnAddress() override;
+  uint32_t OwnAddressToward(uint32_t peer) override;
   void Log(const std::string& text, uint32_t address) override;
 
  private:

@@ -170,9 +170,13 @@ void CMessageDispatcher::ActOnCode(uint32_t code, int64_t wParam) {
   switch (code) {
     case code::kNameRequest:
       if (line != 0) {
+        const uint32_t peer = targets_.Line(line).peerAddress;
         std::string name;
-        if (!params_.GetString("userName", name)) name = net::AddressText(targets_.OwnAddress());
-        targets_.SendSignalling(targets_.Line(line).peerAddress, code::kNameReply, name);
+        if (!params_.GetString("userName", name)) {
+          const uint32_t own = targets_.OwnAddressToward(peer);
+          if (own != 0) name = net::AddressText(own);
+        }
+        targets_.SendSignalling(peer, code::kNameReply, name);
       }
       break;
     case code::kBusyNotice:

@@ -13,6 +13,7 @@
 #include "core/loopplayer.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
+#include "net/clocaladdresses.h"
 #include "net/cdatagramrouter.h"
 #include "net/creceivethread.h"
 #include "app/conceboxes.h"

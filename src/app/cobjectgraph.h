@@ -21,6 +21,7 @@ class CDatagramRouter;
 class CHeartbeat;
 class CIniKeyStore;
 class CLanguage;
+class CLocalAddresses;
 class CQtXmlDocument;
 class CLog;
 class CMessageDispatcher;
@@ -55,7 +56,7 @@ struct CObjectGraph {
   CAppState state;
   // Made before and destroyed after everything that sends or receives on it.
   std::unique_ptr<net::CUdpSocket> socket;
-  uint32_t ownAddress = 0;
+  std::unique_ptr<CLocalAddresses> localAddresses;
 
   std::unique_ptr<CIniKeyStore> keyStore;
   // Names are looked up away from the main thread; made before and gone

@@ -25,6 +25,7 @@
 #include "core/codes.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
+#include "net/clocaladdresses.h"
 #include "net/cdatagramrouter.h"
 #include "net/creceivethread.h"
 #include "net/cnetworkfacts.h"
@@ -96,12 +97,13 @@ bool CProgram::FormCreate() {
   graph_.language = std::make_unique<CLanguage>(*graph_.languageDocument, *graph_.boxes);
 
   BuildWindow();
+  graph_.localAddresses =
+      std::make_unique<CLocalAddresses>(commandLine_.bindAddress, graph_.params->GetInt("netPort"));
+  graph_.router = std::make_unique<CDatagramRouter>(*graph_.windowPort);
   // Datagrams this program sends to itself are dropped; with --bind the
   // bound address is the one they come from.
-  graph_.ownAddress = commandLine_.bindAddress ? commandLine_.bindAddress : net::LocalAddress();
-  graph_.router = std::make_unique<CDatagramRouter>(*graph_.windowPort);
-  graph_.receiver = std::make_unique<CReceiveThread>(*graph_.socket, graph_.ownAddress, graph_.state.quitting,
-                                                     *graph_.router, *graph_.windowPort);
+  graph_.receiver = std::make_unique<CReceiveThread>(*graph_.socket, graph_.localAddresses->All(),
+                                                     graph_.state.quitting, *graph_.router, *graph_.windowPort);
   graph_.receiver->Start();
 
   BuildCallSide();
@@ -168,6 +170,8 @@ void CProgram::BuildCallSide() {
       std::make_unique<CClient>(1, *graph_.params, *graph_.log, *graph_.windowPort, *graph_.socket);
   graph_.line2 =
       std::make_unique<CClient>(2, *graph_.params, *graph_.log, *graph_.windowPort, *graph_.socket);
+  for (CClient* line : {graph_.line1.get(), graph_.line2.get()})
+    line->SetSourceAddress([this](uint32_t peer) { return graph_.localAddresses->Toward(peer); });
   graph_.lines = std::make_unique<CClients>(*graph_.line1, *graph_.line2, *graph_.params, *graph_.log,
                                             *graph_.contacts, *graph_.boxes, *graph_.socket);
   graph_.lines->SetResolver(graph_.resolver.get());
@@ -234,7 +238,7 @@ void CProgram::BuildSoundSystem() {
 
 void CProgram::BuildDialogs() {
   CParams& params = *graph_.params;
-  graph_.network = std::make_unique<CNetworkFacts>(graph_.ownAddress, *graph_.boxes, *graph_.resolver);
+  graph_.network = std::make_unique<CNetworkFacts>(*graph_.localAddresses, *graph_.boxes, *graph_.resolver);
   graph_.files = std::make_unique<CQtFileChooser>(
       [&params] {
         std::string folder;
@@ -371,6 +375,7 @@ void CProgram::FormClose() {
   graph_.contacts.reset();
   graph_.receiver.reset();
   graph_.router.reset();
+  graph_.localAddresses.reset();
   graph_.socket.reset();
   net::StopNetwork();
   graph_.windowPort.reset();

@@ -62,7 +62,8 @@ class DispatchTargets {
   // The socket.
   virtual void SendShort(uint32_t address, uint32_t code) = 0;
   virtual void SendSignalling(uint32_t address, uint32_t code, const std::string& text) = 0;
-  virtual uint32_t OwnAddress() = 0;
+  // This side's address as peer sees it; 0 when there is none.
+  virtual uint32_t OwnAddressToward(uint32_t peer) = 0;
 
   // A line of the connection log: "text: dotted address".
   virtual void Log(const std::string& text, uint32_t address) = 0;

@@ -12,7 +12,10 @@ class NetworkFacts {
  public:
   virtual ~NetworkFacts() = default;
 
-  virtual uint32_t OwnAddress() const = 0;
+  // Every address of this computer a friend could call, never a loopback
+  // address unless the program was bound to it.
+  virtual std::vector<uint32_t> OwnAddresses() const = 0;
+  virtual bool IsOwnAddress(uint32_t address) const = 0;
   // 0 when the text is not a dotted IPv4 address.
   virtual uint32_t ParseAddress(const std::string& text) const = 0;
   virtual std::string AddressText(uint32_t address) const = 0;

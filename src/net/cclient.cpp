@@ -336,8 +336,10 @@ std::string CClient::RequestText() {
   } else {
     params_.GetString("userName", setting);
     CopyToField(request, setting);
-    if (FieldText(request).size() < kShortestName)
-      CopyToField(request, net::AddressText(net::LocalAddress()));
+    if (FieldText(request).size() < kShortestName) {
+      const uint32_t own = sourceAddress_ ? sourceAddress_(peerAddress_) : 0;
+      CopyToField(request, own != 0 ? net::AddressText(own) : std::string());
+    }
   }
   return FieldText(request);
 }

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -49,6 +50,11 @@ class CClient : public AudioLine {
           WallClock clock = SystemSeconds);
   CClient(const CClient&) = delete;
   CClient& operator=(const CClient&) = delete;
+
+  // This side's address as the peer should see it, for a request without
+  // a handle; 0 when there is none. Unset, such a request is empty.
+  using SourceAddress = std::function<uint32_t(uint32_t peer)>;
+  void SetSourceAddress(SourceAddress source) { sourceAddress_ = std::move(source); }
 
   // Calls the peer; on a line that already has a peer it only brings the
   // line's page to the front.
@@ -121,6 +127,7 @@ class CClient : public AudioLine {
   WindowPort& window_;
   const net::CUdpSocket& socket_;
   const WallClock clock_;
+  SourceAddress sourceAddress_;
 
   // The line's codec set (GSM, Speex at 8, 16 and 32 kHz, G.711) belongs
   // here, made and destroyed with the line, so that the audio paths can use

@@ -2,7 +2,16 @@
 
 #include "core/hostresolver.h"
 #include "core/messageboxport.h"
+#include "net/clocaladdresses.h"
 #include "net/transport.h"
+
+std::vector<uint32_t> CNetworkFacts::OwnAddresses() const {
+  return own_.All();
+}
+
+bool CNetworkFacts::IsOwnAddress(uint32_t address) const {
+  return own_.IsOwn(address);
+}
 
 uint32_t CNetworkFacts::ParseAddress(const std::string& text) const {
   return net::ParseAddress(text);

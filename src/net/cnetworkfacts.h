@@ -2,24 +2,25 @@
 
 #include "core/networkfacts.h"
 
+class CLocalAddresses;
 class HostResolver;
 class MessageBoxPort;
 
-// The network facts of this copy: its own address is the one it answers on
-// (the bound address, or the host's first address), and a failed lookup
-// tells the user through the program's boxes.
+// The network facts of this copy: its own addresses are those it answers
+// on, and a failed lookup tells the user through the program's boxes.
 class CNetworkFacts : public NetworkFacts {
  public:
-  CNetworkFacts(uint32_t ownAddress, MessageBoxPort& boxes, HostResolver& resolver)
-      : ownAddress_(ownAddress), boxes_(boxes), resolver_(resolver) {}
+  CNetworkFacts(const CLocalAddresses& own, MessageBoxPort& boxes, HostResolver& resolver)
+      : own_(own), boxes_(boxes), resolver_(resolver) {}
 
-  uint32_t OwnAddress() const override { return ownAddress_; }
+  std::vector<uint32_t> OwnAddresses() const override;
+  bool IsOwnAddress(uint32_t address) const override;
   uint32_t ParseAddress(const std::string& text) const override;
   std::string AddressText(uint32_t address) const override;
   void ResolveAll(const std::string& host, Resolved done) override;
 
  private:
-  uint32_t ownAddress_;
+  const CLocalAddresses& own_;
   MessageBoxPort& boxes_;
   HostResolver& resolver_;
 };

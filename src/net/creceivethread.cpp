@@ -3,6 +3,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <span>
 
@@ -11,9 +12,9 @@
 #include "net/cudpsocket.h"
 #include "net/datagramsink.h"
 
-CReceiveThread::CReceiveThread(const net::CUdpSocket& socket, uint32_t localAddress,
+CReceiveThread::CReceiveThread(const net::CUdpSocket& socket, std::vector<uint32_t> ownAddresses,
                                const std::atomic<int>& quitting, DatagramSink& sink, WindowPort& window)
-    : socket_(socket), localAddress_(localAddress), quitting_(quitting), sink_(sink), window_(window) {}
+    : socket_(socket), ownAddresses_(std::move(ownAddresses)), quitting_(quitting), sink_(sink), window_(window) {}
 
 CReceiveThread::~CReceiveThread() {
   Stop();
@@ -49,7 +50,8 @@ void CReceiveThread::Run() {
       continue;
     }
     if (quitting_.load() > 0) continue;
-    if (from.sin_addr.s_addr == localAddress_) continue;
+    if (std::find(ownAddresses_.begin(), ownAddresses_.end(), from.sin_addr.s_addr) != ownAddresses_.end())
+      continue;
     sink_.OnDatagram(std::span<const uint8_t>(buffer_.data(), static_cast<std::size_t>(received)),
                      from.sin_addr.s_addr);
   }

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <thread>
+#include <vector>
 
 class DatagramSink;
 namespace net {
@@ -19,7 +20,8 @@ class CReceiveThread {
   static constexpr std::size_t kBufferBytes = 4096;
 
   // The socket outlives the thread.
-  CReceiveThread(const net::CUdpSocket& socket, uint32_t localAddress, const std::atomic<int>& quitting,
+  // ownAddresses: where this program's own datagrams come from.
+  CReceiveThread(const net::CUdpSocket& socket, std::vector<uint32_t> ownAddresses, const std::atomic<int>& quitting,
                  DatagramSink& sink, WindowPort& window);
   ~CReceiveThread();
   CReceiveThread(const CReceiveThread&) = delete;
@@ -36,7 +38,7 @@ class CReceiveThread {
   void Run();
 
   const net::CUdpSocket& socket_;
-  const uint32_t localAddress_;
+  const std::vector<uint32_t> ownAddresses_;
   const std::atomic<int>& quitting_;
   DatagramSink& sink_;
   WindowPort& window_;

@@ -33,13 +33,6 @@ void StartNetwork() {
 }
 void StopNetwork() {}
 
-uint32_t LocalAddress() {
-  char name[256] = {};
-  if (::gethostname(name, sizeof name - 1) != 0) return 0;
-  const auto addresses = LookUpHost(name);
-  return addresses.empty() ? 0 : addresses.front();
-}
-
 std::string AddressText(uint32_t address) {
   in_addr in{};
   in.s_addr = address;

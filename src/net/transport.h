@@ -14,9 +14,6 @@ inline constexpr int kDefaultPort = 4444;
 void StartNetwork();
 void StopNetwork();
 
-// The first IPv4 address of the local host name, or 0.
-uint32_t LocalAddress();
-
 std::string AddressText(uint32_t address);
 // 0 when the text is not a dotted IPv4 address.
 uint32_t ParseAddress(const std::string& text);

@@ -209,7 +209,7 @@ bool TDlgCntact::AddressIsValid() {
   const uint32_t address = network_.ParseAddress(ip);
   // Comparing with the dotted form refuses leading zeros and short forms
   // such as "10.0.0", which the parser would take for other addresses.
-  if (address != 0 && address != network_.OwnAddress() && network_.AddressText(address) == ip) return true;
+  if (address != 0 && !network_.IsOwnAddress(address) && network_.AddressText(address) == ip) return true;
   Refuse("InvalidIPAdress", "Invalid Ip address: " + ip + "," + NameText());
   return false;
 }

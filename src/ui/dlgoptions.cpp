@@ -399,7 +399,10 @@ void TDlgOption::LoadControls() {
   speakerDevice_ = std::clamp(settings_.GetInt("deviceSp"), 0, sound->speakerDeviceCombo->count() - 1);
   sound->micDeviceCombo->setCurrentIndex(micDevice_);
   sound->speakerDeviceCombo->setCurrentIndex(speakerDevice_);
-  network->ownAddressLabel->setText(FromLatin1(network_.AddressText(network_.OwnAddress())));
+  std::string own;
+  for (const uint32_t address : network_.OwnAddresses())
+    own += (own.empty() ? "" : ", ") + network_.AddressText(address);
+  network->ownAddressLabel->setText(FromLatin1(own));
   sound->lineInCheck->setChecked(flag("audioSource"));
   sound->lowLatencyCheck->setChecked(flag("LowLatency"));
   sound->echoCancelCheck->setChecked(flag("EchoCancel"));

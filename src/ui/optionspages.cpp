@@ -75,6 +75,8 @@ TNetworkPage::TNetworkPage(QWidget* parent) : QWidget(parent) {
   QPalette palette = ownAddressLabel->palette();
   palette.setColor(QPalette::WindowText, palette.color(QPalette::Highlight));
   ownAddressLabel->setPalette(palette);
+  // A computer on several networks has an address on each.
+  ownAddressLabel->setWordWrap(true);
   portCaption = Caption("port udp:");
   portEdit = new QLineEdit("4444");
   portEdit->setFixedWidth(72);

@@ -50,7 +50,10 @@ class CFakeDispatchTargets : public DispatchTargets {
   void SendSignalling(uint32_t a, uint32_t code, const std::string& text) override {
     Log("SendSignalling", a, code, text);
   }
-  uint32_t OwnAddress() override { return ownAddress; }
+  uint32_t OwnAddressToward(uint32_t peer) override {
+    Log("OwnAddressToward", peer);
+    return ownAddress;
+  }
   void Log(const std::string& text, uint32_t a) override { Log("Log", text, a); }
 
   std::vector<std::string> calls;

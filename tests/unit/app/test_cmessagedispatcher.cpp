@@ -204,8 +204,15 @@ TEST_F(CMessageDispatcherTest, NameRequestAnswersWithTheUserNameOrTheOwnAddress)
   params.SetString("userName", "Ann");
   dispatcher.HandleCode(code::kNameRequest, peer);
   const std::string p = std::to_string(peer);
-  EXPECT_EQ(targets.calls,
-            (Calls{"SendSignalling " + p + " 9040 192.0.2.5", "SendSignalling " + p + " 9040 Ann"}));
+  // The address named is the one this side has toward the peer.
+  EXPECT_EQ(targets.calls, (Calls{"OwnAddressToward " + p, "SendSignalling " + p + " 9040 192.0.2.5",
+                                  "SendSignalling " + p + " 9040 Ann"}));
+  // With no address toward the peer, the reply is empty and the caller shows its address instead.
+  targets.calls.clear();
+  params.SetString("userName", "");
+  targets.ownAddress = 0;
+  dispatcher.HandleCode(code::kNameRequest, peer);
+  EXPECT_EQ(targets.calls, (Calls{"OwnAddressToward " + p, "SendSignalling " + p + " 9040 "}));
 }
 
 TEST_F(CMessageDispatcherTest, OnlyThePeerOfACallPlacedOrHeldCanRejectIt) {

@@ -147,10 +147,25 @@ TEST_P(CallRequestText, IsTheNameOrThePrefixedStoredPasswordCutToTheField) {
   const RequestCase& c = GetParam();
   us.SetPassword(c.keyOn, c.key);
   us.params.SetString("userName", c.userName);
+  uint32_t askedFor = 0;
+  Line().SetSourceAddress([&](uint32_t peer) {
+    askedFor = peer;
+    return net::ParseAddress("192.0.2.9");
+  });
   Line().CallOut(kThem, "Them");
   const auto wire = Wire();
   ASSERT_EQ(wire.size(), 1u);
-  EXPECT_EQ(wire[0].text, c.expected.empty() ? net::AddressText(net::LocalAddress()) : c.expected);
+  EXPECT_EQ(wire[0].text, c.expected.empty() ? "192.0.2.9" : c.expected);
+  EXPECT_EQ(askedFor, c.expected.empty() ? kThem : 0u);
+}
+
+TEST_F(LineTest, ARequestWithoutHandleOrAddressIsEmpty) {
+  us.params.SetString("userName", "");
+  Line().SetSourceAddress([](uint32_t) { return 0u; });
+  Line().CallOut(kThem, "Them");
+  const auto wire = Wire();
+  ASSERT_EQ(wire.size(), 1u);
+  EXPECT_EQ(wire[0].text, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(

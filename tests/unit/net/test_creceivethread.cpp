@@ -50,6 +50,7 @@ class CReceiveThreadTest : public ::testing::Test {
   void SetUp() override {
     self = net::ParseAddress("127.0.0.1");
     peer = net::ParseAddress("127.0.0.2");
+    alsoSelf = net::ParseAddress("127.0.0.3");
     socket = std::make_unique<net::CUdpSocket>(0, self);
     ASSERT_TRUE(socket->IsOpen());
   }
@@ -60,7 +61,8 @@ class CReceiveThreadTest : public ::testing::Test {
     s.SendTo(self, socket->Port(), bytes);
   }
 
-  uint32_t self = 0, peer = 0;
+  // A computer on two networks sends from either of its addresses.
+  uint32_t self = 0, peer = 0, alsoSelf = 0;
   std::unique_ptr<net::CUdpSocket> socket;
   std::atomic<int> quitting{0};
   RecordingSink sink;
@@ -68,10 +70,11 @@ class CReceiveThreadTest : public ::testing::Test {
 };
 
 TEST_F(CReceiveThreadTest, HandsOverWhatPeersSendAndDropsItsOwnDatagrams) {
-  CReceiveThread thread(*socket, self, quitting, sink, window);
+  CReceiveThread thread(*socket, {self, alsoSelf}, quitting, sink, window);
   thread.Start();
   EXPECT_FALSE(thread.Ended());
-  SendFrom(self, {0x2D, 0x23, 0, 0});  // from its own address: dropped
+  SendFrom(self, {0x2D, 0x23, 0, 0});  // from its own addresses: dropped
+  SendFrom(alsoSelf, {0x2D, 0x23, 0, 0});
   SendFrom(peer, {0x35, 0x23});        // shorter than a code
   SendFrom(peer, {0x2D, 0x23, 0, 0, 9});
   ASSERT_TRUE(WaitFor([&] { return sink.Received().size() == 2; }));
@@ -84,7 +87,7 @@ TEST_F(CReceiveThreadTest, HandsOverWhatPeersSendAndDropsItsOwnDatagrams) {
 }
 
 TEST_F(CReceiveThreadTest, DropsEverythingWhileQuitting) {
-  CReceiveThread thread(*socket, self, quitting, sink, window);
+  CReceiveThread thread(*socket, {self, alsoSelf}, quitting, sink, window);
   thread.Start();
   quitting = 1;
   SendFrom(peer, {1, 2, 3, 4});
@@ -95,7 +98,7 @@ TEST_F(CReceiveThreadTest, DropsEverythingWhileQuitting) {
 }
 
 TEST_F(CReceiveThreadTest, StopEndsTheThreadWhichPostsTheCloseRequest) {
-  CReceiveThread thread(*socket, self, quitting, sink, window);
+  CReceiveThread thread(*socket, {self, alsoSelf}, quitting, sink, window);
   thread.Start();
   quitting = 1;
   thread.Stop();
@@ -108,7 +111,7 @@ TEST_F(CReceiveThreadTest, StopEndsTheThreadWhichPostsTheCloseRequest) {
 
 TEST_F(CReceiveThreadTest, NoThreadRunsWithoutASocket) {
   socket->Close();
-  CReceiveThread thread(*socket, self, quitting, sink, window);
+  CReceiveThread thread(*socket, {self, alsoSelf}, quitting, sink, window);
   thread.Start();
   EXPECT_TRUE(thread.Ended());
   thread.Stop();

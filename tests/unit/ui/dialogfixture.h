@@ -8,6 +8,7 @@
 #include "fakes/cmemorykeystore.h"
 #include "fakes/crecordingsettings.h"
 #include "net/cblockingresolver.h"
+#include "net/clocaladdresses.h"
 #include "net/cnetworkfacts.h"
 #include "net/transport.h"
 #include "settings/ccontacts.h"
@@ -19,6 +20,7 @@
 class DialogFixture : public ::testing::Test {
  protected:
   static constexpr const char* kOwnAddress = "192.168.7.7";
+  static constexpr const char* kOtherOwnAddress = "10.20.30.40";
 
   std::vector<CFakeWindowPort::Message> PostedCodes() const {
     std::vector<CFakeWindowPort::Message> posted;
@@ -35,6 +37,14 @@ class DialogFixture : public ::testing::Test {
   CFakeMessageBoxes boxes;
   CContacts contacts{params, window, boxes};
   CBlockingResolver resolver;
-  CNetworkFacts network{net::ParseAddress(kOwnAddress), boxes, resolver};
+  // Unbound, on two networks: loopback addresses are never the computer's own.
+  CLocalAddresses own{0, 4444,
+                      [] {
+                        return std::vector<uint32_t>{
+                            net::ParseAddress("127.0.0.1"), net::ParseAddress(kOwnAddress),
+                            net::ParseAddress("127.0.1.1"), net::ParseAddress(kOtherOwnAddress)};
+                      },
+                      [](uint32_t, int) { return net::ParseAddress("127.0.0.1"); }};
+  CNetworkFacts network{own, boxes, resolver};
   CFakeFileChooser files;
 };

@@ -44,6 +44,7 @@ TEST_F(TDlgCntactTest, AddChecksTheAddressAndTheNameAsTyped) {
       {"010.0.0.1", "abc", "Invalid Ip address: 010.0.0.1,abc", ""},
       {"10.0.0", "abc", "Invalid Ip address: 10.0.0,abc", ""},
       {kOwnAddress, "abc", std::string("Invalid Ip address: ") + kOwnAddress + ",abc", ""},
+      {kOtherOwnAddress, "abc", std::string("Invalid Ip address: ") + kOtherOwnAddress + ",abc", ""},
       {"0.0.0.0", "abc", "Invalid Ip address: 0.0.0.0,abc", ""},
       {"10.0.0.3", " ab ", "Name is to short", ""},
       {"10.0.0.9", "Other", "Client exists: 10.0.0.9,Other", ""},

@@ -296,7 +296,7 @@ TEST_F(TDlgOptionTest, ShowingFillsTheControlsFromTheSettings) {
   EXPECT_EQ(dialog->access->passwordEdit->text(), "pw");
   EXPECT_EQ(dialog->access->passwordEdit->echoMode(), QLineEdit::Password);
   EXPECT_EQ(dialog->options->ringerFileField->text(), "/tmp/ring.wav");
-  EXPECT_EQ(dialog->network->ownAddressLabel->text(), kOwnAddress);
+  EXPECT_EQ(dialog->network->ownAddressLabel->text(), QString(kOwnAddress) + ", " + kOtherOwnAddress);
   // No stored speech quality shows the middle one, and stores it.
   EXPECT_EQ(dialog->speex->qualityCombo->currentText(), "5");
   EXPECT_EQ(params.GetInt("SpeexQuality"), 5);
