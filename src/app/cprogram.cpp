@@ -175,6 +175,7 @@ void CProgram::BuildCallSide() {
   graph_.lines = std::make_unique<CClients>(*graph_.line1, *graph_.line2, *graph_.params, *graph_.log,
                                             *graph_.contacts, *graph_.boxes, *graph_.socket);
   graph_.lines->SetResolver(graph_.resolver.get());
+  graph_.lines->SetOwnAddressCheck([this](uint32_t address) { return graph_.localAddresses->IsOwn(address); });
   clientRows_ = std::make_unique<CClientRowSource>(*graph_.contacts);
   graph_.window->SetClientRows(clientRows_.get());
   graph_.contacts->LoadFromStore();

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QUrl>
 
-#include "app/chostresolver.h"
 #include "app/cmessagedispatcher.h"
 #include "app/cobjectgraph.h"
 #include "app/conceboxes.h"
@@ -16,7 +15,6 @@
 #include "core/windowport.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
-#include "net/transport.h"
 #include "platform/cqtmessageboxes.h"
 #include "platform/cqtwindowport.h"
 #include "settings/ccontact.h"
@@ -130,28 +128,8 @@ void CUserActions::CallSelected() {
 }
 
 void CUserActions::ConnectWithDns() {
-  const CContact* client = graph_.contacts->At(graph_.window->SelectedClientRow());
-  if (!client) return;
-  const std::string name = client->Name();
-  const std::string address = client->Ip();
-  // A qualified name has a dot somewhere from its third character on.
-  if (const auto dot = name.find('.'); dot == std::string::npos || dot < 2) {
-    graph_.boxes->ShowInfo(name + " is not a qualified domain name. Aborting.");
-    return;
-  }
-  // The call is placed when the answer comes; the window goes on meanwhile.
-  graph_.resolver->Resolve(name, [this, name, address](const std::vector<uint32_t>& found) {
-    if (found.empty()) {
-      graph_.boxes->ShowError(HostResolver::kNotFound);
-      return;
-    }
-    const std::string resolved = net::AddressText(found.front());
-    if (resolved != address) {
-      graph_.contacts->Remove(address);
-      graph_.contacts->Add(resolved, name);
-    }
-    graph_.lines->PlaceCall(resolved, name);
-  });
+  if (const CContact* client = graph_.contacts->At(graph_.window->SelectedClientRow()))
+    graph_.lines->ConnectWithDns(client->Ip(), client->Name());
 }
 
 void CUserActions::AddFromPage() {

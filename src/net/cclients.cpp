@@ -145,7 +145,38 @@ void CClients::AutoCallOut() {
     return;
   }
   resolver_->Resolve(*name, [this, target, name = *name](const std::vector<uint32_t>& found) {
-    CallAutomatically(RefreshAddress(target, name, found));
+    if (found.empty()) {
+      boxes_.ShowError(HostResolver::kNotFound);
+      CallAutomatically(target);
+      return;
+    }
+    // The start-up call goes to the stored address when the one found
+    // cannot be taken; the log says why.
+    const std::string resolved = net::AddressText(found.front());
+    const std::string refused = Readdress(target, name, resolved);
+    if (!refused.empty()) log_.Write(refused, resolved);
+    CallAutomatically(refused.empty() ? resolved : target);
+  });
+}
+
+void CClients::ConnectWithDns(const std::string& addressText, const std::string& name) {
+  // A qualified name has a dot somewhere from its third character on.
+  if (const auto dot = name.find('.'); dot == std::string::npos || dot < 2) {
+    boxes_.ShowInfo(name + " is not a qualified domain name. Aborting.");
+    return;
+  }
+  // The call is placed when the answer comes; the window goes on meanwhile.
+  resolver_->Resolve(name, [this, addressText, name](const std::vector<uint32_t>& found) {
+    if (found.empty()) {
+      boxes_.ShowError(HostResolver::kNotFound);
+      return;
+    }
+    const std::string resolved = net::AddressText(found.front());
+    if (const std::string refused = Readdress(addressText, name, resolved); !refused.empty()) {
+      boxes_.ShowInfo(refused);
+      return;
+    }
+    PlaceCall(resolved, name);
   });
 }
 
@@ -155,22 +186,22 @@ void CClients::CallAutomatically(const std::string& addressText) {
   }
 }
 
-std::string CClients::RefreshAddress(const std::string& addressText, const std::string& name,
-                                     const std::vector<uint32_t>& found) {
-  if (found.empty()) {
-    boxes_.ShowError(HostResolver::kNotFound);
-    return addressText;
+std::string CClients::Readdress(const std::string& addressText, const std::string& name,
+                                const std::string& found) {
+  const std::string nothing = ". Nothing was changed.";
+  if (isOwn_ && isOwn_(net::ParseAddress(found)))
+    return name + " resolves to " + found + ", an address of this computer" + nothing;
+  // Asked before the change: the client found must not be this one.
+  const std::optional<std::string> holder = clients_.NameOf(net::ParseAddress(found));
+  switch (clients_.ChangeAddress(addressText, found)) {
+    case ClientDirectory::AddressChange::kDone:
+      return "";
+    case ClientDirectory::AddressChange::kTaken:
+      return name + " resolves to " + found + ", the address of the client " + holder.value_or("") + nothing;
+    case ClientDirectory::AddressChange::kRefused:
+      return name + " resolves to " + found + ", which no client can have" + nothing;
+    case ClientDirectory::AddressChange::kNotAClient:
+      break;
   }
-  const std::string resolved = net::AddressText(found.front());
-  // Removing the client also clears "AutoCallOutIp", so it is written after.
-  clients_.Remove(addressText);
-  if (!clients_.Add(resolved, name)) {
-    // The list refuses the found address (a loopback address, or another
-    // client's): the client stays where it was instead of being lost.
-    clients_.Add(addressText, name);
-    params_.SetString("AutoCallOutIp", addressText);
-    return addressText;
-  }
-  params_.SetString("AutoCallOutIp", resolved);
-  return resolved;
+  return name + " is no longer a client" + nothing;
 }

@@ -61,6 +61,14 @@ class CClients {
   // call then waits for the resolver's answer.
   // Runs once: the window is shown again after every return from the tray.
   void AutoCallOut();
+  // "Connect with DNS resolve" on a client: its name is looked up, the
+  // client takes the first address found in place, and the call goes there.
+  // A name that is no qualified domain name, a failed lookup, and an address
+  // that is another client's or cannot be one are told in a box; the list
+  // then stays as it was and nothing is called.
+  void ConnectWithDns(const std::string& addressText, const std::string& name);
+  // Which addresses are this computer's, which no client can have.
+  void SetOwnAddressCheck(std::function<bool(uint32_t)> isOwn) { isOwn_ = std::move(isOwn); }
   // Where names are looked up; by default at once, on this thread. The
   // resolver must outlive the line set or be replaced first.
   void SetResolver(HostResolver* resolver) { resolver_ = resolver ? resolver : &blockingResolver_; }
@@ -68,8 +76,8 @@ class CClients {
  private:
   CClient* LineOf(uint32_t address) const;
   bool PasswordAccepted(std::string_view request);
-  std::string RefreshAddress(const std::string& addressText, const std::string& name,
-                             const std::vector<uint32_t>& found);
+  // Empty when the client now has the address found; else why not.
+  std::string Readdress(const std::string& addressText, const std::string& name, const std::string& found);
   void CallAutomatically(const std::string& addressText);
 
   std::array<CClient*, 2> lines_;
@@ -83,4 +91,5 @@ class CClients {
   const WallClock clock_;
   int64_t lastTickSecond_ = 0;
   bool autoCallDone_ = false;
+  std::function<bool(uint32_t)> isOwn_;
 };

@@ -80,6 +80,30 @@ bool CContacts::Remove(const std::string& address) {
   return true;
 }
 
+ClientDirectory::AddressChange CContacts::ChangeAddress(const std::string& from, const std::string& to) {
+  const auto it = byAddress_.find(KeyOf(from));
+  if (it == byAddress_.end()) return AddressChange::kNotAClient;
+  auto moved = std::make_unique<CContact>(to, it->second->Name());
+  if (moved->Ip() == it->first) return AddressChange::kDone;
+  if (moved->Ip().empty() || moved->Ip().starts_with(kRefusedLoopback)) return AddressChange::kRefused;
+  if (byAddress_.contains(moved->Ip())) return AddressChange::kTaken;
+
+  // A walk that stands on the client goes on with the next one; the client
+  // itself moves to its place in address order.
+  if (cursor_ == it) ++cursor_;
+  if (broadcastCursor_ == it) ++broadcastCursor_;
+  std::replace(byDisplay_.begin(), byDisplay_.end(), it->second.get(), moved.get());
+  const std::string key = moved->Ip();
+  byAddress_.erase(it);
+  byAddress_.emplace(key, std::move(moved));
+
+  std::string autoCall;
+  if (store_.GetString(kAutoCallSetting, autoCall) && autoCall == KeyOf(from))
+    store_.SetString(kAutoCallSetting, key);
+  window_.Post(WindowMessage::kRepaintClientList, 0);
+  return AddressChange::kDone;
+}
+
 bool CContacts::ConfirmRemove(int row) {
   const std::string caption = TextOr(language_, "Remove", "Remove");
   const std::string question = TextOr(language_, "RemoveClient", "Remove this client?");

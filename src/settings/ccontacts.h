@@ -40,6 +40,7 @@ class CContacts : public ClientDirectory, public ClientBook {
   // "127.0." and an address that is already a client.
   bool Add(const std::string& address, const std::string& name) override;
   bool Remove(const std::string& address) override;
+  AddressChange ChangeAddress(const std::string& from, const std::string& to) override;
   // Asks the user first; false on No or when the row names no client.
   bool ConfirmRemove(int row);
 

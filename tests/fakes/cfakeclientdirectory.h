@@ -39,6 +39,21 @@ class CFakeClientDirectory : public ClientDirectory {
     return true;
   }
 
+  AddressChange ChangeAddress(const std::string& from, const std::string& to) override {
+    const auto it = clients.find(from);
+    if (it == clients.end()) return AddressChange::kNotAClient;
+    if (to == from) return AddressChange::kDone;
+    if (refused.count(to) != 0 || to.empty()) return AddressChange::kRefused;
+    if (Contains(to)) return AddressChange::kTaken;
+    clients[to] = it->second;
+    clients.erase(from);
+    std::string autoCall;
+    if (params_ && params_->GetString("AutoCallOutIp", autoCall) && autoCall == from) {
+      params_->SetString("AutoCallOutIp", to);
+    }
+    return AddressChange::kDone;
+  }
+
   std::map<std::string, std::string> clients;
   std::set<std::string> refused;
 

@@ -396,4 +396,102 @@ TEST_F(LineSetTest, TheAutomaticCallWaitsForTheResolverAndThenGoesToTheAddressFo
   us.clients.SetResolver(nullptr);
 }
 
+// "Connect with DNS resolve" on the client at 127.0.0.2 named "them.example".
+struct DnsCallCase {
+  const char* name;
+  std::vector<uint32_t> found;  // what the resolver answers
+  std::map<std::string, std::string> otherClients;
+  std::string refused;  // an address the list will not take
+  bool foundIsOwn;
+  std::map<std::string, std::string> listAfter;
+  std::string calledAt;  // empty: no call
+  std::vector<std::string> infos;
+  std::vector<std::string> errors;
+  friend void PrintTo(const DnsCallCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class ConnectWithDns : public LineSetTest, public testing::WithParamInterface<DnsCallCase> {};
+
+TEST_P(ConnectWithDns, ReaddressesTheClientInPlaceAndCallsOrSaysWhyNot) {
+  const DnsCallCase& c = GetParam();
+  CDeferredResolver resolver;
+  us.clients.SetResolver(&resolver);
+  us.clients.SetOwnAddressCheck([&](uint32_t address) { return c.foundIsOwn && address == kOther; });
+  us.directory.clients = c.otherClients;
+  us.directory.clients[kThemText] = "them.example";
+  if (!c.refused.empty()) us.directory.refused.insert(c.refused);
+  us.params.SetString("AutoCallOutIp", kThemText);
+
+  us.clients.ConnectWithDns(kThemText, "them.example");
+  ASSERT_EQ(resolver.pending.size(), 1u);
+  EXPECT_EQ(resolver.pending[0].host, "them.example");
+  resolver.Answer(c.found);
+
+  EXPECT_EQ(us.directory.clients, c.listAfter);
+  EXPECT_EQ(ArrivedAt(them), Codes{});
+  EXPECT_EQ(ArrivedAt(other), c.calledAt == kOtherText ? Codes{code::kCallRequest} : Codes{});
+  if (c.calledAt.empty()) {
+    EXPECT_TRUE(us.line1.IsFree() && us.line2.IsFree());
+  } else {
+    EXPECT_EQ(us.line2.PeerAddressText(), c.calledAt);
+    EXPECT_EQ(us.line2.PeerName(), "them.example");
+  }
+  std::string autoCall;
+  us.params.GetString("AutoCallOutIp", autoCall);
+  EXPECT_EQ(autoCall, c.calledAt.empty() ? kThemText : c.calledAt);
+  EXPECT_EQ(us.boxes.infos, c.infos);
+  EXPECT_EQ(us.boxes.errors, c.errors);
+  us.clients.SetResolver(nullptr);
+}
+
+const std::string kUnchanged = ". Nothing was changed.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ConnectWithDns,
+    testing::Values(
+        DnsCallCase{"InPlace", {kOther, kThird}, {}, "", false, ClientMap{{kOtherText, "them.example"}}, kOtherText,
+                    {}, {}},
+        DnsCallCase{"TakenByAnotherClient",
+                    {kOther},
+                    ClientMap{{kOtherText, "Other"}},
+                    "",
+                    false,
+                    ClientMap{{kThemText, "them.example"}, {kOtherText, "Other"}},
+                    "",
+                    {"them.example resolves to " + kOtherText + ", the address of the client Other" + kUnchanged},
+                    {}},
+        DnsCallCase{"RefusedByTheList",
+                    {kOther},
+                    {},
+                    kOtherText,
+                    false,
+                    ClientMap{{kThemText, "them.example"}},
+                    "",
+                    {"them.example resolves to " + kOtherText + ", which no client can have" + kUnchanged},
+                    {}},
+        DnsCallCase{"ThisComputersAddress",
+                    {kOther},
+                    {},
+                    "",
+                    true,
+                    ClientMap{{kThemText, "them.example"}},
+                    "",
+                    {"them.example resolves to " + kOtherText + ", an address of this computer" + kUnchanged},
+                    {}},
+        DnsCallCase{"LookupFails", {}, {}, "", false, ClientMap{{kThemText, "them.example"}}, "", {}, {kDnsFailed}}),
+    [](const testing::TestParamInfo<DnsCallCase>& info) { return std::string(info.param.name); });
+
+TEST_F(LineSetTest, ConnectWithDnsWantsAQualifiedName) {
+  CDeferredResolver resolver;
+  us.clients.SetResolver(&resolver);
+  for (const char* name : {"office", "a.b", ".office"}) us.clients.ConnectWithDns(kThemText, name);
+  us.clients.ConnectWithDns(kThemText, "ab.c");
+  EXPECT_EQ(us.boxes.infos, (std::vector<std::string>{"office is not a qualified domain name. Aborting.",
+                                                      "a.b is not a qualified domain name. Aborting.",
+                                                      ".office is not a qualified domain name. Aborting."}));
+  ASSERT_EQ(resolver.pending.size(), 1u);
+  EXPECT_EQ(resolver.pending[0].host, "ab.c");
+  us.clients.SetResolver(nullptr);
+}
+
 }  // namespace

@@ -292,6 +292,50 @@ TEST_F(CContactsTest, CallSideFindsClientsByAddress) {
   EXPECT_EQ(directory.NameOf(Address("10.0.0.7")), "Office PC");
 }
 
+// A client whose name now resolves elsewhere: taken in place, or not at all.
+TEST_F(CContactsTest, ChangeAddressKeepsTheRowAndTheAutomaticCallOrChangesNothing) {
+  using Change = ClientDirectory::AddressChange;
+  struct Case {
+    const char* what;
+    std::string from, to;
+    Change result;
+    Pairs rows;
+    std::string autoCall;
+  };
+  const Pairs before{{"10.9.9.9", "127.1.0.2"}, {"127.1.0.2", "Other"}, {"10.0.0.3", "C"}};
+  const Case cases[] = {
+      {"in place", "10.9.9.9", "10.1.1.1", Change::kDone,
+       {{"10.1.1.1", "127.1.0.2"}, {"127.1.0.2", "Other"}, {"10.0.0.3", "C"}}, "10.1.1.1"},
+      {"already there", "10.9.9.9", "10.9.9.9", Change::kDone, before, "10.9.9.9"},
+      {"another client's", "10.9.9.9", "127.1.0.2", Change::kTaken, before, "10.9.9.9"},
+      {"refused", "10.9.9.9", "127.0.0.1", Change::kRefused, before, "10.9.9.9"},
+      {"not a client", "10.5.5.5", "10.1.1.1", Change::kNotAClient, before, "10.9.9.9"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CMemoryKeyStore fresh;
+    CParams params(fresh);
+    CContacts list(params, window, boxes);
+    for (const auto& [address, name] : before) ASSERT_TRUE(list.Add(address, name));
+    params.SetString("AutoCallOutIp", "10.9.9.9");
+    window.Clear();
+    EXPECT_EQ(list.ChangeAddress(c.from, c.to), c.result);
+    EXPECT_EQ(Rows(list), c.rows);
+    std::string autoCall;
+    params.GetString("AutoCallOutIp", autoCall);
+    EXPECT_EQ(autoCall, c.autoCall);
+    // The moved client is found, walked and stored under its new address.
+    for (const auto& [address, name] : c.rows) EXPECT_EQ(list.NameOf(Address(address.c_str())), name);
+    std::string address, name;
+    list.Rewind();
+    std::size_t walked = 0;
+    while (list.Next(address, name)) ++walked;
+    EXPECT_EQ(walked, c.rows.size());
+    const bool changed = c.rows != before;
+    EXPECT_EQ(window.Messages().size(), changed ? 1u : 0u);
+  }
+}
+
 TEST_F(CContactsTest, OverLongTextsAreCutAndTheSameTextFindsTheClient) {
   const std::string longAddress(80, '1');
   ASSERT_TRUE(contacts.Add(longAddress, std::string(250, 'n')));
