@@ -234,7 +234,7 @@ void CProgram::BuildSoundSystem() {
   // The stored mutes hold from the start, as if their buttons were pressed.
   s.micMuted = graph_.params->GetInt("mcMute") != 0 ? 1 : 0;
   s.speakerMuted = graph_.params->GetInt("spMute") != 0 ? 1 : 0;
-  graph_.router->SetAudioReceiver(graph_.audio.get());
+  graph_.audio->SetReceiverSlot(graph_.router.get());
 }
 
 void CProgram::BuildDialogs() {
@@ -363,7 +363,6 @@ void CProgram::FormClose() {
   graph_.files.reset();
   graph_.network.reset();
   clientRows_.reset();
-  if (graph_.router) graph_.router->SetAudioReceiver(nullptr);
   graph_.audio.reset();
   graph_.mixerSp.reset();
   graph_.mixerMc.reset();

@@ -15,6 +15,8 @@
 #include "net/cclient.h"
 #include "settings/ccontact.h"
 #include "settings/ccontacts.h"
+#include "ui/bottombar.h"
+#include "ui/bottombar.h"
 #include "ui/dlgmain.h"
 
 CStatusSnapshot::CStatusSnapshot(CObjectGraph& graph, std::filesystem::path file)
@@ -48,6 +50,8 @@ std::string CStatusSnapshot::Text() const {
              : window.isMinimized() ? "minimised"
                                     : "shown")
          << "\n";
+    text << "lamps system_key " << window.BottomBar().SystemKeyLampOn() << " restart "
+         << window.BottomBar().RestartLampOn() << "\n";
   }
   const CAppState& state = graph_.state;
   text << "sliders speaker " << state.speakerSlider << " enabled " << state.speakerSliderEnabled

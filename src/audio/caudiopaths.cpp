@@ -1,15 +1,13 @@
 #include "audio/caudiopaths.h"
 
-#include <chrono>
 #include <cstdio>
 #include <exception>
-#include <thread>
 
 #include "audio/carrivalstats.h"
 #include "audio/ccodecset.h"
-#include "audio/cechocanceller.h"
 #include "audio/cdevicemc.h"
 #include "audio/cdevicesp.h"
+#include "audio/cechocanceller.h"
 #include "audio/cfilters.h"
 #include "audio/cprogress.h"
 #include "audio/creceivepath.h"
@@ -28,19 +26,6 @@ namespace {
 constexpr int kMicTap = 0;
 constexpr int kSpeakerTap = 1;
 
-// Keeps the receive thread's presence in the path visible to a restart,
-// which must not replace the spool or the codecs under it.
-class ReceiveGuard {
- public:
-  explicit ReceiveGuard(std::atomic<int>& count) : count_(count) { count_.fetch_add(1); }
-  ~ReceiveGuard() { count_.fetch_sub(1); }
-  ReceiveGuard(const ReceiveGuard&) = delete;
-  ReceiveGuard& operator=(const ReceiveGuard&) = delete;
-
- private:
-  std::atomic<int>& count_;
-};
-
 }  // namespace
 
 CAudioPaths::CAudioPaths(CParams& params, CLog& log, WindowPort& window, MessageBoxPort& boxes,
@@ -57,11 +42,14 @@ CAudioPaths::CAudioPaths(CParams& params, CLog& log, WindowPort& window, Message
       codecs_{std::make_unique<CCodecSet>(), std::make_unique<CCodecSet>()} {}
 
 CAudioPaths::~CAudioPaths() {
+  if (slot_) slot_->SetAudioReceiver(nullptr);
   CloseDevices();
-  // The receive thread may still be in the path until the program has
-  // stopped it; the restarting flag keeps it out from here on.
-  flags_.restarting.store(true);
-  while (receiving_.load() != 0) std::this_thread::yield();
+}
+
+void CAudioPaths::SetReceiverSlot(AudioReceiverSlot* slot) {
+  if (slot_) slot_->SetAudioReceiver(nullptr);
+  slot_ = slot;
+  if (slot_) slot_->SetAudioReceiver(this);
 }
 
 CCodecSet& CAudioPaths::Codecs(int line) {
@@ -85,14 +73,15 @@ void CAudioPaths::Rebuild(SoundType type) {
   spool_ = std::make_unique<CSpoolSp>(params_, *filters_, format_);
   const int channels = format_.Channels() > 0 ? format_.Channels() : 1;
   arrivals_ = std::make_unique<CArrivalStats>(
-      format_.SampleRate() > 0 ? static_cast<double>(format_.FrameSamples()) / channels / format_.SampleRate() : 0.0);
+      format_.SampleRate() > 0 ? static_cast<double>(format_.FrameSamples()) / channels / format_.SampleRate()
+                               : 0.0);
   canceller_ = std::make_unique<CEchoCanceller>(format_);
   ApplyVoiceOptions();
   micTap_ = std::make_unique<CProgress>(kMicTap, format_);
   speakerTap_ = std::make_unique<CProgress>(kSpeakerTap, format_);
   speakerTap_->Clear();
-  const PathParts parts{format_, flags_, lines_, {codecs_[0].get(), codecs_[1].get()}, socket_, *spool_,
-                        *arrivals_, *canceller_};
+  const PathParts parts{format_, flags_,  lines_,     {codecs_[0].get(), codecs_[1].get()},
+                        socket_, *spool_, *arrivals_, *canceller_};
   sendPath_ = std::make_unique<CSendPath>(parts, *micTap_, soundTest_);
   receivePath_ = std::make_unique<CReceivePath>(parts, *speakerTap_, window_, log_);
   speaker_ = std::make_unique<CDeviceSp>(params_, backend_, format_, &CReceivePath::PlayFrame,
@@ -123,12 +112,11 @@ void CAudioPaths::SetRestartHooks(std::function<void(bool)> lamp, std::function<
 
 void CAudioPaths::RestartSound(SoundType type, bool notify) {
   flags_.restarting.store(true);
-  CloseDevices();
   if (lamp_) lamp_(true);
-  // Closing a device waits for its callback; the receive thread is the one
-  // that may still be inside the path, and it leaves at the flag.
-  const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(settleMs_);
-  while (std::chrono::steady_clock::now() < settled || receiving_.load() != 0) std::this_thread::yield();
+  // Closing a device waits for its callback; the receive thread, which may
+  // be inside the path, has left it once the path is out of its slot.
+  CloseDevices();
+  if (slot_) slot_->SetAudioReceiver(nullptr);
   flags_.soundSystemRunning.store(0);
 
   try {
@@ -152,6 +140,7 @@ void CAudioPaths::RestartSound(SoundType type, bool notify) {
     boxes_.ShowError("sndTypeChange voiceStart");
   }
   flags_.soundSystemRunning.store(1);
+  if (slot_) slot_->SetAudioReceiver(this);
   if (notify) {
     const int number = flags_.currentLine.load();
     if (number == 1 || number == 2) {
@@ -305,7 +294,6 @@ int32_t CAudioPaths::MicLevel() {
 }
 
 void CAudioPaths::ReceiveAudio(std::span<const uint8_t> datagram, SoundType type, uint32_t sender) {
-  const ReceiveGuard guard(receiving_);
   if (flags_.quitting.load() > 0 || flags_.restarting.load() || flags_.speakerMuted.load() != 0 ||
       SoundTestOn() || !receivePath_) {
     return;

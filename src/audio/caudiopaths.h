@@ -42,14 +42,12 @@ class CUdpSocket;
 // change of sound type rebuilds every object whose size depends on it.
 //
 // Threads: the frame callbacks run on the devices' threads, ReceiveAudio on
-// the receive thread, everything else on the main thread. A restart waits
-// for the receive thread to leave the path before it replaces anything, and
-// closing a device waits for its callback; nothing here locks on an audio
-// thread.
+// the receive thread, everything else on the main thread. A restart takes
+// the receive path away from the receive thread's slot before it replaces
+// anything and gives it back after, and closing a device waits for its
+// callback; nothing here locks on an audio thread, and nothing spins.
 class CAudioPaths : public AudioReceiver {
  public:
-  static constexpr int kRestartSettleMs = 500;
-
   CAudioPaths(CParams& params, CLog& log, WindowPort& window, MessageBoxPort& boxes, AudioBackend& backend,
               AudioFlags flags, AudioLine& line1, AudioLine& line2, const net::CUdpSocket& socket);
   ~CAudioPaths() override;
@@ -105,7 +103,9 @@ class CAudioPaths : public AudioReceiver {
   // the mixer controls, which live with the window.
   void SetRestartHooks(std::function<void(bool restarting)> lamp, std::function<void()> teardown,
                        std::function<void()> rebuilt);
-  void SetRestartSettleMs(int ms) { settleMs_ = ms; }
+  // Where the receive thread finds this; it is there from now until the
+  // paths go, but for the moments of a restart.
+  void SetReceiverSlot(AudioReceiverSlot* slot);
 
   void ReceiveAudio(std::span<const uint8_t> datagram, SoundType type, uint32_t sender) override;
 
@@ -139,10 +139,9 @@ class CAudioPaths : public AudioReceiver {
   std::unique_ptr<CReceivePath> receivePath_;
 
   std::atomic<bool> soundTest_{false};
-  std::atomic<int> receiving_{0};
+  AudioReceiverSlot* slot_ = nullptr;
   bool speakerFailureShown_ = false;
   bool micFailureShown_ = false;
-  int settleMs_ = kRestartSettleMs;
   std::function<void(bool)> lamp_;
   std::function<void()> teardownHook_;
   std::function<void()> rebuiltHook_;

@@ -17,3 +17,13 @@ class AudioReceiver {
   // the peer's IPv4 address in network order.
   virtual void ReceiveAudio(std::span<const uint8_t> datagram, SoundType type, uint32_t sender) = 0;
 };
+
+// Where the receive thread finds the audio receiver. The one rule for
+// changing it: once SetAudioReceiver returns, the receive thread has left
+// the receiver it had, which may then be rebuilt or destroyed. Audio that
+// arrives while none is set is dropped.
+class AudioReceiverSlot {
+ public:
+  virtual ~AudioReceiverSlot() = default;
+  virtual void SetAudioReceiver(AudioReceiver* receiver) = 0;
+};

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <string>
-#include <thread>
 
 #include "core/codes.h"
 #include "core/windowport.h"
@@ -88,11 +87,11 @@ void CDatagramRouter::RouteAudio(std::span<const uint8_t> bytes, uint32_t code, 
   audioCallsRunning_.fetch_add(1);
   const auto type = SoundTypeOf(code);
   if (AudioReceiver* receiver = audio_.load(); receiver && type) receiver->ReceiveAudio(bytes, *type, sender);
-  audioCallsRunning_.fetch_sub(1);
+  if (audioCallsRunning_.fetch_sub(1) == 1) audioCallsRunning_.notify_all();
 }
 
 void CDatagramRouter::SetAudioReceiver(AudioReceiver* receiver) {
   audio_.store(receiver);
-  // A call lasts one decode, so waiting by yielding is short.
-  while (audioCallsRunning_.load() != 0) std::this_thread::yield();
+  for (int running = audioCallsRunning_.load(); running != 0; running = audioCallsRunning_.load())
+    audioCallsRunning_.wait(running);
 }

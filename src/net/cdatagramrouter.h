@@ -4,15 +4,15 @@
 #include <cstdint>
 #include <span>
 
+#include "net/audioreceiver.h"
 #include "net/datagramsink.h"
 
-class AudioReceiver;
 class WindowPort;
 
 // Classifies each received datagram by its code: audio goes straight to the
 // audio receiver, Speex options and signalling become messages posted to
 // the main window, anything else is dropped.
-class CDatagramRouter : public DatagramSink {
+class CDatagramRouter : public DatagramSink, public AudioReceiverSlot {
  public:
   explicit CDatagramRouter(WindowPort& window);
   CDatagramRouter(const CDatagramRouter&) = delete;
@@ -21,10 +21,9 @@ class CDatagramRouter : public DatagramSink {
   // Called on the receive thread.
   void OnDatagram(std::span<const uint8_t> bytes, uint32_t sender) override;
 
-  // Any thread but the receive thread inside ReceiveAudio. Audio arriving
-  // while none is set is dropped. Returns only once the receive thread has
-  // left the previous receiver, so the caller may destroy it straight away.
-  void SetAudioReceiver(AudioReceiver* receiver);
+  // Any thread but the receive thread inside ReceiveAudio. It waits for at
+  // most the one decode the receive thread may be in, asleep.
+  void SetAudioReceiver(AudioReceiver* receiver) override;
 
  private:
   void RouteAudio(std::span<const uint8_t> bytes, uint32_t code, uint32_t sender);

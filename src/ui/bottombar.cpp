@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QToolButton>
+#include <algorithm>
 
 #include "ui/skin.h"
 #include "ui/volumepanel.h"
@@ -52,8 +53,13 @@ TBottomBar::TBottomBar(QWidget* parent) : QWidget(parent) {
   lamps->setAttribute(Qt::WA_StyledBackground);
   systemKeyLamp = AddLamp(lamps, QRect(5, 2, 12, 4), "System key activated");
   restartLamp = AddLamp(lamps, QRect(23, 2, 12, 4), "Initiating Sound System");
+  restartDark_.setSingleShot(true);
+  connect(&restartDark_, &QTimer::timeout, this, [this] {
+    restartOn_ = false;
+    Light(restartLamp, QColor(0, 0, 0));
+  });
   SetSystemKeyLamp(false);
-  SetRestartLamp(false);
+  Light(restartLamp, QColor(0, 0, 0));
 }
 
 void TBottomBar::SetSystemKeyLamp(bool on) {
@@ -62,8 +68,15 @@ void TBottomBar::SetSystemKeyLamp(bool on) {
 }
 
 void TBottomBar::SetRestartLamp(bool on) {
-  restartOn_ = on;
-  Light(restartLamp, on ? QColor(0, 255, 0) : QColor(0, 0, 0));
+  if (on) {
+    restartDark_.stop();
+    restartOn_ = true;
+    restartLit_.start();
+    Light(restartLamp, QColor(0, 255, 0));
+    return;
+  }
+  if (!restartOn_ || restartDark_.isActive()) return;
+  restartDark_.start(static_cast<int>(std::max<qint64>(0, kRestartLampMs - restartLit_.elapsed())));
 }
 
 void TBottomBar::paintEvent(QPaintEvent*) {

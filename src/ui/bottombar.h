@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 
 class QLabel;
@@ -13,6 +15,8 @@ class TBottomBar : public QWidget {
   Q_OBJECT
  public:
   static constexpr int kHeight = 42;
+  // A restart takes a few milliseconds; its lamp stays lit long enough to be seen.
+  static constexpr int kRestartLampMs = 400;
 
   explicit TBottomBar(QWidget* parent = nullptr);
 
@@ -24,6 +28,7 @@ class TBottomBar : public QWidget {
   QLabel* restartLamp;
 
   void SetSystemKeyLamp(bool on);
+  // Going dark waits until the lamp has been lit for kRestartLampMs.
   void SetRestartLamp(bool on);
   bool SystemKeyLampOn() const { return systemKeyOn_; }
   bool RestartLampOn() const { return restartOn_; }
@@ -34,4 +39,6 @@ class TBottomBar : public QWidget {
  private:
   bool systemKeyOn_ = false;
   bool restartOn_ = false;
+  QElapsedTimer restartLit_;
+  QTimer restartDark_;
 };

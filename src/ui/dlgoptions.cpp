@@ -554,13 +554,20 @@ void TDlgOption::OnOkClicked() {
   close();
 }
 
+bool TDlgOption::Store(const char* name, int32_t value) {
+  const bool changed = settings_.GetInt(name) != value;
+  settings_.SetInt(name, value);
+  return changed;
+}
+
 void TDlgOption::Save() {
-  settings_.SetInt("deviceMc", micDevice_);
-  settings_.SetInt("deviceSp", speakerDevice_);
-  settings_.SetInt("audioSource", sound->lineInCheck->isChecked() ? 1 : 0);
-  settings_.SetInt("LowLatency", sound->lowLatencyCheck->isChecked() ? 1 : 0);
-  settings_.SetInt("EchoCancel", sound->echoCancelCheck->isChecked() ? 1 : 0);
-  settings_.SetInt("NoiseSuppress", sound->noiseSuppressCheck->isChecked() ? 1 : 0);
+  // The devices open afresh (a moment's gap in a call) only for what they use.
+  bool devices = Store("deviceMc", micDevice_);
+  devices |= Store("deviceSp", speakerDevice_);
+  devices |= Store("audioSource", sound->lineInCheck->isChecked() ? 1 : 0);
+  devices |= Store("LowLatency", sound->lowLatencyCheck->isChecked() ? 1 : 0);
+  devices |= Store("EchoCancel", sound->echoCancelCheck->isChecked() ? 1 : 0);
+  devices |= Store("NoiseSuppress", sound->noiseSuppressCheck->isChecked() ? 1 : 0);
 
   std::string userName = TrimmedText(ToLatin1(network->userNameEdit->text()));
   if (userName.size() < 3) {
@@ -569,7 +576,7 @@ void TDlgOption::Save() {
   }
   settings_.SetString("userName", userName.substr(0, 31));
 
-  accepted_ = true;
+  accepted_ = accepted_ || devices;
   settings_.SetInt("scopeZoom", options->scopeZoomSpin->value());
   window_.Post(WindowMessage::kReloadScopeZoom, 0);
 
@@ -612,19 +619,21 @@ void TDlgOption::SaveAutoConnect() {
 void TDlgOption::SaveSoundType() {
   const int row = sound->soundTypeCombo->currentIndex();
   if (row < 0) return;
+  // The Speex options reach the encoder when the sound system starts on Speex 8 kHz.
+  bool restart = false;
   if (row == kSpeex8Row) {
-    settings_.SetInt("SpeexQuality", speex->qualityCombo->currentIndex() + 1);
-    settings_.SetInt("SpeexComplexity", speex->complexityCombo->currentIndex() + 1);
-    settings_.SetInt("SpeexEnhancer", speex->enhancerCheck->isChecked() ? 1 : 0);
-    settings_.SetInt("SpeexVbrQuality", speex->vbrQualityCombo->currentIndex() + 1);
-    settings_.SetInt("SpeexVbr", speex->vbrCheck->isChecked() ? 1 : 0);
-    settings_.SetInt("SpeexVad", speex->vadCheck->isChecked() ? 1 : 0);
-    settings_.SetInt("SpeexDtx", speex->dtxCheck->isChecked() ? 1 : 0);
+    restart |= Store("SpeexQuality", speex->qualityCombo->currentIndex() + 1);
+    restart |= Store("SpeexComplexity", speex->complexityCombo->currentIndex() + 1);
+    restart |= Store("SpeexEnhancer", speex->enhancerCheck->isChecked() ? 1 : 0);
+    restart |= Store("SpeexVbrQuality", speex->vbrQualityCombo->currentIndex() + 1);
+    restart |= Store("SpeexVbr", speex->vbrCheck->isChecked() ? 1 : 0);
+    restart |= Store("SpeexVad", speex->vadCheck->isChecked() ? 1 : 0);
+    restart |= Store("SpeexDtx", speex->dtxCheck->isChecked() ? 1 : 0);
   }
   const uint32_t wire = WireCode(kSoundTypeRows[row].type);
-  settings_.SetInt("SndType", static_cast<int32_t>(wire));
-  // The sound system restarts on every save, whether the type changed or not.
-  window_.Post(WindowMessage::kSwitchSoundType, wire);
+  restart |= Store("SndType", static_cast<int32_t>(wire));
+  // A restart breaks into a call and tells the peer: only for a change it needs.
+  if (restart) window_.Post(WindowMessage::kSwitchSoundType, wire);
 }
 
 void TDlgOption::SavePort() {

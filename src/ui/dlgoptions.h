@@ -101,6 +101,8 @@ class TDlgOption : public QDialog {
   void LoadSpeexOptions();
   void FillAutoConnect();
   void Save();
+  // Stores a setting; true when that changed it.
+  bool Store(const char* name, int32_t value);
   void SaveAutoConnect();
   void SaveSoundType();
   void SavePort();

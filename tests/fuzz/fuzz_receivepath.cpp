@@ -58,7 +58,6 @@ struct Callee {
                                           AudioFlags{quitting, restarting, running, micMuted, speakerMuted,
                                                      currentSndType, lockCodec, currentLine},
                                           line1, line2, socket);
-    paths->SetRestartSettleMs(0);
     paths->Build(type);
     paths->ReloadFilters();
     paths->OpenDevices();

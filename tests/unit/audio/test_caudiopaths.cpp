@@ -26,6 +26,7 @@
 #include "fakes/cmanualaudiobackend.h"
 #include "fakes/cmemorykeystore.h"
 #include "net/cclient.h"
+#include "net/cdatagramrouter.h"
 #include "net/cudpsocket.h"
 #include "net/datagramreader.h"
 #include "net/datagramwriter.h"
@@ -68,7 +69,6 @@ struct Side {
                                           AudioFlags{quitting, restarting, running, micMuted, speakerMuted,
                                                      currentSndType, lockCodec, currentLine},
                                           *line1, *line2, *socket);
-    paths->SetRestartSettleMs(0);
     paths->Build(currentType);
     currentSndType = currentType;
   }
@@ -437,14 +437,26 @@ TEST_F(SpeakerQueueTest, TheCorrectionOutlivesRestartsButNotTheChoiceOfDevice) {
 TEST_F(CAudioPathsTest, RestartWhileTheReceiveThreadDeliversIsSafe) {
   UseType(9051);
   Connect();
+  CDatagramRouter router(callee->window);
+  callee->paths->SetReceiverSlot(&router);
   const std::vector<uint8_t> pcm = Datagram(9051, 328, 3);
   std::atomic<bool> stop{false};
+  std::atomic<int> delivered{0};
   std::thread receiver([&] {
-    while (!stop.load()) callee->paths->ReceiveAudio(pcm, *SoundTypeOf(9051), Loopback(1));
+    while (!stop.load()) {
+      router.OnDatagram(pcm, Loopback(1));
+      delivered.fetch_add(1);
+    }
   });
-  for (int i = 0; i < 20; ++i) callee->paths->RestartSound(SoundType{9051}, false);
+  for (int i = 0; i < 20; ++i) {
+    const int before = delivered.load();
+    callee->paths->RestartSound(SoundType{9051}, false);
+    // The receive thread goes on through every restart; it never waits for one.
+    while (delivered.load() < before + 2) std::this_thread::yield();
+  }
   stop = true;
   receiver.join();
+  callee->paths->SetReceiverSlot(nullptr);
   EXPECT_EQ(callee->currentSndType.load(), SoundType{9051});
 }
 

@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QTest>
 
+#include "ui/bottombar.h"
 #include "ui/dlgmain.h"
 #include "ui/linepage.h"
 #include "ui/trayicon.h"
@@ -53,6 +55,26 @@ TEST(TDlgTrayTest, FramesFollowTheHeartbeat) {
     window.SetTrayFrame(frame);
     EXPECT_EQ(window.Tray().Frame(), frame);
   }
+}
+
+// A restart is over in milliseconds; its lamp must still be seen.
+TEST(TDlgLampTest, TheRestartLampStaysLitLongEnoughToBeSeen) {
+  TDlg window([] { return false; });
+  TBottomBar& bar = window.BottomBar();
+  const auto lit = [&] { return bar.restartLamp->palette().color(QPalette::Window) == QColor(0, 255, 0); };
+  EXPECT_FALSE(lit());
+  window.SetRestartLamp(true);
+  window.SetRestartLamp(false);
+  EXPECT_TRUE(lit());
+  QTest::qWait(TBottomBar::kRestartLampMs / 2);
+  EXPECT_TRUE(lit());
+  // Lit again meanwhile: it waits for the new restart.
+  window.SetRestartLamp(true);
+  QTest::qWait(TBottomBar::kRestartLampMs);
+  EXPECT_TRUE(lit());
+  window.SetRestartLamp(false);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !lit(); }, 5000));
+  EXPECT_FALSE(bar.RestartLampOn());
 }
 
 TEST(TDlgLinePageTest, LineValuesReachTheirLabelsAndAnEmptySoundTypeKeepsTheShownOne) {
