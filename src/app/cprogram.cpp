@@ -7,6 +7,7 @@
 #include <QTime>
 #include <QUrl>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/cclientrowsource.h"
 #include "app/cdispatchbridge.h"
@@ -348,7 +349,16 @@ void CProgram::FormClose() {
   graph_.remoteControl.reset();
   statusSnapshot_.reset();
   // The receive thread is stopped before anything it can reach goes away.
-  if (graph_.receiver) graph_.receiver->Stop();
+  // One that does not end in time still reaches the socket, the router, the
+  // audio paths and the window's port: the settings are saved and the
+  // program ends here, leaving the rest to the system.
+  if (graph_.receiver && !graph_.receiver->Stop()) {
+    std::fprintf(stderr, "ondrel: the receive thread did not end; quitting without it\n");
+    graph_.log->Write("Receive thread did not end", "");
+    graph_.params->Save();
+    std::fflush(nullptr);
+    std::_Exit(0);
+  }
   graph_.heartbeat.reset();
   heartbeatBridge_.reset();
   if (graph_.window) {

@@ -14,10 +14,22 @@
 
 CReceiveThread::CReceiveThread(const net::CUdpSocket& socket, std::vector<uint32_t> ownAddresses,
                                const std::atomic<int>& quitting, DatagramSink& sink, WindowPort& window)
-    : socket_(socket), ownAddresses_(std::move(ownAddresses)), quitting_(quitting), sink_(sink), window_(window) {}
+    : socket_(socket),
+      ownAddresses_(std::move(ownAddresses)),
+      quitting_(quitting),
+      sink_(sink),
+      window_(window) {}
 
 CReceiveThread::~CReceiveThread() {
-  Stop();
+  // Only a thread that has ended (or was never left behind) may lose its
+  // object; a left one has let go of the lock once it can be taken.
+  if (!thread_.joinable()) {
+    std::lock_guard lock(endMutex_);
+    return;
+  }
+  stopRequested_.store(true);
+  socket_.WakeReceivers();
+  thread_.join();
 }
 
 void CReceiveThread::Start() {
@@ -27,11 +39,21 @@ void CReceiveThread::Start() {
   thread_ = std::thread([this] { Run(); });
 }
 
-void CReceiveThread::Stop() {
-  if (!thread_.joinable()) return;
+bool CReceiveThread::Stop(std::chrono::milliseconds limit) {
+  if (!thread_.joinable()) return ended_.load();
   stopRequested_.store(true);
   socket_.WakeReceivers();
-  thread_.join();
+  bool ended = false;
+  {
+    std::unique_lock lock(endMutex_);
+    ended = endSignal_.wait_for(lock, limit, [this] { return ended_.load(); });
+  }
+  if (ended) {
+    thread_.join();
+  } else {
+    thread_.detach();
+  }
+  return ended;
 }
 
 void CReceiveThread::Run() {
@@ -55,6 +77,10 @@ void CReceiveThread::Run() {
     sink_.OnDatagram(std::span<const uint8_t>(buffer_.data(), static_cast<std::size_t>(received)),
                      from.sin_addr.s_addr);
   }
-  ended_.store(true);
   window_.Post(WindowMessage::kCloseRequest, 0);
+  // The last this thread touches of the object: Stop may return (and the
+  // object go) as soon as the lock is free.
+  std::lock_guard lock(endMutex_);
+  ended_.store(true);
+  endSignal_.notify_all();
 }

@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 
 #include <chrono>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -75,7 +76,7 @@ TEST_F(CReceiveThreadTest, HandsOverWhatPeersSendAndDropsItsOwnDatagrams) {
   EXPECT_FALSE(thread.Ended());
   SendFrom(self, {0x2D, 0x23, 0, 0});  // from its own addresses: dropped
   SendFrom(alsoSelf, {0x2D, 0x23, 0, 0});
-  SendFrom(peer, {0x35, 0x23});        // shorter than a code
+  SendFrom(peer, {0x35, 0x23});  // shorter than a code
   SendFrom(peer, {0x2D, 0x23, 0, 0, 9});
   ASSERT_TRUE(WaitFor([&] { return sink.Received().size() == 2; }));
   const auto got = sink.Received();
@@ -101,12 +102,41 @@ TEST_F(CReceiveThreadTest, StopEndsTheThreadWhichPostsTheCloseRequest) {
   CReceiveThread thread(*socket, {self, alsoSelf}, quitting, sink, window);
   thread.Start();
   quitting = 1;
-  thread.Stop();
+  EXPECT_TRUE(thread.Stop());
   EXPECT_TRUE(thread.Ended());
   const auto messages = window.Messages();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].code, Number(WindowMessage::kCloseRequest));
   EXPECT_EQ(messages[0].wParam, 0);
+}
+
+// A sink that holds the thread until the test lets it go.
+class StuckSink : public DatagramSink {
+ public:
+  void OnDatagram(std::span<const uint8_t>, uint32_t) override {
+    entered.set_value();
+    released.wait();
+  }
+  std::promise<void> entered;
+  std::shared_future<void> released;
+};
+
+TEST_F(CReceiveThreadTest, StopGivesUpOnAThreadThatDoesNotEnd) {
+  StuckSink stuck;
+  std::promise<void> release;
+  stuck.released = release.get_future().share();
+  auto thread =
+      std::make_unique<CReceiveThread>(*socket, std::vector<uint32_t>{self}, quitting, stuck, window);
+  thread->Start();
+  SendFrom(peer, {0x2D, 0x23, 0, 0});
+  ASSERT_EQ(stuck.entered.get_future().wait_for(5s), std::future_status::ready);
+
+  EXPECT_FALSE(thread->Stop(100ms));
+  EXPECT_FALSE(thread->Ended());
+  // Left to run, it ends by itself once its sink lets it go.
+  release.set_value();
+  EXPECT_TRUE(WaitFor([&] { return thread->Ended(); }));
+  thread.reset();
 }
 
 TEST_F(CReceiveThreadTest, NoThreadRunsWithoutASocket) {
