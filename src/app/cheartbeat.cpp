@@ -47,6 +47,7 @@ void CHeartbeat::Timer1Timer() {
     state_.shownOnce = 2;
   }
   targets_.TickClients();
+  targets_.ShowOwnAddresses();
   targets_.TickLines();
   targets_.RefreshPropertiesDialog();
   targets_.ReportCall();

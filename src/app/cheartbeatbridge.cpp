@@ -8,6 +8,7 @@
 #include "audio/cringer.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
+#include "net/clocaladdresses.h"
 #include "settings/ccontact.h"
 #include "settings/ccontacts.h"
 #include "platform/cdesktopsession.h"
@@ -64,6 +65,11 @@ void CHeartbeatBridge::KeepSessionAwake(bool on) {
 void CHeartbeatBridge::TickClients() {
   graph_.contacts->Tick();
 }
+void CHeartbeatBridge::ShowOwnAddresses() {
+  // Asked of the system only while the list shows them.
+  if (graph_.contacts->Count() == 0) graph_.window->ShowOwnAddresses(graph_.localAddresses->ForAFriend());
+}
+
 void CHeartbeatBridge::TickLines() {
   graph_.lines->TickAll();
 }

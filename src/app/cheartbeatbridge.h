@@ -26,6 +26,7 @@ class CHeartbeatBridge : public HeartbeatTargets {
   void ConnectPageInFront() override;
 
   void TickClients() override;
+  void ShowOwnAddresses() override;
   void TickLines() override;
   LineState StateOfLine(int line) override;
   bool AnyRinging() override;

@@ -298,6 +298,7 @@ void CProgram::FormShow() {
   windowPosition_ = std::make_unique<CDialogPosition>(*graph_.params, "DlgX", "DlgY");
   windowPosition_->Restore(*graph_.window);
   graph_.state.shownOnce = 1;
+  heartbeatBridge_->ShowOwnAddresses();
   graph_.dispatcher->RecomputeAvailability();
   graph_.lines->AutoCallOut();
 }

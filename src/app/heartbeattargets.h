@@ -27,6 +27,8 @@ class HeartbeatTargets {
 
   // Signalling.
   virtual void TickClients() = 0;
+  // Where a friend calls this computer, for the empty client list; networks come and go.
+  virtual void ShowOwnAddresses() = 0;
   virtual void TickLines() = 0;
   virtual LineState StateOfLine(int line) = 0;
   virtual bool AnyRinging() = 0;

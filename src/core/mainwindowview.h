@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "core/textlookup.h"
 
@@ -56,6 +57,9 @@ class MainWindowView {
   virtual void AddClientRow() = 0;
   virtual void RemoveClientRow(int row) = 0;
   virtual void RepaintClientList() = 0;
+  // Where a friend calls this computer ("192.168.1.5", "192.168.1.5:5000"),
+  // shown while the list has no client.
+  virtual void ShowOwnAddresses(const std::vector<std::string>& addresses) = 0;
 
   // Line pages, by line number.
   virtual void SetLineValues(int line, const LineValues& values) = 0;

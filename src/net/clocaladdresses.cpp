@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+#include "net/transport.h"
+
 std::vector<uint32_t> CLocalAddresses::SystemInterfaces() {
   std::vector<uint32_t> addresses;
   ifaddrs* list = nullptr;
@@ -64,6 +66,15 @@ uint32_t CLocalAddresses::Toward(uint32_t peer) const {
     return source;
   const std::vector<uint32_t> own = All();
   return own.empty() ? 0 : own.front();
+}
+
+std::vector<std::string> CLocalAddresses::ForAFriend() const {
+  std::vector<std::string> texts;
+  for (const uint32_t address : All()) {
+    texts.push_back(net::AddressText(address) +
+                    (port_ == net::kDefaultPort ? "" : ":" + std::to_string(port_)));
+  }
+  return texts;
 }
 
 bool CLocalAddresses::IsOwn(uint32_t address) const {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 // This computer's own IPv4 addresses, as a friend would have to call them
@@ -36,6 +37,9 @@ class CLocalAddresses {
   // is a loopback address; else the first of All; 0 when there is none.
   uint32_t Toward(uint32_t peer) const;
   bool IsOwn(uint32_t address) const;
+  // All, as a friend types them: "192.168.1.5", or "192.168.1.5:5000"
+  // where the port is not the usual one.
+  std::vector<std::string> ForAFriend() const;
 
  private:
   uint32_t bound_;

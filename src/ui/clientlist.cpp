@@ -14,6 +14,14 @@ QString Latin1(const std::string& text) {
   return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 
+const char* const kHowToAdd =
+    "No clients yet. To add a friend, press Insert, or right-click here and choose Add.";
+const char* const kCallsYouAt = "A friend calls this computer at:";
+const char* const kNoAddress = "This computer has no network address yet.";
+const QColor kGold(255, 203, 0);
+const QColor kPale(201, 205, 214);
+constexpr int kGuideMargin = 8;
+
 // Draws a row from the client list: grey behind the selected row, the mark
 // at the left, the name in gold 32 pixels in, bold when the mark is not
 // "offline".
@@ -57,6 +65,49 @@ TClientList::TClientList(QWidget* parent) : QListWidget(parent) {
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setToolTip("Client list");
   setStyleSheet("QListWidget { background: black; border: none; }");
+  ApplyLanguage({});
+}
+
+void TClientList::SetOwnAddresses(const QStringList& addresses) {
+  if (addresses == ownAddresses_) return;
+  ownAddresses_ = addresses;
+  viewport()->update();
+}
+
+void TClientList::ApplyLanguage(const TextLookup& texts) {
+  const auto text = [&](const char* key, const char* english) {
+    const std::string translated = texts ? texts(key) : std::string();
+    return translated.empty() ? QString(english) : Latin1(translated);
+  };
+  howToAdd_ = text("EmptyList", kHowToAdd);
+  callsYouAt_ = text("EmptyListAddress", kCallsYouAt);
+  noAddress_ = text("EmptyListNoAddress", kNoAddress);
+  viewport()->update();
+}
+
+QStringList TClientList::GuideText() const {
+  if (count() > 0) return {};
+  if (ownAddresses_.isEmpty()) return {howToAdd_, noAddress_};
+  return {howToAdd_, callsYouAt_, ownAddresses_.join("\n")};
+}
+
+void TClientList::paintEvent(QPaintEvent* event) {
+  QListWidget::paintEvent(event);
+  const QStringList guide = GuideText();
+  if (guide.isEmpty()) return;
+  QPainter painter(viewport());
+  QRect room = viewport()->rect().adjusted(kGuideMargin, kGuideMargin / 2, -kGuideMargin, 0);
+  // In the list's gold, the addresses bold; the line that leads to them paler.
+  for (int i = 0; i < guide.size(); ++i) {
+    QFont font = this->font();
+    font.setBold(i == 2);
+    painter.setFont(font);
+    painter.setPen(i == 1 ? kPale : kGold);
+    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    const QRect used = painter.boundingRect(room, flags, guide[i]);
+    painter.drawText(room, flags, guide[i]);
+    room.setTop(used.bottom() + (i == 0 ? 5 : 1));
+  }
 }
 
 QString TClientList::RowHint(int row) const {

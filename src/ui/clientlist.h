@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QListWidget>
+#include <QStringList>
+
+#include "core/textlookup.h"
 
 class ClientRows;
 
@@ -8,6 +11,9 @@ class ClientRows;
 // presence mark and its name, bold while the client is online; the row
 // under the pointer tells the client's address and name. Rows are drawn from
 // the client list itself; the list's own items only count the rows.
+//
+// While there is no client, the list says what to do first: how to add a
+// friend, and the addresses a friend calls this computer at.
 class TClientList : public QListWidget {
   Q_OBJECT
  public:
@@ -21,6 +27,13 @@ class TClientList : public QListWidget {
   // "10.0.0.7  Office" for the row, "" past the last one.
   QString RowHint(int row) const;
 
+  // The addresses (with the port where it is not the usual one) shown
+  // while the list is empty.
+  void SetOwnAddresses(const QStringList& addresses);
+  void ApplyLanguage(const TextLookup& texts);
+  // What the empty list shows, paragraph by paragraph; empty with clients.
+  QStringList GuideText() const;
+
  signals:
   void RowChosen(int row);
   void DragStarted();
@@ -28,7 +41,12 @@ class TClientList : public QListWidget {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   const ClientRows* rows_ = nullptr;
+  QStringList ownAddresses_;
+  QString howToAdd_;
+  QString callsYouAt_;
+  QString noAddress_;
 };

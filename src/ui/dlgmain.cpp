@@ -469,9 +469,16 @@ void TDlg::SetCommandAvailability(const Availability& availability) {
   menus_->SetAvailability(availability.connect, availability.disconnect, availability.add, availability.edit);
 }
 
+void TDlg::ShowOwnAddresses(const std::vector<std::string>& addresses) {
+  QStringList shown;
+  for (const std::string& address : addresses) shown << Latin1(address);
+  clientList_->SetOwnAddresses(shown);
+}
+
 void TDlg::ApplyLanguage(const TextLookup& texts) {
   const auto text = [&](const char* key) { return texts ? Latin1(texts(key)) : QString(); };
   menus_->ApplyLanguage(texts);
+  clientList_->ApplyLanguage(texts);
   tray_->ApplyLanguage(text("Show"), text("Quit"));
   const std::pair<const char*, QWidget*> hints[] = {
       {"InitSound", bottomBar_->restartLamp},

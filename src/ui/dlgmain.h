@@ -80,6 +80,7 @@ class TDlg : public QWidget, public MainWindowView {
   void AddClientRow() override;
   void RemoveClientRow(int row) override;
   void RepaintClientList() override;
+  void ShowOwnAddresses(const std::vector<std::string>& addresses) override;
   void SetLineValues(int line, const LineValues& values) override;
   void ShowPeerName(int line, const std::string& name) override;
   void ShowCallQuality(int line, int mark, const std::string& hint) override;

@@ -24,6 +24,7 @@ class RecordingTargets : public HeartbeatTargets {
   void KeepSessionAwake(bool on) override { awake.push_back(on); }
   void ConnectPageInFront() override { calls.push_back("Connect"); }
   void TickClients() override { calls.push_back("TickClients"); }
+  void ShowOwnAddresses() override { calls.push_back("ShowOwnAddresses"); }
   void TickLines() override { calls.push_back("TickLines"); }
   LineState StateOfLine(int line) override { return lineStates[line]; }
   bool AnyRinging() override { return ringing; }
@@ -83,7 +84,7 @@ TEST_F(CHeartbeatTest, SignallingTickDoesNothingWhileTheSoundSystemRestarts) {
   EXPECT_TRUE(targets.calls.empty());
   state.restarting = false;
   heartbeat.Timer1Timer();
-  EXPECT_EQ(targets.calls, (Calls{"TickClients", "TickLines"}));
+  EXPECT_EQ(targets.calls, (Calls{"TickClients", "ShowOwnAddresses", "TickLines"}));
 }
 
 TEST_F(CHeartbeatTest, StartingTrayHidesTheWindowOnceAfterTheFirstShow) {

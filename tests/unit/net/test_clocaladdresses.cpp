@@ -79,6 +79,14 @@ INSTANTIATE_TEST_SUITE_P(
         OwnCase{"OnlyLoopback", "", {"127.0.0.1", "127.0.1.1"}, "127.0.0.1", {}, ""}),
     [](const testing::TestParamInfo<OwnCase>& info) { return std::string(info.param.name); });
 
+TEST(LocalAddressesForAFriend, CarryThePortOnlyWhereItIsNotTheUsualOne) {
+  const auto interfaces = [] { return Addresses({"127.0.0.1", "192.168.1.5", "10.0.0.2"}); };
+  EXPECT_EQ(CLocalAddresses(0, 4444, interfaces, {}).ForAFriend(), (Texts{"192.168.1.5", "10.0.0.2"}));
+  EXPECT_EQ(CLocalAddresses(0, 5000, interfaces, {}).ForAFriend(),
+            (Texts{"192.168.1.5:5000", "10.0.0.2:5000"}));
+  EXPECT_EQ(CLocalAddresses(0, 5000, [] { return Addresses({"127.0.0.1"}); }, {}).ForAFriend(), Texts{});
+}
+
 TEST(LocalAddressesOfThisMachine, NeverIncludeALoopbackAddress) {
   // The interfaces include the loopback one; what is offered as this
   // computer's never does, not even toward a loopback peer.

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "ui/bottombar.h"
+#include "ui/clientlist.h"
 #include "ui/dlgmain.h"
 #include "ui/linepage.h"
 #include "ui/trayicon.h"
@@ -55,6 +56,29 @@ TEST(TDlgTrayTest, FramesFollowTheHeartbeat) {
     window.SetTrayFrame(frame);
     EXPECT_EQ(window.Tray().Frame(), frame);
   }
+}
+
+// A first start: the empty list says how to add a friend and where a friend
+// calls this computer, in the translation's words, until the first client.
+TEST(TDlgClientListTest, TheEmptyListGuidesUntilTheFirstClient) {
+  TDlg window([] { return false; });
+  const TClientList& list = window.ClientList();
+  const QString howToAdd = "No clients yet. To add a friend, press Insert, or right-click here and choose Add.";
+  EXPECT_EQ(list.GuideText(), (QStringList{howToAdd, "This computer has no network address yet."}));
+  window.ShowOwnAddresses({"192.168.1.5:5000", "10.0.0.2:5000"});
+  EXPECT_EQ(list.GuideText(),
+            (QStringList{howToAdd, "A friend calls this computer at:", "192.168.1.5:5000\n10.0.0.2:5000"}));
+  window.ApplyLanguage([](const std::string& key) -> std::string {
+    if (key == "EmptyList") return "Inga klienter \xe4n.";
+    if (key == "EmptyListAddress") return "En v\xe4n ringer hit p\xe5:";
+    return "";
+  });
+  EXPECT_EQ(list.GuideText(), (QStringList{QString::fromUtf8("Inga klienter än."), QString::fromUtf8("En vän ringer hit på:"),
+                                           "192.168.1.5:5000\n10.0.0.2:5000"}));
+  window.AddClientRow();
+  EXPECT_TRUE(list.GuideText().isEmpty());
+  window.RemoveClientRow(0);
+  EXPECT_EQ(list.GuideText().size(), 3);
 }
 
 // A restart is over in milliseconds; its lamp must still be seen.
