@@ -2,10 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDate>
-#include <QDesktopServices>
 #include <QLocale>
 #include <QTime>
-#include <QUrl>
 #include <cstdio>
 
 #include "app/cclientrowsource.h"
@@ -44,6 +42,7 @@
 #include "platform/cqtxmldocument.h"
 #include "platform/cremotecontrolserver.h"
 #include "platform/cwavloopplayer.h"
+#include "platform/desktoplauncher.h"
 #include "settings/cautostart.h"
 #include "settings/ccommand.h"
 #include "settings/ccontact.h"
@@ -271,9 +270,9 @@ void CProgram::BuildMixers() {
 }
 
 void CProgram::StartRemoteControl() {
-  graph_.autostart = std::make_unique<CAutostart>(*graph_.params, [](const std::string& path) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromLocal8Bit(path.c_str())));
-  });
+  graph_.autostart = std::make_unique<CAutostart>(
+      *graph_.params, *graph_.log,
+      CAutostart::Launchers{desktoplauncher::StartDetached, desktoplauncher::Open});
   graph_.command = std::make_unique<CCommand>(*graph_.params, *graph_.windowPort, *graph_.boxes);
   graph_.remoteControl = std::make_unique<CRemoteControlServer>(
       commandLine_.configDir, [this](int command, const std::string& text) {
