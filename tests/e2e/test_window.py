@@ -46,6 +46,21 @@ class WindowTest(unittest.TestCase):
         self.x.key(self.window, "Escape")
         self.assertTrue(wait_until(lambda: len(self.x.windows(self.a.process.pid)) == before, timeout=5))
 
+    def assert_close_zone_click_sends_to_tray(self, button):
+        self.assertTrue(wait_until(lambda: self.a.window_state() == "shown", timeout=5), self.a.status())
+        before = len(self.x.windows(self.a.process.pid))
+        self.x.click(self.window, 262, 5, button=button)  # the close zone: 250 to 274 of 293
+        self.assertTrue(wait_until(lambda: self.a.window_state() in ("hidden", "minimised"), timeout=5),
+                        self.a.status())
+        # No menu came up on the way.
+        self.assertLessEqual(len(self.x.windows(self.a.process.pid)), before)
+
+    def test_a_right_click_in_the_close_zone_sends_the_window_to_the_tray(self):
+        self.assert_close_zone_click_sends_to_tray(3)
+
+    def test_a_middle_click_in_the_close_zone_sends_the_window_to_the_tray(self):
+        self.assert_close_zone_click_sends_to_tray(2)
+
     def connected_line(self, copy):
         """The number of copy's connected line, or None."""
         for n in (1, 2):
