@@ -122,6 +122,19 @@ class WindowTest(unittest.TestCase):
         self.x.wait_window(self.a.process.pid, "Ondrel")
         self.assertTrue(wait_until(lambda: not udp_port_free(A_ADDRESS, port), timeout=5))
 
+    def test_the_port_erased_with_backspace_takes_the_new_port_typed(self):
+        self.x.key(self.window, "ctrl+p")
+        dialog = self.x.wait_window(self.a.process.pid, "Properties")
+        time.sleep(0.3)
+        self.x.key(dialog, *["shift+Tab"] * 3)  # back from Cancel to the port field
+        self.x.key(dialog, "End", *["BackSpace"] * 6)
+        self.x.xdotool("type", "--delay", "20", "5000")
+        self.x.key(dialog, "alt+o")
+        box = self.x.wait_window(self.a.process.pid, "Ondrel Info")
+        self.x.key(box, "Return")
+        self.assertEqual(self.a.wait_exit(), 0)
+        self.assertIn("netPort = 5000\n", self.a.read_conf())
+
     def test_ctrl_q_quits_in_order_and_the_settings_are_saved(self):
         self.x.key(self.window, "F5")  # the system key, stored at quitting
         self.x.key(self.window, "ctrl+q")

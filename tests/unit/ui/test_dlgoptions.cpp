@@ -225,7 +225,7 @@ TEST_F(TDlgOptionTest, SendingTheEncoderOptionsPostsThemInOrderAndStoresNothing)
   EXPECT_TRUE(dialog->SavingLampLit());
 }
 
-TEST_F(TDlgOptionTest, ThePortFieldAlwaysHoldsAPort) {
+TEST_F(TDlgOptionTest, ThePortFieldTakesDigitsUpToTheLastPortAndMayBeEmptiedForANewOne) {
   auto dialog = Shown();
   QLineEdit* port = dialog->network->portEdit;
   port->setFocus();
@@ -234,10 +234,32 @@ TEST_F(TDlgOptionTest, ThePortFieldAlwaysHoldsAPort) {
   EXPECT_EQ(port->text(), "4444");
   port->selectAll();
   QTest::keyClick(port, Qt::Key_Delete);
-  EXPECT_EQ(port->text(), "1");
-  port->selectAll();
+  EXPECT_EQ(port->text(), "");
   QTest::keyClicks(port, "70000");
   EXPECT_EQ(port->text(), "65535");
+  // Erased key by key and typed anew.
+  for (int i = 0; i < 5; ++i) QTest::keyClick(port, Qt::Key_Backspace);
+  EXPECT_EQ(port->text(), "");
+  QTest::keyClicks(port, "5000");
+  EXPECT_EQ(port->text(), "5000");
+  dialog->OnAcceptClicked();
+  EXPECT_EQ(params.GetInt("netPort"), 5000);
+  EXPECT_TRUE(boxes.errors.empty());
+}
+
+TEST_F(TDlgOptionTest, AnEmptyPortIsIllegalAtSaveAndTheStoredPortStays) {
+  auto dialog = Shown();
+  QLineEdit* port = dialog->network->portEdit;
+  port->setFocus();
+  port->selectAll();
+  QTest::keyClick(port, Qt::Key_Backspace);
+  dialog->OnAcceptClicked();
+  EXPECT_EQ(boxes.errors, std::vector<std::string>{"Illegal Udp port detected."});
+  EXPECT_TRUE(boxes.infos.empty());
+  EXPECT_EQ(params.GetInt("netPort"), 4444);
+  // The rest of the save has been done.
+  EXPECT_EQ(settings.writes.back(), "Save");
+  EXPECT_NE(Codes().back(), (std::pair<uint32_t, int64_t>{8888, 0}));
 }
 
 TEST_F(TDlgOptionTest, ANewPortIsStoredAndThenTheProgramQuits) {
