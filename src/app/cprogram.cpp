@@ -233,7 +233,7 @@ void CProgram::BuildSoundSystem() {
 
 void CProgram::BuildDialogs() {
   CParams& params = *graph_.params;
-  graph_.network = std::make_unique<CNetworkFacts>(graph_.ownAddress, *graph_.boxes, *graph_.resolver);
+  graph_.network = std::make_unique<CNetworkFacts>(graph_.ownAddress, *graph_.resolver);
   graph_.files = std::make_unique<CQtFileChooser>(
       [&params] {
         std::string folder;

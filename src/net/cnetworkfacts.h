@@ -3,15 +3,12 @@
 #include "core/networkfacts.h"
 
 class HostResolver;
-class MessageBoxPort;
 
 // The network facts of this copy: its own address is the one it answers on
-// (the bound address, or the host's first address), and a failed lookup
-// tells the user through the program's boxes.
+// (the bound address, or the host's first address).
 class CNetworkFacts : public NetworkFacts {
  public:
-  CNetworkFacts(uint32_t ownAddress, MessageBoxPort& boxes, HostResolver& resolver)
-      : ownAddress_(ownAddress), boxes_(boxes), resolver_(resolver) {}
+  CNetworkFacts(uint32_t ownAddress, HostResolver& resolver) : ownAddress_(ownAddress), resolver_(resolver) {}
 
   uint32_t OwnAddress() const override { return ownAddress_; }
   uint32_t ParseAddress(const std::string& text) const override;
@@ -20,6 +17,5 @@ class CNetworkFacts : public NetworkFacts {
 
  private:
   uint32_t ownAddress_;
-  MessageBoxPort& boxes_;
   HostResolver& resolver_;
 };

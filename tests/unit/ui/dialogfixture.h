@@ -35,6 +35,6 @@ class DialogFixture : public ::testing::Test {
   CFakeMessageBoxes boxes;
   CContacts contacts{params, window, boxes};
   CBlockingResolver resolver;
-  CNetworkFacts network{net::ParseAddress(kOwnAddress), boxes, resolver};
+  CNetworkFacts network{net::ParseAddress(kOwnAddress), resolver};
   CFakeFileChooser files;
 };
