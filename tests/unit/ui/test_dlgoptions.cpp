@@ -8,6 +8,8 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "audio/cfilters.h"
+#include "audio/soundtypes.h"
 #include "core/keycipher.h"
 #include "fakes/cfakeaudiobackend.h"
 #include "ui/dlgoptions.h"
@@ -275,6 +277,32 @@ TEST_F(TDlgOptionTest, ANewPortIsStoredAndThenTheProgramQuits) {
   EXPECT_EQ(settings.writes.back(), "Save");
   EXPECT_EQ(store.sections["params2"].size() > 0, true);
   EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(TDlgOptionTest, AGainOf0dBAnd0CascadesAreKeptAndUsedAsShown) {
+  // Made at start-up, the filters write back their defaults.
+  CFilters filters(params, SoundFormat::Of(SoundType{9050}));
+  auto dialog = Shown();
+  EXPECT_EQ(dialog->filters->gainSpin->value(), -4);
+  EXPECT_EQ(dialog->filters->cascadeSpin->value(), 1);
+  dialog->filters->gainSpin->setValue(0);
+  dialog->filters->cascadeSpin->setValue(0);
+  EXPECT_EQ(Codes().back(), (std::pair<uint32_t, int64_t>{9201, 0}));
+  filters.LoadFilterSettings();  // as the main window does on 9201
+  EXPECT_FLOAT_EQ(filters.Loaded().gain, 0.0f);
+  EXPECT_EQ(filters.Loaded().bandpass.Cascades(), 0);
+
+  dialog->close();
+  dialog->show();
+  EXPECT_EQ(dialog->filters->gainSpin->value(), 0);
+  EXPECT_EQ(dialog->filters->cascadeSpin->value(), 0);
+  dialog->OnAcceptClicked();
+  // The next start reads them back as they were left.
+  CParams next(store);
+  next.Load();
+  CFilters nextFilters(next, SoundFormat::Of(SoundType{9050}));
+  EXPECT_FLOAT_EQ(nextFilters.Loaded().gain, 0.0f);
+  EXPECT_EQ(nextFilters.Loaded().bandpass.Cascades(), 0);
 }
 
 TEST_F(TDlgOptionTest, OkWithoutChangesClosesWithoutSavingAndCancelKeepsWhatActedAtOnce) {
