@@ -29,6 +29,12 @@ void COneBoxAtATime::ShowInfo(const std::string& text) {
   Closed(kInfo);
 }
 
+void COneBoxAtATime::ShowTitledInfo(const std::string& title, const std::string& text) {
+  if (!Open(kInfo, text)) return;
+  boxes_.ShowTitledInfo(title, text);
+  Closed(kInfo);
+}
+
 bool COneBoxAtATime::AskYesNo(const std::string& title, const std::string& text) {
   if (!Open(kQuestion, text)) return false;
   const bool yes = boxes_.AskYesNo(title, text);

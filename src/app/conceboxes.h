@@ -21,6 +21,8 @@ class COneBoxAtATime : public MessageBoxPort {
 
   void ShowError(const std::string& text) override;
   void ShowInfo(const std::string& text) override;
+  // An information box all the same: one of them at a time.
+  void ShowTitledInfo(const std::string& title, const std::string& text) override;
   bool AskYesNo(const std::string& title, const std::string& text) override;
 
  private:

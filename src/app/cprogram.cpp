@@ -2,10 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDate>
-#include <QDesktopServices>
 #include <QLocale>
 #include <QTime>
-#include <QUrl>
 #include <cstdio>
 #include <cstdlib>
 
@@ -46,6 +44,7 @@
 #include "platform/cqtxmldocument.h"
 #include "platform/cremotecontrolserver.h"
 #include "platform/cwavloopplayer.h"
+#include "platform/desktoplauncher.h"
 #include "settings/cautostart.h"
 #include "settings/ccommand.h"
 #include "settings/ccontact.h"
@@ -240,7 +239,7 @@ void CProgram::BuildSoundSystem() {
 
 void CProgram::BuildDialogs() {
   CParams& params = *graph_.params;
-  graph_.network = std::make_unique<CNetworkFacts>(*graph_.localAddresses, *graph_.boxes, *graph_.resolver);
+  graph_.network = std::make_unique<CNetworkFacts>(*graph_.localAddresses, *graph_.resolver);
   graph_.files = std::make_unique<CQtFileChooser>(
       [&params] {
         std::string folder;
@@ -277,9 +276,9 @@ void CProgram::BuildMixers() {
 }
 
 void CProgram::StartRemoteControl() {
-  graph_.autostart = std::make_unique<CAutostart>(*graph_.params, [](const std::string& path) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromLocal8Bit(path.c_str())));
-  });
+  graph_.autostart = std::make_unique<CAutostart>(
+      *graph_.params, *graph_.log,
+      CAutostart::Launchers{desktoplauncher::StartDetached, desktoplauncher::Open});
   graph_.command = std::make_unique<CCommand>(*graph_.params, *graph_.windowPort, *graph_.boxes);
   graph_.remoteControl = std::make_unique<CRemoteControlServer>(
       commandLine_.configDir, [this](int command, const std::string& text) {

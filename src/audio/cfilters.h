@@ -41,9 +41,11 @@ class CFilters {
   CFilters(const CFilters&) = delete;
   CFilters& operator=(const CFilters&) = delete;
 
-  // Reads the settings, writing back the default of each one found 0, and
-  // publishes them, designed for the format's sample rate, channels and frame
-  // bytes, to the playback thread. Main thread.
+  // Reads the settings, writing back the default of each one not set (and
+  // of a frequency, Q or scale of 0, which would mean nothing; a gain of
+  // 0 dB and 0 cascades are kept and used), and publishes them, designed
+  // for the format's sample rate, channels and frame bytes, to the playback
+  // thread. Main thread.
   void LoadFilterSettings();
   // A new sound type: the filters are designed again for it. Main thread.
   void SetFormat(SoundFormat format);

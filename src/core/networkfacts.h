@@ -20,8 +20,8 @@ class NetworkFacts {
   virtual uint32_t ParseAddress(const std::string& text) const = 0;
   virtual std::string AddressText(uint32_t address) const = 0;
   // Every address of the host, dotted, in the resolver's order, handed to
-  // done later on the main thread; empty when the host is not found, and
-  // the user has then been told so.
+  // done later on the main thread; empty when the host is not found, which
+  // the caller tells the user in its own words.
   using Resolved = std::function<void(const std::vector<std::string>& dotted)>;
   virtual void ResolveAll(const std::string& host, Resolved done) = 0;
 };

@@ -1,7 +1,6 @@
 #include "net/cnetworkfacts.h"
 
 #include "core/hostresolver.h"
-#include "core/messageboxport.h"
 #include "net/clocaladdresses.h"
 #include "net/transport.h"
 
@@ -22,8 +21,7 @@ std::string CNetworkFacts::AddressText(uint32_t address) const {
 }
 
 void CNetworkFacts::ResolveAll(const std::string& host, Resolved done) {
-  resolver_.Resolve(host, [this, done = std::move(done)](const std::vector<uint32_t>& addresses) {
-    if (addresses.empty()) boxes_.ShowError(HostResolver::kNotFound);
+  resolver_.Resolve(host, [done = std::move(done)](const std::vector<uint32_t>& addresses) {
     std::vector<std::string> dotted;
     for (const uint32_t address : addresses) dotted.push_back(net::AddressText(address));
     done(dotted);

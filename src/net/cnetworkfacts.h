@@ -4,14 +4,12 @@
 
 class CLocalAddresses;
 class HostResolver;
-class MessageBoxPort;
 
 // The network facts of this copy: its own addresses are those it answers
-// on, and a failed lookup tells the user through the program's boxes.
+// on.
 class CNetworkFacts : public NetworkFacts {
  public:
-  CNetworkFacts(const CLocalAddresses& own, MessageBoxPort& boxes, HostResolver& resolver)
-      : own_(own), boxes_(boxes), resolver_(resolver) {}
+  CNetworkFacts(const CLocalAddresses& own, HostResolver& resolver) : own_(own), resolver_(resolver) {}
 
   std::vector<uint32_t> OwnAddresses() const override;
   bool IsOwnAddress(uint32_t address) const override;
@@ -21,6 +19,5 @@ class CNetworkFacts : public NetworkFacts {
 
  private:
   const CLocalAddresses& own_;
-  MessageBoxPort& boxes_;
   HostResolver& resolver_;
 };

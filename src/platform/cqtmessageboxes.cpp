@@ -36,6 +36,11 @@ void CQtMessageBoxes::ShowInfo(const std::string& text) {
   QMessageBox::information(nullptr, "Ondrel Info", FromLatin1(text));
 }
 
+void CQtMessageBoxes::ShowTitledInfo(const std::string& title, const std::string& text) {
+  if (!HasDisplay()) return Report(title, text);
+  QMessageBox::information(nullptr, FromLatin1(title), FromLatin1(text));
+}
+
 bool CQtMessageBoxes::AskYesNo(const std::string& title, const std::string& text) {
   if (!HasDisplay()) {
     Report(title, text);

@@ -14,6 +14,7 @@ class CQtMessageBoxes : public MessageBoxPort {
 
   void ShowError(const std::string& text) override;
   void ShowInfo(const std::string& text) override;
+  void ShowTitledInfo(const std::string& title, const std::string& text) override;
   bool AskYesNo(const std::string& title, const std::string& text) override;
 
   static bool HasDisplay();

@@ -3,22 +3,35 @@
 #include <functional>
 #include <string>
 
+class CLog;
 class CParams;
 
-// Opens the file of the user's choice ("AutoStartFile") once at start-up,
-// so that a companion program or a document comes up with the phone.
+// Brings the file of the user's choice ("AutoStartFile") up once at
+// start-up, so that a companion program or a document comes with the phone:
+// a program is started on its own, anything else goes to the desktop to open.
 class CAutostart {
  public:
-  // Hands a file to the desktop to open; true when the desktop took it.
-  using Opener = std::function<bool(const std::string& path)>;
+  // Each takes the file's path and tells whether it worked.
+  using Launch = std::function<bool(const std::string& path)>;
+  struct Launchers {
+    Launch start;  // runs a program detached, in the program's own folder
+    Launch open;   // hands a file to the desktop's handler for its type
+  };
   static constexpr std::size_t kMaxPathChars = 255;
 
-  CAutostart(CParams& params, Opener opener);
+  CAutostart(CParams& params, CLog& log, Launchers launchers);
 
-  // Every failure is silent: a missing file or a refusal changes nothing.
+  // Start-up goes on whatever happens; a failure is a line of the connection
+  // log and nothing more.
   void Run();
+
+  // A regular file the user may run that begins as a script or an ELF binary
+  // does. Files on foreign file systems often carry execute permission
+  // without being programs, and those are better opened than run.
+  static bool IsProgram(const std::string& path);
 
  private:
   CParams& params_;
-  Opener opener_;
+  CLog& log_;
+  Launchers launchers_;
 };

@@ -5,11 +5,14 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
+#include <algorithm>
 
 #include "ui/dialogstyle.h"
 #include "ui/skin.h"
 
 namespace {
+
+constexpr int kNoticeLineHeight = 13;
 
 QLabel* AddLabel(QWidget* parent, const QRect& place) {
   auto* label = new QLabel(parent);
@@ -25,7 +28,6 @@ QLabel* AddLabel(QWidget* parent, const QRect& place) {
 TDlgAbt::TDlgAbt(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
   setWindowTitle("About");
   setFont(DialogFont());
-  setFixedSize(kWidth, kHeight);
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, palette.color(QPalette::ToolTipBase));
   palette.setColor(QPalette::WindowText, palette.color(QPalette::ToolTipText));
@@ -38,8 +40,13 @@ TDlgAbt::TDlgAbt(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::WindowTitleHi
   versionLabel = AddLabel(this, {51, 2, 297, 14});
   noticeLabel = AddLabel(this, {51, 19, 296, 13});
   noticeLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  noticeLabel->setWordWrap(true);
   noticeLabel->setText(kNotice);
-  translationLabel = AddLabel(this, {51, 36, 297, 17});
+  // The notice gets the lines it needs, whatever the font; the translation
+  // line and the box's bottom move down with it.
+  noticeLabel->setFixedHeight(std::max(kNoticeLineHeight, noticeLabel->heightForWidth(noticeLabel->width())));
+  translationLabel = AddLabel(this, {51, noticeLabel->geometry().bottom() + 5, 297, 17});
+  setFixedSize(kWidth, translationLabel->geometry().bottom() + 5);
 }
 
 std::string TDlgAbt::TranslationLine(const Translation& translation) {

@@ -19,7 +19,6 @@ class TDlgAbt : public QDialog {
   };
 
   static constexpr int kWidth = 350;
-  static constexpr int kHeight = 57;
   static constexpr const char* kNotice = "A serverless voice phone: calls go straight from computer to computer.";
 
   explicit TDlgAbt(QWidget* parent = nullptr);

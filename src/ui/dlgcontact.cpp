@@ -305,7 +305,9 @@ void TDlgCntact::ShowDnsFound(const std::vector<std::string>& found) {
     return;
   }
   ShowDnsGroup(false);
-  boxes_.ShowInfo(TextOr(texts_, "IpNotFound", "Ip address not found"));
+  // The one word on a failed lookup, whether the name was empty or unknown.
+  boxes_.ShowTitledInfo(TextOr(texts_, "DnsQuery", "DNS Query"),
+                        TextOr(texts_, "IpNotFound", "Ip address not found"));
 }
 
 void TDlgCntact::OnSelectClicked() {

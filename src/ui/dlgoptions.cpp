@@ -269,17 +269,16 @@ bool TDlgOption::SavingLampLit() const {
 }
 
 void TDlgOption::PortEdited() {
-  // Only digits come in; an emptied field or a number past the last port
-  // is put right at once, so the field always shows a port.
+  // Only digits come in, and a number past the last port is put right at
+  // once. An emptied field stays empty, so that a new port can be typed in
+  // its place; the save refuses it if it is left so.
   QLineEdit* edit = network->portEdit;
   const QString text = edit->text().trimmed();
   bool isNumber = false;
   const qlonglong value = text.toLongLong(&isNumber);
-  if (text.isEmpty()) {
-    edit->setText("1");
-  } else if (!isNumber) {
+  if (!text.isEmpty() && !isNumber) {
     edit->setText("4444");
-  } else if (value > kMaxPort) {
+  } else if (isNumber && value > kMaxPort) {
     edit->setText(QString::number(kMaxPort));
   }
   MarkChanged();

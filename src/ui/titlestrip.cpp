@@ -1,5 +1,6 @@
 #include "ui/titlestrip.h"
 
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -43,6 +44,16 @@ void TTitleStrip::mouseMoveEvent(QMouseEvent* event) {
   const int x = static_cast<int>(event->position().x());
   setCursor(InCloseZone(x, width()) ? Qt::PointingHandCursor : Qt::ArrowCursor);
   if (event->buttons() & Qt::LeftButton) emit DragStarted();
+}
+
+void TTitleStrip::contextMenuEvent(QContextMenuEvent* event) {
+  // X11 asks for the menu at the right button's press; a menu opened then
+  // would take the release that sends the window to the tray.
+  if (event->reason() == QContextMenuEvent::Mouse && InCloseZone(event->pos().x(), width())) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
 }
 
 void TTitleStrip::mouseReleaseEvent(QMouseEvent* event) {

@@ -28,6 +28,7 @@ class TTitleStrip : public QWidget {
   void PropertiesClicked();
 
  protected:
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;

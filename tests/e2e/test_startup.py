@@ -81,6 +81,30 @@ class StartupTest(unittest.TestCase):
             self.assertIn(line.split("=", 1)[1], stored)
         self.assertEqual(saved_contacts, written_contacts)
 
+    def test_auto_start_runs_a_program_on_its_own_in_its_own_folder(self):
+        folder = os.path.join(self.root.name, "companion")
+        os.makedirs(folder)
+        script = os.path.join(folder, "companion.sh")
+        with open(script, "w") as f:
+            f.write("#!/bin/sh\npwd -P > marker.tmp\nmv marker.tmp started-here\n")
+        os.chmod(script, 0o755)
+        self.copy.write_conf(["netPort = %d" % self.port, "log = 1", "AutoStartFile = %s" % script])
+        self.start_and_wait_bound(self.copy, self.port)
+        marker = os.path.join(folder, "started-here")
+        self.assertTrue(wait_until(lambda: os.path.exists(marker), timeout=10), self.copy.log())
+        with open(marker) as f:
+            self.assertEqual(f.read().strip(), os.path.realpath(folder))
+        self.assertEqual(self.copy.stop(), 0)
+        self.assertNotIn("Auto start", self.copy.log())
+
+    def test_an_auto_start_file_that_is_gone_is_a_line_of_the_log(self):
+        gone = os.path.join(self.root.name, "deleted.sh")
+        self.copy.write_conf(["netPort = %d" % self.port, "log = 1", "AutoStartFile = %s" % gone])
+        self.start_and_wait_bound(self.copy, self.port)
+        self.assertTrue(wait_until(lambda: "Auto start file not found: %s\n" % gone in self.copy.log()),
+                        self.copy.log())
+        self.assertEqual(self.copy.stop(), 0)
+
     def test_port_in_use_is_reported_and_nothing_is_left_running(self):
         self.copy.write_conf(["netPort = %d" % self.port])
         with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as holder:

@@ -46,6 +46,21 @@ class WindowTest(unittest.TestCase):
         self.x.key(self.window, "Escape")
         self.assertTrue(wait_until(lambda: len(self.x.windows(self.a.process.pid)) == before, timeout=5))
 
+    def assert_close_zone_click_sends_to_tray(self, button):
+        self.assertTrue(wait_until(lambda: self.a.window_state() == "shown", timeout=5), self.a.status())
+        before = len(self.x.windows(self.a.process.pid))
+        self.x.click(self.window, 262, 5, button=button)  # the close zone: 250 to 274 of 293
+        self.assertTrue(wait_until(lambda: self.a.window_state() in ("hidden", "minimised"), timeout=5),
+                        self.a.status())
+        # No menu came up on the way.
+        self.assertLessEqual(len(self.x.windows(self.a.process.pid)), before)
+
+    def test_a_right_click_in_the_close_zone_sends_the_window_to_the_tray(self):
+        self.assert_close_zone_click_sends_to_tray(3)
+
+    def test_a_middle_click_in_the_close_zone_sends_the_window_to_the_tray(self):
+        self.assert_close_zone_click_sends_to_tray(2)
+
     def connected_line(self, copy):
         """The number of copy's connected line, or None."""
         for n in (1, 2):
@@ -106,6 +121,19 @@ class WindowTest(unittest.TestCase):
         self.a.start()
         self.x.wait_window(self.a.process.pid, "Ondrel")
         self.assertTrue(wait_until(lambda: not udp_port_free(A_ADDRESS, port), timeout=5))
+
+    def test_the_port_erased_with_backspace_takes_the_new_port_typed(self):
+        self.x.key(self.window, "ctrl+p")
+        dialog = self.x.wait_window(self.a.process.pid, "Properties")
+        time.sleep(0.3)
+        self.x.key(dialog, *["shift+Tab"] * 3)  # back from Cancel to the port field
+        self.x.key(dialog, "End", *["BackSpace"] * 6)
+        self.x.xdotool("type", "--delay", "20", "5000")
+        self.x.key(dialog, "alt+o")
+        box = self.x.wait_window(self.a.process.pid, "Ondrel Info")
+        self.x.key(box, "Return")
+        self.assertEqual(self.a.wait_exit(), 0)
+        self.assertIn("netPort = 5000\n", self.a.read_conf())
 
     def test_ctrl_q_quits_in_order_and_the_settings_are_saved(self):
         self.x.key(self.window, "F5")  # the system key, stored at quitting

@@ -16,6 +16,9 @@ class CFakeMessageBoxes : public MessageBoxPort {
 
   void ShowError(const std::string& text) override { errors.push_back(text); }
   void ShowInfo(const std::string& text) override { infos.push_back(text); }
+  void ShowTitledInfo(const std::string& title, const std::string& text) override {
+    titledInfos.push_back({title, text});
+  }
   bool AskYesNo(const std::string& title, const std::string& text) override {
     questions.push_back({title, text});
     return answer;
@@ -24,5 +27,6 @@ class CFakeMessageBoxes : public MessageBoxPort {
   bool answer = false;
   std::vector<std::string> errors;
   std::vector<std::string> infos;
+  std::vector<Question> titledInfos;  // a title and a text, as a question has
   std::vector<Question> questions;
 };

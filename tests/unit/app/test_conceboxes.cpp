@@ -13,6 +13,9 @@ namespace {
 struct NestingBoxes : MessageBoxPort {
   void ShowError(const std::string& text) override { Shown("error " + text); }
   void ShowInfo(const std::string& text) override { Shown("info " + text); }
+  void ShowTitledInfo(const std::string& title, const std::string& text) override {
+    Shown("info [" + title + "] " + text);
+  }
   bool AskYesNo(const std::string&, const std::string& text) override {
     Shown("question " + text);
     return true;
@@ -53,6 +56,22 @@ TEST(COneBoxAtATimeTest, RepeatsWhileABoxIsOpenAreCountedNotShown) {
   // Closed, the next one shows again.
   boxes.ShowInfo("later");
   EXPECT_EQ(inner.shown.back(), "info later");
+}
+
+TEST(COneBoxAtATimeTest, ATitledInfoKeepsItsTitleAndCountsAsAnInfo) {
+  NestingBoxes inner;
+  std::vector<std::string> logged;
+  COneBoxAtATime boxes(inner, [&](const std::string& text, const std::string& detail) {
+    logged.push_back(text + ": " + detail);
+  });
+  inner.whileOpen = [&] { boxes.ShowInfo("Restricted access."); };
+  boxes.ShowTitledInfo("DNS Query", "Ip address not found");
+  inner.whileOpen = [&] { boxes.ShowTitledInfo("DNS Query", "Ip address not found"); };
+  boxes.ShowInfo("Restricted access.");
+  EXPECT_EQ(inner.shown,
+            (std::vector<std::string>{"info [DNS Query] Ip address not found", "info Restricted access."}));
+  EXPECT_EQ(logged, (std::vector<std::string>{"Restricted access.: 1 more while one was open",
+                                              "Ip address not found: 1 more while one was open"}));
 }
 
 TEST(COneBoxAtATimeTest, AQuestionAskedWhileOneIsOpenIsAnsweredNo) {

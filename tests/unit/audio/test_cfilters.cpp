@@ -76,14 +76,69 @@ INSTANTIATE_TEST_SUITE_P(
     Settings, CFiltersStoredTest,
     ::testing::Values(StoredCase{"FilterBpFreq", 900, 900, -4, 0.9f, 1, 1, nullptr},
                       StoredCase{"FilterBpFreq", -20, 1500, -4, 0.9f, 1, 1, "1500"},
+                      StoredCase{"FilterBpFreq", 0, 1500, -4, 0.9f, 1, 1, "1500"},
                       StoredCase{"FilterBpGain", 6, 1500, 6, 0.9f, 1, 1, nullptr},
+                      StoredCase{"FilterBpGain", 0, 1500, 0, 0.9f, 1, 1, nullptr},
+                      StoredCase{"FilterBpGain", -15, 1500, -15, 0.9f, 1, 1, nullptr},
                       StoredCase{"FilterBpGain", 40, 1500, 15, 0.9f, 1, 1, nullptr},
                       StoredCase{"FilterBpQ", 250, 1500, -4, 2.5f, 1, 1, nullptr},
                       StoredCase{"FilterBpQ", -3, 1500, -4, 0.9f, 1, 1, "90"},
+                      StoredCase{"FilterBpQ", 0, 1500, -4, 0.9f, 1, 1, "90"},
                       StoredCase{"FilterBpScale", 25, 1500, -4, 0.9f, 2.5f, 1, nullptr},
+                      StoredCase{"FilterBpScale", 0, 1500, -4, 0.9f, 1, 1, "10"},
                       StoredCase{"FilterBpCascade", 7, 1500, -4, 0.9f, 1, 7, nullptr},
-                      StoredCase{"FilterBpCascade", 500, 1500, -4, 0.9f, 1, 20, nullptr}),
+                      StoredCase{"FilterBpCascade", 500, 1500, -4, 0.9f, 1, 20, nullptr},
+                      StoredCase{"FilterBpCascade", 0, 1500, -4, 0.9f, 1, 0, nullptr},
+                      StoredCase{"FilterBpCascade", -2, 1500, -4, 0.9f, 1, 1, "1"}),
     [](const auto& info) { return std::string(info.param.name) + "_" + std::to_string(info.index); });
+
+// Files written before 0 dB and 0 cascades could be chosen hold, for a gain
+// or cascades never chosen, an empty value or none; a hand-edited one may
+// hold a word. Those take the defaults as they always did.
+TEST_F(CFiltersTest, OnlyAZeroWrittenAsANumberIsAChosenZero) {
+  struct Case {
+    const char* text;
+    float gain;
+    int32_t cascades;
+    const char* writtenBackGain;
+    const char* writtenBackCascades;
+  };
+  const Case cases[] = {
+      {"", -4, 1, "-4", "1"},
+      {"none", -4, 1, "-4", "1"},
+      {"0", 0, 0, "0", "0"},
+      {"-0", 0, 0, "-0", "-0"},
+      {"3 dB", 3, 3, "3 dB", "3 dB"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    params.SetString("FilterBpGain", c.text);
+    params.SetString("FilterBpCascade", c.text);
+    CFilters filters(params, format);
+    EXPECT_FLOAT_EQ(filters.Loaded().gain, c.gain);
+    EXPECT_EQ(filters.Loaded().bandpass.Cascades(), c.cascades);
+    EXPECT_EQ(Stored("FilterBpGain"), c.writtenBackGain);
+    EXPECT_EQ(Stored("FilterBpCascade"), c.writtenBackCascades);
+  }
+}
+
+TEST_F(CFiltersTest, ZeroDecibelsDesignsAFlatFilterAndNoCascadesLeaveTheFrameAlone) {
+  params.SetInt("FilterBp", 1);
+  params.SetInt("FilterBpGain", 0);
+  params.SetInt("FilterBpScale", 25);
+  CFilters flat(params, format);
+  const auto& c = flat.Loaded().bandpass.GetCoefficients();
+  EXPECT_EQ(c.b0, 1.0f);
+  EXPECT_EQ(c.b1, c.a1);
+  EXPECT_EQ(c.b2, c.a2);
+
+  params.SetInt("FilterBpCascade", 0);
+  flat.LoadFilterSettings();
+  auto frame = Tone(160, 1400, 8000, 10000);
+  const auto before = frame;
+  flat.Bandpass(frame);
+  EXPECT_EQ(frame, before);  // not even scaled
+}
 
 TEST_F(CFiltersTest, ACentreAboveHalfTheRateIsTakenAsHalfTheRate) {
   params.SetInt("FilterBpFreq", 5000);

@@ -13,6 +13,7 @@ class RecordingBoxes : public MessageBoxPort {
  public:
   void ShowError(const std::string& text) override { errors.push_back(text); }
   void ShowInfo(const std::string&) override {}
+  void ShowTitledInfo(const std::string&, const std::string&) override {}
   bool AskYesNo(const std::string&, const std::string&) override { return false; }
   std::vector<std::string> errors;
 };

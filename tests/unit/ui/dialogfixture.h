@@ -45,6 +45,6 @@ class DialogFixture : public ::testing::Test {
                             net::ParseAddress("127.0.1.1"), net::ParseAddress(kOtherOwnAddress)};
                       },
                       [](uint32_t, int) { return net::ParseAddress("127.0.0.1"); }};
-  CNetworkFacts network{own, boxes, resolver};
+  CNetworkFacts network{own, resolver};
   CFakeFileChooser files;
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QTest>
 
@@ -37,6 +38,23 @@ TEST(TDlgAbtTest, ShowsTheSameLinesEachTimeAndClosesOnAClickOrEsc) {
   EXPECT_FALSE(box.noticeLabel->text().isEmpty());
   QTest::keyClick(&box, Qt::Key_Escape);
   EXPECT_FALSE(box.isVisible());
+}
+
+TEST(TDlgAbtTest, TheNoticeShowsWholeBetweenTheVersionAndTheTranslationLine) {
+  TDlgAbt box;
+  box.ShowFor("Ondrel v0.57a", {true, "Svenska", "A", "1.2"});
+  const QLabel& notice = *box.noticeLabel;
+  const int flags = notice.wordWrap() ? Qt::TextWordWrap : Qt::TextSingleLine;
+  const QRect needed =
+      QFontMetrics(notice.font()).boundingRect(QRect(0, 0, notice.width(), 1000), flags, notice.text());
+  EXPECT_LE(needed.width(), notice.width());
+  EXPECT_LE(needed.height(), notice.height());
+  for (const QLabel* label : {box.versionLabel, box.noticeLabel, box.translationLabel}) {
+    EXPECT_TRUE(box.rect().contains(label->geometry())) << label->text().toStdString();
+  }
+  EXPECT_LT(box.versionLabel->geometry().bottom(), notice.geometry().top());
+  EXPECT_LT(notice.geometry().bottom(), box.translationLabel->geometry().top());
+  EXPECT_EQ(box.width(), 350);
 }
 
 TEST(TDlgAbtTest, ClosesWhenAnotherWindowIsActivated) {

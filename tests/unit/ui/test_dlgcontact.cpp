@@ -215,21 +215,37 @@ TEST_F(TDlgCntactTest, DnsQueryListsTheAddressesOfAKnownHost) {
   EXPECT_TRUE(boxes.infos.empty());
 }
 
-TEST_F(TDlgCntactTest, DnsQueryWithoutANameOnlySaysNothingWasFound) {
-  dialog.OpenFor(-1);
-  dialog.OnDnsQueryClicked();
-  EXPECT_FALSE(dialog.dnsGroup->isVisible());
-  EXPECT_TRUE(boxes.errors.empty());
-  EXPECT_EQ(boxes.infos, std::vector<std::string>{"Ip address not found"});
-}
-
-TEST_F(TDlgCntactTest, DnsQueryOfAnUnknownHostSaysSoTwice) {
-  dialog.OpenFor(-1);
-  Type("", "no-such-host.invalid");
-  dialog.OnDnsQueryClicked();
-  EXPECT_FALSE(dialog.dnsGroup->isVisible());
-  EXPECT_EQ(boxes.errors, std::vector<std::string>{"DNS query failed. Host name not found"});
-  EXPECT_EQ(boxes.infos, std::vector<std::string>{"Ip address not found"});
+TEST_F(TDlgCntactTest, AFailedDnsQueryShowsOneBoxCaptionedDnsQuery) {
+  struct Case {
+    const char* name;
+    TextLookup texts;
+    const char* title;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"", {}, "DNS Query", "Ip address not found"},
+      {"no-such-host.invalid", {}, "DNS Query", "Ip address not found"},
+      {"no-such-host.invalid",
+       [](const std::string& key) -> std::string {
+         if (key == "DnsQuery") return "Namnuppslag";
+         return key == "IpNotFound" ? "Ingen adress hittades" : "";
+       },
+       "Namnuppslag", "Ingen adress hittades"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CFakeMessageBoxes shown;
+    TDlgCntact translated(settings, contacts, network, shown, files, c.texts);
+    translated.OpenFor(-1);
+    translated.nameEdit->setText(c.name);
+    translated.OnDnsQueryClicked();
+    EXPECT_FALSE(translated.dnsGroup->isVisible());
+    EXPECT_TRUE(shown.errors.empty());
+    EXPECT_TRUE(shown.infos.empty());
+    ASSERT_EQ(shown.titledInfos.size(), 1u);
+    EXPECT_EQ(shown.titledInfos[0].title, c.title);
+    EXPECT_EQ(shown.titledInfos[0].text, c.text);
+  }
 }
 
 class TDlgCntactFileTest : public TDlgCntactTest {

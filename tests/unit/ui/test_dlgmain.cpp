@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
@@ -9,6 +11,8 @@
 #include "ui/clientlist.h"
 #include "ui/dlgmain.h"
 #include "ui/linepage.h"
+#include "ui/mainmenus.h"
+#include "ui/titlestrip.h"
 #include "ui/trayicon.h"
 
 namespace {
@@ -47,6 +51,42 @@ TEST(TDlgTrayTest, TheTrayMenuShowsTheWindowAndAsksToQuit) {
   EXPECT_EQ(quits, 0);
   window.Tray().Menu().actions().at(1)->trigger();
   EXPECT_EQ(quits, 1);
+}
+
+// On X11 the menu is asked for at the right button's press, before the
+// release that the close zone acts on.
+TEST(TDlgTitleStripTest, ARightPressOpensTheMenuOnlyOutsideTheCloseZone) {
+  TDlg window([] { return false; });
+  window.show();
+  TTitleStrip& strip = window.TitleStrip();
+  const QMenu& menu = window.Menus().WindowMenu();
+  struct Case {
+    int x;
+    bool menu;
+  };
+  for (const Case c :
+       {Case{30, true}, Case{249, true}, Case{250, false}, Case{274, false}, Case{275, true}}) {
+    SCOPED_TRACE(c.x);
+    QContextMenuEvent ask(QContextMenuEvent::Mouse, QPoint(c.x, 5), strip.mapToGlobal(QPoint(c.x, 5)));
+    QApplication::sendEvent(&strip, &ask);
+    EXPECT_EQ(menu.isVisible(), c.menu);
+    window.Menus().WindowMenu().hide();
+  }
+}
+
+TEST(TDlgTitleStripTest, ReleasingAnyButtonInTheCloseZoneClosesTheWindow) {
+  TDlg window([] { return false; });
+  int closes = 0;
+  window.SetCloseHandler([&] {
+    ++closes;
+    return false;
+  });
+  window.show();
+  for (const Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
+    QTest::mouseClick(&window.TitleStrip(), button, {}, QPoint(30, 5));
+    QTest::mouseClick(&window.TitleStrip(), button, {}, QPoint(262, 5));
+  }
+  EXPECT_EQ(closes, 3);
 }
 
 TEST(TDlgTrayTest, FramesFollowTheHeartbeat) {

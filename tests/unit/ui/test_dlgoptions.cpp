@@ -8,6 +8,8 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "audio/cfilters.h"
+#include "audio/soundtypes.h"
 #include "core/keycipher.h"
 #include "fakes/cfakeaudiobackend.h"
 #include "ui/dlgoptions.h"
@@ -226,7 +228,7 @@ TEST_F(TDlgOptionTest, SendingTheEncoderOptionsPostsThemInOrderAndStoresNothing)
   EXPECT_TRUE(dialog->SavingLampLit());
 }
 
-TEST_F(TDlgOptionTest, ThePortFieldAlwaysHoldsAPort) {
+TEST_F(TDlgOptionTest, ThePortFieldTakesDigitsUpToTheLastPortAndMayBeEmptiedForANewOne) {
   auto dialog = Shown();
   QLineEdit* port = dialog->network->portEdit;
   port->setFocus();
@@ -235,10 +237,32 @@ TEST_F(TDlgOptionTest, ThePortFieldAlwaysHoldsAPort) {
   EXPECT_EQ(port->text(), "4444");
   port->selectAll();
   QTest::keyClick(port, Qt::Key_Delete);
-  EXPECT_EQ(port->text(), "1");
-  port->selectAll();
+  EXPECT_EQ(port->text(), "");
   QTest::keyClicks(port, "70000");
   EXPECT_EQ(port->text(), "65535");
+  // Erased key by key and typed anew.
+  for (int i = 0; i < 5; ++i) QTest::keyClick(port, Qt::Key_Backspace);
+  EXPECT_EQ(port->text(), "");
+  QTest::keyClicks(port, "5000");
+  EXPECT_EQ(port->text(), "5000");
+  dialog->OnAcceptClicked();
+  EXPECT_EQ(params.GetInt("netPort"), 5000);
+  EXPECT_TRUE(boxes.errors.empty());
+}
+
+TEST_F(TDlgOptionTest, AnEmptyPortIsIllegalAtSaveAndTheStoredPortStays) {
+  auto dialog = Shown();
+  QLineEdit* port = dialog->network->portEdit;
+  port->setFocus();
+  port->selectAll();
+  QTest::keyClick(port, Qt::Key_Backspace);
+  dialog->OnAcceptClicked();
+  EXPECT_EQ(boxes.errors, std::vector<std::string>{"Illegal Udp port detected."});
+  EXPECT_TRUE(boxes.infos.empty());
+  EXPECT_EQ(params.GetInt("netPort"), 4444);
+  // The rest of the save has been done.
+  EXPECT_EQ(settings.writes.back(), "Save");
+  EXPECT_NE(Codes().back(), (std::pair<uint32_t, int64_t>{8888, 0}));
 }
 
 TEST_F(TDlgOptionTest, ANewPortIsStoredAndThenTheProgramQuits) {
@@ -254,6 +278,32 @@ TEST_F(TDlgOptionTest, ANewPortIsStoredAndThenTheProgramQuits) {
   EXPECT_EQ(settings.writes.back(), "Save");
   EXPECT_EQ(store.sections["params2"].size() > 0, true);
   EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(TDlgOptionTest, AGainOf0dBAnd0CascadesAreKeptAndUsedAsShown) {
+  // Made at start-up, the filters write back their defaults.
+  CFilters filters(params, SoundFormat::Of(SoundType{9050}));
+  auto dialog = Shown();
+  EXPECT_EQ(dialog->filters->gainSpin->value(), -4);
+  EXPECT_EQ(dialog->filters->cascadeSpin->value(), 1);
+  dialog->filters->gainSpin->setValue(0);
+  dialog->filters->cascadeSpin->setValue(0);
+  EXPECT_EQ(Codes().back(), (std::pair<uint32_t, int64_t>{9201, 0}));
+  filters.LoadFilterSettings();  // as the main window does on 9201
+  EXPECT_FLOAT_EQ(filters.Loaded().gain, 0.0f);
+  EXPECT_EQ(filters.Loaded().bandpass.Cascades(), 0);
+
+  dialog->close();
+  dialog->show();
+  EXPECT_EQ(dialog->filters->gainSpin->value(), 0);
+  EXPECT_EQ(dialog->filters->cascadeSpin->value(), 0);
+  dialog->OnAcceptClicked();
+  // The next start reads them back as they were left.
+  CParams next(store);
+  next.Load();
+  CFilters nextFilters(next, SoundFormat::Of(SoundType{9050}));
+  EXPECT_FLOAT_EQ(nextFilters.Loaded().gain, 0.0f);
+  EXPECT_EQ(nextFilters.Loaded().bandpass.Cascades(), 0);
 }
 
 TEST_F(TDlgOptionTest, OkWithoutChangesClosesWithoutSavingAndCancelKeepsWhatActedAtOnce) {
