@@ -1,31 +1,15 @@
 #include "platform/cportaudiobackend.h"
 
-#include <alsa/asoundlib.h>
-
 #include "platform/alsapluginpin.h"
 #include "platform/cportaudiostream.h"
 #include "platform/devicedisplayname.h"
 #include "platform/nosuchdevice.h"
-
-namespace {
-
-void IgnoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
-
-// Probing every ALSA device at start-up prints a screenful of complaints
-// about devices this machine lacks; PortAudio's own answers are enough.
-PaError InitializeQuietly() {
-  const snd_lib_error_handler_t previous = snd_lib_error;
-  snd_lib_error_set_handler(&IgnoreAlsaMessage);
-  const PaError result = Pa_Initialize();
-  snd_lib_error_set_handler(previous);
-  return result;
-}
-
-}  // namespace
+#include "platform/quietsoundlibraries.h"
 
 CPortAudioBackend::CPortAudioBackend() {
   PinAlsaPlugins();
-  const PaError result = InitializeQuietly();
+  QuietSoundLibraries();
+  const PaError result = Pa_Initialize();
   if (result != paNoError) {
     startError_ = std::string("Could not start the sound system (PortAudio): ") + Pa_GetErrorText(result);
     return;

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -152,6 +153,8 @@ void TDlg::Run(Command command) {
 // Window shape and place.
 
 void TDlg::resizeEvent(QResizeEvent*) {
+  // A screen that is no screen (scripts, tests) has no shapes, and says so.
+  if (QGuiApplication::platformName() == "offscreen") return;
   // Rounded corners of 14 by 14: a rectangle with elliptic corners of half that radius.
   QPainterPath path;
   path.addRoundedRect(QRectF(rect()), 7, 7);
