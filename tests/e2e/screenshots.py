@@ -1,6 +1,7 @@
 """Takes the README's pictures of the main window under a private X server:
-idle with three clients (offline, online, busy), in a call with the scope
-on, with the context menu open, and with a language file applied; then the
+the first start with no client, in English and with a language file; idle
+with three clients (offline, online, busy), in a call with the scope on,
+with the context menu open, and with a language file applied; then the
 client dialog and each page of the properties dialog.
 
     python3 screenshots.py OUTPUT_FOLDER     (ONDREL_BINARY names the program)
@@ -12,7 +13,7 @@ import sys
 import tempfile
 import time
 
-from harness import Copy, free_udp_port, wait_until
+from harness import Copy, free_udp_port, udp_port_free, wait_until
 from pulse import PulseServer
 from xserver import XServer
 
@@ -41,6 +42,9 @@ SWEDISH = """<?xml version="1.0" encoding="UTF-8"?>
     <OnLine>Samtal:</OnLine>
     <TxkB>Ut kB/s:</TxkB>
     <RxkB>In kB/s:</RxkB>
+    <EmptyList>Inga klienter än. Tryck Insert, eller högerklicka här och välj Lägg till, för att lägga till en vän.</EmptyList>
+    <EmptyListAddress>En vän ringer den här datorn på:</EmptyListAddress>
+    <EmptyListNoAddress>Datorn har ingen nätverksadress än.</EmptyListNoAddress>
   </texts>
 </lang>
 """
@@ -95,6 +99,28 @@ def dialog_shots(x, a, out, params, contacts):
     a.wait_exit()
 
 
+def first_start_shots(x, root, out, pulse):
+    """A copy with no client, on all of this computer's addresses as a
+    person's is, on the usual port when it is free: it sends nothing."""
+    port = 4444 if udp_port_free("0.0.0.0", 4444) else free_udp_port("0.0.0.0")
+    first = Copy(root, "first", None)
+    first.write_conf(["netPort = %d" % port, "DlgX = 40", "DlgY = 40"])
+    first.extra_env = dict(pulse.client_env("a_spk", "a_mic"), **x.env())
+    try:
+        for name, language in (("window-first-start.png", None), ("window-first-start-language.png", SWEDISH)):
+            if language:
+                with open(os.path.join(first.work_dir, "language.xml"), "w", encoding="utf-8") as f:
+                    f.write(language)
+            first.start()
+            window = x.wait_window(first.process.pid, "Ondrel")
+            time.sleep(1.5)
+            crop(x, window, os.path.join(out, name))
+            assert first.command(4).returncode == 0
+            first.wait_exit()
+    finally:
+        first.stop(signal.SIGKILL)
+
+
 def main(out):
     os.makedirs(out, exist_ok=True)
     root = tempfile.mkdtemp(prefix="ondrel-shots-")
@@ -104,6 +130,7 @@ def main(out):
     copies = []
     players = []
     try:
+        first_start_shots(x, root, out, pulse)
         port = free_udp_port(A, B, C, D)
         a, b, c, d = (Copy(root, n, addr) for n, addr in (("a", A), ("b", B), ("c", C), ("d", D)))
         copies = [a, b, c, d]
