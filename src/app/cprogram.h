@@ -22,7 +22,6 @@ class CProgram {
  public:
   // The name the desktop knows the program by: its desktop entry and icon.
   static constexpr const char* kAppId = "org.ondrel.Ondrel";
-  static constexpr const char* kVersionText = "Ondrel v0.57a";
 
   explicit CProgram(const CCommandLine& commandLine);
   ~CProgram();

@@ -50,19 +50,6 @@ SoundFormat SoundFormat::Of(SoundType type) {
   return SoundFormat(&FindSoundType(type));
 }
 
-WaveFormat SoundFormat::Wave() const {
-  WaveFormat format;
-  const auto blockAlign = static_cast<uint16_t>(Channels() * 2);
-  format.formatTag = kWaveFormatPcm;
-  format.channels = static_cast<uint16_t>(Channels());
-  format.samplesPerSec = static_cast<uint32_t>(SampleRate());
-  format.bitsPerSample = static_cast<uint16_t>(BitsPerSample());
-  format.blockAlign = blockAlign;
-  format.avgBytesPerSec = blockAlign * static_cast<uint32_t>(SampleRate());
-  format.extraSize = 0;
-  return format;
-}
-
 const char* SoundTypeName(SoundType type) {
   return FindSoundType(type).name;
 }

@@ -23,18 +23,6 @@ struct SoundTypeInfo {
   int32_t frameBytes;  // does not follow the channel count: stereo frames are half as long in time
 };
 
-// The record the playback and capture stand-ins turn into their stream format.
-struct WaveFormat {
-  uint16_t formatTag = 0;
-  uint16_t channels = 0;
-  uint32_t samplesPerSec = 0;
-  uint32_t avgBytesPerSec = 0;
-  uint16_t blockAlign = 0;
-  uint16_t bitsPerSample = 0;
-  uint16_t extraSize = 0;
-};
-
-inline constexpr uint16_t kWaveFormatPcm = 1;
 inline constexpr int32_t kBitsPerSample = 16;
 inline constexpr std::size_t kSoundTypeCount = 15;
 
@@ -62,8 +50,6 @@ class SoundFormat {
   int32_t PlaybackBufferBytes() const { return 2 * FrameBytes(); }
   // The speaker meter lags by the playback queue so that it shows what is heard.
   int32_t SpeakerHistoryFrames() const { return 2 * BufferFactor(); }
-
-  WaveFormat Wave() const;
 
   friend bool operator==(const SoundFormat& a, const SoundFormat& b) { return a.row_ == b.row_; }
 

@@ -6,6 +6,7 @@
 
 #include "core/boundedtext.h"
 #include "core/codes.h"
+#include "core/keycipher.h"
 #include "core/messageboxport.h"
 #include "net/cclient.h"
 #include "net/cudpsocket.h"
@@ -33,7 +34,7 @@ bool CarriesPassword(std::string_view request) {
 // texts after decoding.
 std::string DecodedPassword(std::string_view encoded) {
   std::string key = BoundedText(encoded, CClient::kMaxPasswordChars);
-  CParams::DecodeKey(key);
+  keycipher::DecodeKey(key);
   return BoundedText(key, CClient::kMaxPasswordChars);
 }
 
@@ -81,10 +82,6 @@ void CClients::AcceptCall(uint32_t address, std::string_view name) {
 
 void CClients::RouteCode(uint32_t address, uint32_t c) {
   if (CClient* line = LineOf(address)) line->ReceiveCode(c);
-}
-
-CClient* CClients::FindLine(const std::string& addressText) {
-  return LineOf(net::ParseAddress(addressText));
 }
 
 CClient* CClients::LineOf(uint32_t address) const {

@@ -45,7 +45,6 @@ class CClients {
   // repeats it until it gives up.
   void AcceptCall(uint32_t address, std::string_view name);
   void RouteCode(uint32_t address, uint32_t code);
-  CClient* FindLine(const std::string& addressText);
   bool AnyRinging() const;
 
   // A call request (9023) from address with the request text: refused with

@@ -139,25 +139,8 @@ int32_t CParams::GetInt(const std::string& name) {
   return DecimalToInt(text);
 }
 
-bool CParams::GetUnsigned(const std::string& name, uint32_t& out) {
-  std::string text;
-  if (!GetString(name, text)) return false;
-  out = static_cast<uint32_t>(DecimalToUnsigned(text));
-  return true;
-}
-
 void CParams::SetInt(const std::string& name, int32_t value) {
   SetString(name, std::to_string(value));
-}
-
-void CParams::SetSlot(const std::string& name, uintptr_t value) {
-  SetString(name, std::to_string(value));
-}
-
-uintptr_t CParams::GetSlot(const std::string& name) {
-  std::string text;
-  if (!GetString(name, text)) return 0;
-  return static_cast<uintptr_t>(DecimalToUnsigned(text));
 }
 
 void CParams::SetClient(const std::string& address, const std::string& name) {
@@ -192,10 +175,4 @@ std::size_t CParams::ClientCount() const {
   return clients_.size();
 }
 
-void CParams::EncodeKey(std::string& text) {
-  keycipher::EncodeKey(text);
-}
 
-void CParams::DecodeKey(std::string& text) {
-  keycipher::DecodeKey(text);
-}

@@ -40,28 +40,13 @@ class CParams : public SettingsStore {
   bool GetString(const std::string& name, std::string& out) override;
   void SetString(const std::string& name, const std::string& value) override;
   int32_t GetInt(const std::string& name) override;
-  bool GetUnsigned(const std::string& name, uint32_t& out);
   void SetInt(const std::string& name, int32_t value) override;
-
-  void SetSlot(const std::string& name, uintptr_t value);
-  uintptr_t GetSlot(const std::string& name);
-  template <typename T>
-  void SetSlotObject(const std::string& name, T* object) {
-    SetSlot(name, reinterpret_cast<uintptr_t>(object));
-  }
-  template <typename T>
-  T* GetSlotObject(const std::string& name) {
-    return reinterpret_cast<T*>(GetSlot(name));
-  }
 
   void SetClient(const std::string& address, const std::string& name);
   void ClearClients();
   void RewindClients();
   bool NextClient(std::string& address, std::string& name);
   std::size_t ClientCount() const;
-
-  static void EncodeKey(std::string& text);
-  static void DecodeKey(std::string& text);
 
  private:
   bool GetStringLocked(const std::string& name, std::string& out);

@@ -39,7 +39,7 @@ struct CCallSide {
 
   // A password as the properties dialog stores it.
   static std::string Encoded(std::string typed) {
-    CParams::EncodeKey(typed);
+    keycipher::EncodeKey(typed);
     return typed;
   }
   void SetPassword(int keyOn, const std::string& typed) {
@@ -82,7 +82,8 @@ struct CCallSide {
       if (d.code == code::kCallRequest) {
         clients.ReceiveCallRequest(d.sender, d.text);
       } else if (d.code == code::kNameReply) {
-        if (CClient* line = clients.FindLine(net::AddressText(d.sender))) line->SetPeerName(d.sender, d.text);
+        // Only the line whose peer sent it takes the name.
+        for (CClient* line : {&line1, &line2}) line->SetPeerName(d.sender, d.text);
       } else if (d.code == code::kRejection) {
         rejections.push_back(d.sender);
       } else if (d.code != code::kNameRequest) {

@@ -137,14 +137,13 @@ TEST_F(LineSetTest, CodesReachOnlyTheLineOfTheirSender) {
   us.clients.RouteCode(0, code::kRinging);
   EXPECT_EQ(us.line1.State(), LineState::kCalling);
 
-  EXPECT_EQ(us.clients.FindLine(kThemText), &us.line2);
-  EXPECT_EQ(us.clients.FindLine(kOtherText), &us.line1);
-  EXPECT_EQ(us.clients.FindLine("127.0.0.4"), nullptr);
-  EXPECT_EQ(us.clients.FindLine("no address"), nullptr);
+  EXPECT_EQ(us.clients.ChooseLine(kThem), &us.line2);
+  EXPECT_EQ(us.clients.ChooseLine(kOther), &us.line1);
+  EXPECT_EQ(us.clients.ChooseLine(kThird), nullptr);
 }
 
 TEST_F(LineSetTest, AFreeLineIsNeverTheLineOfAddressZero) {
-  EXPECT_EQ(us.clients.FindLine("0.0.0.0"), nullptr);
+  EXPECT_EQ(us.clients.ChooseLine(0), nullptr);
   us.clients.RouteCode(0, code::kHangUp);
   us.clients.AcceptCall(0, "Nobody");
   EXPECT_TRUE(us.line1.IsFree());
