@@ -49,13 +49,6 @@ int32_t DecimalToInt(std::string_view text) {
   return static_cast<int32_t>(s.magnitude);
 }
 
-uint64_t DecimalToUnsigned(std::string_view text) {
-  const Scan s = ScanDecimal(text);
-  if (!s.anyDigit) return 0;
-  if (s.overflow) return std::numeric_limits<uint64_t>::max();
-  return s.negative ? (~s.magnitude + 1) : s.magnitude;
-}
-
 bool IsDecimalInteger(std::string_view text) {
   const Scan s = ScanDecimal(text);
   return s.anyDigit && s.end == text.size();

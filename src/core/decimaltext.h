@@ -9,9 +9,5 @@
 // saturate instead of wrapping.
 int32_t DecimalToInt(std::string_view text);
 
-// As DecimalToInt, but the unsigned 64-bit form used for slot values; a minus
-// sign negates modulo 2^64 as the C library's conversion does.
-uint64_t DecimalToUnsigned(std::string_view text);
-
 // Whether the whole text (after leading blanks) is a decimal integer.
 bool IsDecimalInteger(std::string_view text);
