@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 
+#include "audio/cdelayfinder.h"
 #include "audio/cdevicesp.h"
 
 namespace {
@@ -73,95 +74,6 @@ float Loudness(std::span<const int16_t> frame) {
 
 }  // namespace
 
-// How late the microphone's loudness follows the reference's, in frames:
-// the lag at which the two envelopes correlate best over the last few
-// syllables.
-// Speech rises and falls by syllables, and its echo does the same a delay
-// later, whatever the room does to its colour.
-class CEchoCanceller::DelayFinder {
- public:
-  DelayFinder(std::size_t window, std::size_t firstWindow, std::size_t earliest, std::size_t latest)
-      : window_(window),
-        firstWindow_(std::min(firstWindow, window)),
-        earliest_(earliest),
-        latest_(latest),
-        length_(window + earliest + latest),
-        reference_(std::make_unique<float[]>(length_)),
-        mic_(std::make_unique<float[]>(length_)),
-        centred_(std::make_unique<float[]>(window)) {}
-
-  // `quick`: the first look may come after the shorter first span.
-  void Clear(bool quick) {
-    std::fill_n(reference_.get(), length_, 0.0f);
-    std::fill_n(mic_.get(), length_, 0.0f);
-    count_ = 0;
-    needed_ = (quick ? firstWindow_ : window_) + earliest_;
-  }
-
-  void Add(float reference, float mic) {
-    reference_[count_ % length_] = reference;
-    mic_[count_ % length_] = mic;
-    ++count_;
-  }
-
-  // Enough microphone frames for a first look; the reference before the
-  // first frame counts as silence, which it was.
-  bool Ready() const { return count_ >= needed_; }
-
-  struct Match {
-    int lag = 0;  // negative: the echo comes before its reference
-    float likeness = 0;
-  };
-
-  Match Best() {
-    // The microphone's window ends `earliest_` frames back, so that the
-    // reference is known for every lag looked at.
-    // Until a whole span has been heard, what there is.
-    const uint64_t end = count_ - earliest_;
-    const auto window = static_cast<std::size_t>(std::min<uint64_t>(window_, end));
-    const uint64_t start = end - window;
-    double mean = 0;
-    for (uint64_t t = start; t < end; ++t) mean += mic_[t % length_];
-    mean /= static_cast<double>(window);
-    double micSpread = 0;
-    for (uint64_t t = start; t < end; ++t) {
-      const auto x = static_cast<float>(mic_[t % length_] - mean);
-      centred_[t - start] = x;
-      micSpread += static_cast<double>(x) * x;
-    }
-    Match best;
-    if (micSpread <= 0) return best;
-    const auto n = static_cast<double>(window);
-    for (int lag = -static_cast<int>(earliest_); lag <= static_cast<int>(latest_); ++lag) {
-      double sum = 0, squares = 0, cross = 0;
-      for (uint64_t t = start; t < end; ++t) {
-        const float y = Reference(static_cast<int64_t>(t) - lag);
-        sum += y;
-        squares += static_cast<double>(y) * y;
-        cross += static_cast<double>(centred_[t - start]) * y;
-      }
-      const double spread = squares - sum * sum / n;
-      if (spread <= 1e-6 * squares || spread <= 0) continue;
-      const auto likeness = static_cast<float>(cross / std::sqrt(micSpread * spread));
-      if (likeness > best.likeness) best = {lag, likeness};
-    }
-    return best;
-  }
-
- private:
-  float Reference(int64_t t) const {
-    if (t < 0 || t + static_cast<int64_t>(length_) <= static_cast<int64_t>(count_)) return 0.0f;
-    return reference_[static_cast<uint64_t>(t) % length_];
-  }
-
-  const std::size_t window_, firstWindow_, earliest_, latest_, length_;
-  std::unique_ptr<float[]> reference_;
-  std::unique_ptr<float[]> mic_;
-  std::unique_ptr<float[]> centred_;
-  uint64_t count_ = 0;
-  uint64_t needed_ = 0;
-};
-
 CEchoCanceller::CEchoCanceller(const SoundFormat& format)
     : frameSamples_(format.FrameSamples()),
       channels_(static_cast<std::size_t>(std::max(1, format.Channels()))),
@@ -180,7 +92,7 @@ CEchoCanceller::CEchoCanceller(const SoundFormat& format)
       echo_(std::make_unique<SpeexEchoState_*[]>(channels_)),
       preprocess_(std::make_unique<SpeexPreprocessState_*[]>(channels_)),
       ring_(std::make_unique<int16_t[]>(ringFrames_ * frameSamples_)),
-      finder_(std::make_unique<DelayFinder>(
+      finder_(std::make_unique<CDelayFinder>(
           FramesAtLeast(kFindOverMs, format.SampleRate(), channelSamples_, 8),
           FramesAtLeast(kFirstFindOverMs, format.SampleRate(), channelSamples_, 8),
           FramesAtLeast(kEarliestEchoMs, format.SampleRate(), channelSamples_, 1),
@@ -401,7 +313,7 @@ void CEchoCanceller::Clean(std::span<int16_t> mic) {
     quietFor_ = reference >= kAudibleLoudness ? 0 : quietFor_ + 1;
     if (++sinceFind_ >= findEvery_ && finder_->Ready()) {
       sinceFind_ = 0;
-      const DelayFinder::Match match = finder_->Best();
+      const CDelayFinder::Match match = finder_->Best();
       if (match.likeness >= kLikenessNeeded) {
         Look(match.lag);
       } else {

@@ -8,6 +8,7 @@
 
 #include "audio/soundtypes.h"
 
+class CDelayFinder;
 struct SpeexEchoState_;
 struct SpeexPreprocessState_;
 
@@ -121,8 +122,6 @@ class CEchoCanceller {
   uint32_t Backlog() const;
 
  private:
-  class DelayFinder;
-
   std::span<int16_t> Slot(uint64_t count) const;
   void KeepInStep(uint64_t backlog);
   void TakeReference(bool use);
@@ -162,7 +161,7 @@ class CEchoCanceller {
   std::unique_ptr<int16_t[]> ring_;
 
   // The capture thread's own.
-  std::unique_ptr<DelayFinder> finder_;
+  std::unique_ptr<CDelayFinder> finder_;
   std::unique_ptr<int16_t[]> reference_;  // one frame, interleaved
   std::unique_ptr<int16_t[]> channelIn_;  // one frame, channel after channel
   std::unique_ptr<int16_t[]> channelOut_;
