@@ -15,23 +15,23 @@
 class CAtomicAddress {
  public:
   void Store(const NetAddress& address) {
+    // Sequentially consistent throughout: the odd count is seen before any
+    // new word, and a reader that saw a new word sees the count move on.
     const Words w = Split(address);
-    const uint32_t sequence = sequence_.load(std::memory_order_relaxed);
-    sequence_.store(sequence + 1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
-    for (int i = 0; i < 2; ++i) bytes_[i].store(w.bytes[i], std::memory_order_relaxed);
-    meta_.store(w.meta, std::memory_order_relaxed);
-    sequence_.store(sequence + 2, std::memory_order_release);
+    const uint32_t sequence = sequence_.load();
+    sequence_.store(sequence + 1);
+    for (int i = 0; i < 2; ++i) bytes_[i].store(w.bytes[i]);
+    meta_.store(w.meta);
+    sequence_.store(sequence + 2);
   }
 
   NetAddress Load() const {
     Words w;
     for (;;) {
-      const uint32_t before = sequence_.load(std::memory_order_acquire);
-      for (int i = 0; i < 2; ++i) w.bytes[i] = bytes_[i].load(std::memory_order_relaxed);
-      w.meta = meta_.load(std::memory_order_relaxed);
-      std::atomic_thread_fence(std::memory_order_acquire);
-      if ((before & 1u) == 0 && sequence_.load(std::memory_order_relaxed) == before) break;
+      const uint32_t before = sequence_.load();
+      for (int i = 0; i < 2; ++i) w.bytes[i] = bytes_[i].load();
+      w.meta = meta_.load();
+      if ((before & 1u) == 0 && sequence_.load() == before) break;
     }
     return Join(w);
   }
