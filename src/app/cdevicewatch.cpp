@@ -1,14 +1,11 @@
 #include "app/cdevicewatch.h"
 
-#include <QString>
-
+#include "app/cdesktopnotice.h"
 #include "app/cobjectgraph.h"
 #include "audio/caudiopaths.h"
 #include "audio/cdevicemc.h"
 #include "audio/cdevicesp.h"
-#include "platform/cdesktopsession.h"
 #include "settings/clog.h"
-#include "ui/dlgmain.h"
 
 void CDeviceWatch::Tick() {
   if (!graph_.audio) return;
@@ -31,7 +28,5 @@ void CDeviceWatch::Tell(const char* what, const std::string& standIn) {
                                ? "The call goes on; the device is used again when it returns."
                                : "The call goes on on " + standIn + "; the device is used again when it returns.";
   if (graph_.log) graph_.log->Write("Audio device gone", std::string(what) + ", now on " + (standIn.empty() ? "none" : standIn));
-  if (!graph_.window) return;
-  const QString s = QString::fromStdString(summary), b = QString::fromStdString(body);
-  if (!graph_.session || !graph_.session->Notify(s, b)) graph_.window->ShowTrayMessage(s, b);
+  if (graph_.notice) graph_.notice->Tell(summary, body);
 }

@@ -58,12 +58,6 @@ LineView CDispatchBridge::Line(int line) {
                   client->PeerAddress(), client->PeerAddressText(), !client->IsIncoming()};
 }
 
-LineTraffic CDispatchBridge::TakeTraffic(int line) {
-  CClient* client = graph_.Line(line);
-  if (!client) return {};
-  return LineTraffic{client->TakeRxBytes(), client->TakeTxBytes()};
-}
-
 void CDispatchBridge::RouteCode(uint32_t address, uint32_t code) {
   graph_.lines->RouteCode(address, code);
 }
@@ -78,18 +72,6 @@ void CDispatchBridge::PlaceCall(int line, uint32_t address, const std::string& n
 
 void CDispatchBridge::AcceptCallRequest(uint32_t address, const std::string& request) {
   graph_.lines->ReceiveCallRequest(address, request);
-}
-
-void CDispatchBridge::AnnounceIncomingCall(int line) {
-  const CClient* client = graph_.Line(line);
-  if (!client || !graph_.window->IsOutOfSight()) return;
-  std::string caller = client->PeerName();
-  if (caller.empty()) caller = client->PeerAddressText();
-  const QString summary = "Incoming call";
-  const QString body = QString::fromLatin1(caller.data(), qsizetype(caller.size()));
-  // The desktop's notification service where there is one, else the tray's
-  // balloon; the ringing and the tray's animation come either way.
-  if (!graph_.session || !graph_.session->Notify(summary, body)) graph_.window->ShowTrayMessage(summary, body);
 }
 
 void CDispatchBridge::TakePeerName(int line, uint32_t address, const std::string& name) {

@@ -19,12 +19,10 @@ class CDispatchBridge : public DispatchTargets {
   void ClientSelected(int row) override;
 
   LineView Line(int line) override;
-  LineTraffic TakeTraffic(int line) override;
   void RouteCode(uint32_t address, uint32_t code) override;
   void HangUp(int line) override;
   void PlaceCall(int line, uint32_t address, const std::string& name) override;
   void AcceptCallRequest(uint32_t address, const std::string& request) override;
-  void AnnounceIncomingCall(int line) override;
   void TakePeerName(int line, uint32_t address, const std::string& name) override;
 
   void ApplyRemoteSpeexOption(uint32_t code, int32_t value) override;

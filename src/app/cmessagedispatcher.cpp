@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "app/dispatchtargets.h"
-#include "app/formatduration.h"
 #include "audio/soundtypes.h"
 #include "core/codes.h"
 #include "core/mainwindowview.h"
@@ -12,19 +11,15 @@
 #include "net/transport.h"
 #include "settings/cparams.h"
 
-namespace {
-
-std::string Kilobytes(uint64_t bytes) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%g", static_cast<double>(bytes) * 0.001);
-  return text;
-}
-
-}  // namespace
-
 CMessageDispatcher::CMessageDispatcher(CAppState& state, MainWindowView& window, CParams& params,
-                                       MessageBoxPort& boxes, DispatchTargets& targets)
-    : state_(state), window_(window), params_(params), boxes_(boxes), targets_(targets) {}
+                                       MessageBoxPort& boxes, DispatchTargets& targets,
+                                       std::function<void()> recomputeAvailability)
+    : state_(state),
+      window_(window),
+      params_(params),
+      boxes_(boxes),
+      targets_(targets),
+      recomputeAvailability_(std::move(recomputeAvailability)) {}
 
 void CMessageDispatcher::HandleCode(uint32_t code, int64_t wParam) {
   if (state_.quitting.load() >= 1) return;
@@ -103,25 +98,6 @@ void CMessageDispatcher::ActOnMessage(WindowMessage message, int64_t wParam) {
       targets_.GoneOffline(address);
       targets_.RouteCode(address, code::kHangUp);
       break;
-    case WindowMessage::kLineStarted: {
-      const int page = static_cast<int>(wParam);
-      // A line that starts ringing in is still idle while it says so; a
-      // line already in use that is brought to the front is not.
-      if (MainWindowView::IsLine(page)) {
-        const LineView view = targets_.Line(page);
-        if (!view.outgoing && view.state == LineState::kIdle) targets_.AnnounceIncomingCall(page);
-      }
-      window_.ShowTab(page, true);
-      if (MainWindowView::IsLine(page)) state_.currentLine = page;
-      window_.BringToFront(page);
-      break;
-    }
-    case WindowMessage::kLineReleased: {
-      window_.ShowTab(static_cast<int>(wParam), false);
-      const int front = window_.PageInFront();
-      state_.currentLine = MainWindowView::IsLine(front) ? front : 0;
-      break;
-    }
     case WindowMessage::kSpeexSendMode:
       state_.speexSendMode = static_cast<int>(wParam);
       break;
@@ -150,11 +126,6 @@ void CMessageDispatcher::ActOnMessage(WindowMessage message, int64_t wParam) {
     case WindowMessage::kReloadFilters:
       targets_.ReloadFilters();
       break;
-    case WindowMessage::kPeerName:
-    case WindowMessage::kLineImage:
-    case WindowMessage::kLineStatus:
-    case WindowMessage::kScopeToggle:
-      break;  // records, not codes
   }
 }
 
@@ -203,18 +174,12 @@ void CMessageDispatcher::ActOnCode(uint32_t code, int64_t wParam) {
 void CMessageDispatcher::HandleRecord(uint32_t code, Record record) {
   if (state_.quitting.load() > 0) return;  // the record goes with the message
   const int line = CurrentLine();
-  const auto message = WindowMessageOf(code);
   if (const auto* text = std::get_if<TextRecord>(&record)) {
-    if (message == WindowMessage::kPeerName) window_.ShowPeerName(text->number, text->text);
     if (code == code::kCallRequest)
       targets_.AcceptCallRequest(static_cast<uint32_t>(text->number), text->text);
     if (code == code::kNameReply && line != 0) {
       targets_.TakePeerName(line, static_cast<uint32_t>(text->number), text->text);
     }
-  } else if (const auto* pair = std::get_if<PairRecord>(&record)) {
-    if (message == WindowMessage::kLineImage) window_.SetTabImage(pair->line, pair->value);
-    if (message == WindowMessage::kLineStatus) RefreshLine(pair->line, pair->value);
-    if (message == WindowMessage::kScopeToggle) ToggleScope(pair->line);
   }
   RecomputeAvailability();
 }
@@ -255,29 +220,6 @@ void CMessageDispatcher::Rejected(uint32_t address) {
   targets_.Log("Rejection without a call dropped", address);
 }
 
-void CMessageDispatcher::RefreshLine(int line, int seconds) {
-  if (!MainWindowView::IsLine(line) || !window_.IsTabShown(line)) return;
-  if (params_.GetInt("ScopeOn") != 0 && !window_.ScopeShown(line)) ToggleScope(line);
-  const bool filterOn = params_.GetInt("FilterBp") != 0;
-  if (filterOn != window_.FilterShownOn(line)) window_.ShowFilterOn(line, filterOn);
-  const LineTraffic traffic = targets_.TakeTraffic(line);
-  MainWindowView::LineValues values;
-  values.onLine = FormatDuration(seconds);
-  values.received = Kilobytes(traffic.received);
-  values.sent = Kilobytes(traffic.sent);
-  values.address = net::AddressText(targets_.Line(line).peerAddress);
-  values.soundType = SoundTypeName(state_.currentSndType.load());
-  window_.SetLineValues(line, values);
-}
-
-void CMessageDispatcher::ToggleScope(int line) {
-  if (!MainWindowView::IsLine(line) || !window_.IsTabShown(line)) return;
-  const bool shown = !window_.ScopeShown(line);
-  window_.ShowScope(line, shown);
-  params_.SetInt("ScopeOn", shown ? 1 : 0);
-  if (!shown) targets_.UnfreezeScope();
-}
-
 void CMessageDispatcher::SelectClientRow(int row) {
   window_.SelectClientRow(row);
   targets_.ClientSelected(window_.SelectedClientRow());
@@ -285,18 +227,5 @@ void CMessageDispatcher::SelectClientRow(int row) {
 }
 
 void CMessageDispatcher::RecomputeAvailability() {
-  if (state_.quitting.load() > 0 || state_.shownOnce == 0) return;
-  MainWindowView::Availability can;
-  const int front = window_.PageInFront();
-  if (MainWindowView::IsLine(front)) {
-    state_.currentLine = front;
-    const LineView line = targets_.Line(front);
-    can.add = line.state != LineState::kIdle && !targets_.IsClient(line.peerAddressText);
-    can.disconnect = line.canHangUp;
-    can.connect = line.canAnswer;
-  } else if (front == 0) {
-    const int row = window_.SelectedClientRow();
-    if (row >= 0 && targets_.HasClientAt(row)) can.connect = can.edit = true;
-  }
-  window_.SetCommandAvailability(can);
+  if (recomputeAvailability_) recomputeAvailability_();
 }

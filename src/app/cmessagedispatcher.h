@@ -18,7 +18,7 @@ class MainWindowView;
 class CMessageDispatcher : public MessageHandler {
  public:
   CMessageDispatcher(CAppState& state, MainWindowView& window, CParams& params, MessageBoxPort& boxes,
-                     DispatchTargets& targets);
+                     DispatchTargets& targets, std::function<void()> recomputeAvailability);
 
   // What quitting and a close request do is the program's business.
   void SetQuitAction(std::function<void()> quit) { quit_ = std::move(quit); }
@@ -27,17 +27,12 @@ class CMessageDispatcher : public MessageHandler {
   void HandleRecord(uint32_t code, Record record) override;
   void HandleCommand(int command, TextRecord record) override;
 
-  // Connect / disconnect / add / edit, from the page in front; the current
-  // line follows a line page in front.
   void RecomputeAvailability();
-  // Shows or hides the scope of a line whose tab is shown.
-  void ToggleScope(int line);
 
  private:
   bool SpeexOption(uint32_t code, int64_t wParam);
   void ActOnMessage(WindowMessage message, int64_t wParam);
   void ActOnCode(uint32_t code, int64_t wParam);
-  void RefreshLine(int line, int seconds);
   void Rejected(uint32_t address);
   void SelectClientRow(int row);
   int CurrentLine() const { return state_.currentLine.load(); }
@@ -47,5 +42,6 @@ class CMessageDispatcher : public MessageHandler {
   CParams& params_;
   MessageBoxPort& boxes_;
   DispatchTargets& targets_;
+  std::function<void()> recomputeAvailability_;
   std::function<void()> quit_;
 };

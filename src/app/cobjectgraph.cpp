@@ -1,6 +1,9 @@
 #include "app/cobjectgraph.h"
 
 #include "app/ccallreport.h"
+#include "app/ccommandavailability.h"
+#include "app/cdesktopnotice.h"
+#include "app/clinepresenter.h"
 #include "app/cdevicewatch.h"
 #include "app/cheartbeat.h"
 #include "app/chostresolver.h"

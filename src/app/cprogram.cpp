@@ -8,6 +8,9 @@
 #include <cstdlib>
 
 #include "app/cclientrowsource.h"
+#include "app/ccommandavailability.h"
+#include "app/cdesktopnotice.h"
+#include "app/clinepresenter.h"
 #include "app/cdispatchbridge.h"
 #include "app/cheartbeat.h"
 #include "app/cheartbeatbridge.h"
@@ -146,9 +149,11 @@ bool CProgram::OpenSocket() {
 void CProgram::BuildWindow() {
   graph_.window = std::make_unique<TDlg>();
   graph_.window->SetCloseHandler([this] { return OnWindowClose(); });
+  graph_.session = std::make_unique<CDesktopSession>(kAppId);
+  graph_.notice = std::make_unique<CDesktopNotice>(graph_.session.get(), *graph_.window);
   dispatchBridge_ = std::make_unique<CDispatchBridge>(graph_);
-  graph_.dispatcher = std::make_unique<CMessageDispatcher>(graph_.state, *graph_.window, *graph_.params,
-                                                           *graph_.boxes, *dispatchBridge_);
+  graph_.dispatcher = std::make_unique<CMessageDispatcher>(
+      graph_.state, *graph_.window, *graph_.params, *graph_.boxes, *dispatchBridge_, [this] { RecomputeAvailability(); });
   graph_.dispatcher->SetQuitAction([this] { Quit(); });
   graph_.windowPort = std::make_unique<CQtWindowPort>(*graph_.dispatcher);
 }
@@ -166,15 +171,27 @@ void CProgram::ApplyStoredWindowState() {
 void CProgram::BuildCallSide() {
   graph_.contacts = std::make_unique<CContacts>(*graph_.params, *graph_.windowPort, *graph_.boxes,
                                                 graph_.language->Lookup());
+  graph_.linePresenter = std::make_unique<CLinePresenter>(graph_.state, *graph_.window, *graph_.params,
+                                                          [this] { RecomputeAvailability(); });
+  graph_.linePresenter->SetRingingInAction(
+      [this](const std::string& caller) { graph_.notice->TellIfOutOfSight("Incoming call", caller); });
+  // The answer starts the call's audio at once: waiting for the next tick
+  // would cost the first words up to a tick's length.
+  graph_.linePresenter->SetConnectedAction([this](int line) {
+    if (line == graph_.state.currentLine.load() && !graph_.state.restarting.load() && graph_.audio)
+      graph_.audio->OpenDevices();
+  });
   graph_.line1 =
-      std::make_unique<CClient>(1, *graph_.params, *graph_.log, *graph_.windowPort, *graph_.socket);
+      std::make_unique<CClient>(1, *graph_.params, *graph_.log, *graph_.linePresenter, *graph_.socket);
   graph_.line2 =
-      std::make_unique<CClient>(2, *graph_.params, *graph_.log, *graph_.windowPort, *graph_.socket);
+      std::make_unique<CClient>(2, *graph_.params, *graph_.log, *graph_.linePresenter, *graph_.socket);
   for (CClient* line : {graph_.line1.get(), graph_.line2.get()})
     line->SetSourceAddress([this](uint32_t peer) { return graph_.localAddresses->Toward(peer); });
   graph_.lines = std::make_unique<CClients>(*graph_.line1, *graph_.line2, *graph_.params, *graph_.log,
                                             *graph_.contacts, *graph_.boxes, *graph_.socket);
   graph_.lines->SetResolver(graph_.resolver.get());
+  graph_.availability =
+      std::make_unique<CCommandAvailability>(graph_.state, *graph_.window, *graph_.lines, *graph_.contacts);
   graph_.lines->SetOwnAddressCheck([this](uint32_t address) { return graph_.localAddresses->IsOwn(address); });
   clientRows_ = std::make_unique<CClientRowSource>(*graph_.contacts);
   graph_.window->SetClientRows(clientRows_.get());
@@ -256,7 +273,6 @@ void CProgram::BuildDialogs() {
       texts);
   graph_.optionsDialog->SetSoundTestHook([this](bool on) { graph_.audio->SetSoundTest(on); });
   graph_.aboutDialog = std::make_unique<TDlgAbt>();
-  graph_.session = std::make_unique<CDesktopSession>(kAppId);
   graph_.callReport = std::make_unique<CCallReport>(graph_);
   graph_.deviceWatch = std::make_unique<CDeviceWatch>(graph_);
 }
@@ -289,16 +305,20 @@ void CProgram::StartRemoteControl() {
   }
 }
 
+void CProgram::RecomputeAvailability() {
+  if (graph_.availability) graph_.availability->Recompute();
+}
+
 void CProgram::FormShow() {
   if (graph_.state.shownOnce != 0) {
-    graph_.dispatcher->RecomputeAvailability();
+    RecomputeAvailability();
     return;
   }
   windowPosition_ = std::make_unique<CDialogPosition>(*graph_.params, "DlgX", "DlgY");
   windowPosition_->Restore(*graph_.window);
   graph_.state.shownOnce = 1;
   heartbeatBridge_->ShowOwnAddresses();
-  graph_.dispatcher->RecomputeAvailability();
+  RecomputeAvailability();
   graph_.lines->AutoCallOut();
 }
 
@@ -367,7 +387,6 @@ void CProgram::FormClose() {
   }
   actions_.reset();
   graph_.aboutDialog.reset();
-  graph_.session.reset();
   graph_.optionsDialog.reset();
   graph_.contactDialog.reset();
   graph_.files.reset();
@@ -379,9 +398,11 @@ void CProgram::FormClose() {
   graph_.ringer.reset();
   graph_.ringPlayer.reset();
   graph_.audioBackend.reset();
+  graph_.availability.reset();
   graph_.lines.reset();
   graph_.line1.reset();
   graph_.line2.reset();
+  graph_.linePresenter.reset();
   graph_.contacts.reset();
   graph_.receiver.reset();
   graph_.router.reset();
@@ -390,6 +411,8 @@ void CProgram::FormClose() {
   net::StopNetwork();
   graph_.windowPort.reset();
   graph_.dispatcher.reset();
+  graph_.notice.reset();
+  graph_.session.reset();
   dispatchBridge_.reset();
   graph_.window.reset();
   graph_.command.reset();

@@ -58,6 +58,7 @@ class CProgram {
   void BuildMixers();
   void StartRemoteControl();
   bool OnWindowClose();
+  void RecomputeAvailability();
   void StorePosition();
   void SendOfflineNotices();
 

@@ -4,7 +4,8 @@
 #include <QDir>
 #include <QUrl>
 
-#include "app/cmessagedispatcher.h"
+#include "app/ccommandavailability.h"
+#include "app/clinepresenter.h"
 #include "app/cobjectgraph.h"
 #include "app/conceboxes.h"
 #include "audio/caudiopaths.h"
@@ -51,7 +52,7 @@ void CUserActions::Run(Command command) {
       RemoveSelected();
       break;
     case Command::kScope:
-      if (const int line = graph_.state.currentLine.load(); line != 0) graph_.dispatcher->ToggleScope(line);
+      if (const int line = graph_.state.currentLine.load(); line != 0) graph_.linePresenter->ToggleScope(line);
       break;
     case Command::kViewLogFile:
       ViewLogFile();
@@ -81,16 +82,16 @@ void CUserActions::Run(Command command) {
       ShowAbout();
       break;
   }
-  graph_.dispatcher->RecomputeAvailability();
+  graph_.availability->Recompute();
 }
 
 void CUserActions::PageChanged(int) {
-  graph_.dispatcher->RecomputeAvailability();
+  graph_.availability->Recompute();
 }
 
 void CUserActions::ClientRowChosen(int row) {
   graph_.contactDialog->FollowSelection(row);
-  graph_.dispatcher->RecomputeAvailability();
+  graph_.availability->Recompute();
 }
 
 void CUserActions::PropertiesButtonClicked() {
@@ -198,7 +199,7 @@ void CUserActions::MicSliderMoved(int position) {
 }
 
 void CUserActions::ScopeButtonClicked(int) {
-  if (const int line = graph_.state.currentLine.load(); line != 0) graph_.dispatcher->ToggleScope(line);
+  if (const int line = graph_.state.currentLine.load(); line != 0) graph_.linePresenter->ToggleScope(line);
 }
 
 void CUserActions::FilterButtonClicked(int) {

@@ -16,12 +16,6 @@ struct LineView {
   bool outgoing = false;  // this side placed the call
 };
 
-// Bytes counted on a line since the last refresh.
-struct LineTraffic {
-  uint64_t received = 0;
-  uint64_t sent = 0;
-};
-
 // Everything the message handlers act on besides the window itself: the
 // client list, the call lines, the audio side and the socket. The program
 // implements it over its object graph; tests record the calls.
@@ -40,13 +34,10 @@ class DispatchTargets {
 
   // Call lines, by line number 1 or 2.
   virtual LineView Line(int line) = 0;
-  virtual LineTraffic TakeTraffic(int line) = 0;
   virtual void RouteCode(uint32_t address, uint32_t code) = 0;
   virtual void HangUp(int line) = 0;
   virtual void PlaceCall(int line, uint32_t address, const std::string& name) = 0;
   virtual void AcceptCallRequest(uint32_t address, const std::string& request) = 0;
-  // A call rings in on the line: told to the user where the window is out of sight.
-  virtual void AnnounceIncomingCall(int line) = 0;
   virtual void TakePeerName(int line, uint32_t address, const std::string& name) = 0;
 
   // Audio side.

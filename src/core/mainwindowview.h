@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/linestate.h"
 #include "core/textlookup.h"
 
 // The main window as the message handlers and timers see it: operations on
@@ -47,7 +48,8 @@ class MainWindowView {
   virtual void BringToFront(int page) = 0;
   virtual bool IsTabShown(int page) const = 0;
   virtual void ShowTab(int page, bool shown) = 0;
-  virtual void SetTabImage(int page, int image) = 0;
+  // A line's tab shows where its call stands (idle once the call is over).
+  virtual void ShowLineState(int line, LineState state) = 0;
 
   // Client list: one row per client, drawn from the client list itself.
   virtual int ClientRowCount() const = 0;

@@ -21,18 +21,12 @@ enum class WindowMessage : uint32_t {
   kPresenceReplyReceived = 9009,
   kSendPresenceReply = 9010,
   kOfflineNoticeReceived = 9012,
-  kLineStarted = 9014,
-  kLineReleased = 9015,
-  kPeerName = 9016,
-  kLineImage = 9017,
-  kLineStatus = 9018,
   // The receive thread hands a hang-up of the page in front to the main thread.
   kHangUpFront = 9035,
   kSpeexSendMode = 9037,
   kReloadPreBuffer = 9038,
   kReloadScopeZoom = 9041,
   kReloadCodecLock = 9045,
-  kScopeToggle = 9046,
   kRestartAndAnnounce = 9047,
   kSwitchSoundType = 9049,
   kReloadFilters = 9201,
@@ -56,17 +50,11 @@ constexpr std::optional<WindowMessage> WindowMessageOf(uint32_t number) {
     case WindowMessage::kPresenceReplyReceived:
     case WindowMessage::kSendPresenceReply:
     case WindowMessage::kOfflineNoticeReceived:
-    case WindowMessage::kLineStarted:
-    case WindowMessage::kLineReleased:
-    case WindowMessage::kPeerName:
-    case WindowMessage::kLineImage:
-    case WindowMessage::kLineStatus:
     case WindowMessage::kHangUpFront:
     case WindowMessage::kSpeexSendMode:
     case WindowMessage::kReloadPreBuffer:
     case WindowMessage::kReloadScopeZoom:
     case WindowMessage::kReloadCodecLock:
-    case WindowMessage::kScopeToggle:
     case WindowMessage::kRestartAndAnnounce:
     case WindowMessage::kSwitchSoundType:
     case WindowMessage::kReloadFilters:

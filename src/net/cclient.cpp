@@ -7,7 +7,7 @@
 
 #include "core/boundedtext.h"
 #include "core/codes.h"
-#include "core/windowport.h"
+#include "net/lineobserver.h"
 #include "net/cudpsocket.h"
 #include "net/datagramwriter.h"
 #include "net/transport.h"
@@ -74,12 +74,12 @@ bool IsClosing(LineState state) {
 
 }  // namespace
 
-CClient::CClient(int lineNumber, CParams& params, CLog& log, WindowPort& window,
+CClient::CClient(int lineNumber, CParams& params, CLog& log, LineObserver& observer,
                  const net::CUdpSocket& socket, WallClock clock)
     : lineNumber_(lineNumber),
       params_(params),
       log_(log),
-      window_(window),
+      observer_(observer),
       socket_(socket),
       clock_(std::move(clock)) {
   Reset();
@@ -116,14 +116,14 @@ void CClient::TakePeer(uint32_t address, std::string_view name, uint32_t directi
 void CClient::CallOut(uint32_t address, std::string_view name) {
   if (address == 0) return;
   if (!IsFree()) {
-    window_.Send(WindowMessage::kLineStarted, lineNumber_);
+    observer_.LineStarted(*this);
     return;
   }
   Reset();
   TakePeer(address, name, code::kOutgoing);
   SendAndRemember(LineState::kCalling, RequestText());
   ShowPeerName();
-  window_.Send(WindowMessage::kLineStarted, lineNumber_);
+  observer_.LineStarted(*this);
 }
 
 void CClient::Incoming(uint32_t address, std::string_view name) {
@@ -138,7 +138,7 @@ void CClient::Incoming(uint32_t address, std::string_view name) {
   incoming_ = true;
   TakePeer(address, name, code::kIncoming);
   ShowPeerName();
-  window_.Send(WindowMessage::kLineStarted, lineNumber_);
+  observer_.LineStarted(*this);
   Send(code::kNameRequest, {});
   // Not remembered: the caller repeats its request until this arrives, and
   // each repetition draws it again.
@@ -197,14 +197,18 @@ void CClient::ReceiveCode(uint32_t c) {
       state_ = LineState::kRinging;
       Log("Local connection request");
       break;
-    case code::kAnswer:
+    case code::kAnswer: {
+      const bool already = State() == LineState::kConnected;
       state_ = LineState::kConnected;
       Send(code::kAnswerConfirmation, {});
       Log("Remote answered");
+      if (!already) observer_.Connected(*this);
       break;
+    }
     case code::kAnswerConfirmation:
       state_ = LineState::kConnected;
       Log("Local answered");
+      observer_.Connected(*this);
       break;
     case code::kHangUp:
       state_ = LineState::kHangUpAcknowledged;
@@ -226,7 +230,7 @@ void CClient::Tick(int64_t now) {
   if (State() != shownState_) ShowState(State());
   if (now > 0) {
     elapsed_ = now - startTime_;
-    window_.Send(WindowMessage::kLineStatus, MakePairRecord(lineNumber_, static_cast<int32_t>(elapsed_)));
+    observer_.CallAge(*this, elapsed_);
   }
   if (releaseTicks_ > 0) {
     silenceTicks_ = 0;
@@ -243,26 +247,12 @@ void CClient::Tick(int64_t now) {
 void CClient::ShowState(LineState state) {
   const LineState previous = shownState_;
   shownState_ = state;
-  switch (state) {
-    case LineState::kCalling:
-      ShowImage(kImageCalling);
-      break;
-    case LineState::kRinging:
-      ShowImage(kImageRinging);
-      Log("Connection attempt");
-      break;
-    case LineState::kConnected:
-      ShowImage(kImageConnected);
-      break;
-    case LineState::kHangUpSent:
-    case LineState::kHangUpAcknowledged:
-      ShowImage(kImageClosed);
-      // Hang-up sent and then acknowledged is still one closed connection.
-      if (!IsClosing(previous)) Log("Connection closed");
-      break;
-    default:
-      break;
-  }
+  // An answer on its way changes nothing that shows.
+  if (state == LineState::kAnswered || state == LineState::kIdle) return;
+  observer_.StateShown(*this, state);
+  if (state == LineState::kRinging) Log("Connection attempt");
+  // Hang-up sent and then acknowledged is still one closed connection.
+  if (IsClosing(state) && !IsClosing(previous)) Log("Connection closed");
 }
 
 void CClient::CountSilence() {
@@ -296,8 +286,7 @@ void CClient::StartRelease() {
 
 void CClient::Release() {
   Reset();
-  window_.Send(WindowMessage::kLineReleased, lineNumber_);
-  ShowImage(kImageFree);
+  observer_.LineReleased(*this);
 }
 
 double CClient::RoundTripMs() const {
@@ -353,11 +342,7 @@ std::string CClient::PeerAddressText() const {
 }
 
 void CClient::ShowPeerName() {
-  window_.Send(WindowMessage::kPeerName, MakeTextRecord(lineNumber_, PeerName()));
-}
-
-void CClient::ShowImage(int image) {
-  window_.Send(WindowMessage::kLineImage, MakePairRecord(lineNumber_, image));
+  observer_.PeerNameChanged(*this);
 }
 
 void CClient::Log(std::string_view text) {

@@ -19,7 +19,7 @@ namespace net {
 class CUdpSocket;
 }
 class CParams;
-class WindowPort;
+class LineObserver;
 
 // One call line: at most one peer at a time and the call signalling with it.
 // Reliability is the line's own: the last datagram that needs an answer is
@@ -38,15 +38,8 @@ class CClient : public AudioLine {
   static constexpr std::string_view kPasswordPrefix = "LllL";
   static constexpr std::size_t kMaxPasswordChars = kRequestBytes - 1 - kPasswordPrefix.size();
 
-  // Images of the line's page tab.
-  static constexpr int kImageConnected = 1;
-  static constexpr int kImageFree = 2;
-  static constexpr int kImageRinging = 3;
-  static constexpr int kImageCalling = 4;
-  static constexpr int kImageClosed = 5;
-
-  // The socket outlives the line.
-  CClient(int lineNumber, CParams& params, CLog& log, WindowPort& window, const net::CUdpSocket& socket,
+  // The socket and the observer outlive the line.
+  CClient(int lineNumber, CParams& params, CLog& log, LineObserver& observer, const net::CUdpSocket& socket,
           WallClock clock = SystemSeconds);
   CClient(const CClient&) = delete;
   CClient& operator=(const CClient&) = delete;
@@ -116,7 +109,6 @@ class CClient : public AudioLine {
   std::string RequestText();
   void ShowState(LineState state);
   void ShowPeerName();
-  void ShowImage(int image);
   void CountSilence();
   void Retransmit();
   void Log(std::string_view text);
@@ -124,7 +116,7 @@ class CClient : public AudioLine {
   const int lineNumber_;
   CParams& params_;
   CLog& log_;
-  WindowPort& window_;
+  LineObserver& observer_;
   const net::CUdpSocket& socket_;
   const WallClock clock_;
   SourceAddress sourceAddress_;

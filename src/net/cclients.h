@@ -46,6 +46,8 @@ class CClients {
   void AcceptCall(uint32_t address, std::string_view name);
   void RouteCode(uint32_t address, uint32_t code);
   bool AnyRinging() const;
+  // Line 1 or 2; nullptr for any other number.
+  CClient* Line(int line) const { return line == 1 || line == 2 ? lines_[static_cast<std::size_t>(line - 1)] : nullptr; }
 
   // A call request (9023) from address with the request text: refused with
   // a rejection and a log line, or accepted onto a line.

@@ -333,6 +333,30 @@ void TDlg::ShowTab(int page, bool shown) {
   pages_->setTabVisible(page, shown);
 }
 
+void TDlg::ShowLineState(int line, LineState state) {
+  // The skin's pictures for a call: free, calling, ringing, connected, closed.
+  switch (state) {
+    case LineState::kIdle:
+      SetTabImage(line, skin::kTabFree);
+      break;
+    case LineState::kCalling:
+      SetTabImage(line, skin::kTabCalling);
+      break;
+    case LineState::kRinging:
+      SetTabImage(line, skin::kTabRinging);
+      break;
+    case LineState::kConnected:
+      SetTabImage(line, skin::kTabConnected);
+      break;
+    case LineState::kHangUpSent:
+    case LineState::kHangUpAcknowledged:
+      SetTabImage(line, skin::kTabClosed);
+      break;
+    case LineState::kAnswered:
+      break;  // an answer on its way changes nothing that shows
+  }
+}
+
 void TDlg::SetTabImage(int page, int image) {
   if (page < 0 || page > kLines) return;
   tabImages_[static_cast<std::size_t>(page)] = image;

@@ -73,7 +73,7 @@ class TDlg : public QWidget, public MainWindowView {
   void BringToFront(int page) override;
   bool IsTabShown(int page) const override;
   void ShowTab(int page, bool shown) override;
-  void SetTabImage(int page, int image) override;
+  void ShowLineState(int line, LineState state) override;
   int ClientRowCount() const override;
   int SelectedClientRow() const override;
   void SelectClientRow(int row) override;
@@ -124,6 +124,7 @@ class TDlg : public QWidget, public MainWindowView {
   void MoveSelection(int direction);
   void Drag();
   static bool IsRightControl(const QKeyEvent& event);
+  void SetTabImage(int page, int image);
 
   std::function<bool()> closeHandler_;
   WindowActions* actions_ = nullptr;

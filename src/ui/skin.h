@@ -9,6 +9,13 @@
 // missing comes back empty and the place stays in its plain colour.
 namespace skin {
 
+// The images of a line's tab.
+inline constexpr int kTabConnected = 1;
+inline constexpr int kTabFree = 2;
+inline constexpr int kTabRinging = 3;
+inline constexpr int kTabCalling = 4;
+inline constexpr int kTabClosed = 5;
+
 // ":/skin/<name>.svg", e.g. "title-active".
 QPixmap Picture(const QString& name, QSize size);
 // Image n (0 to 16) of the window's image list, 16 by 16 unless asked otherwise.

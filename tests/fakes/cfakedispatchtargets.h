@@ -19,16 +19,9 @@ class CFakeDispatchTargets : public DispatchTargets {
   void ClientSelected(int row) override { Log("ClientSelected", row); }
 
   LineView Line(int line) override { return lines[line]; }
-  LineTraffic TakeTraffic(int line) override {
-    Log("TakeTraffic", line);
-    LineTraffic t = traffic[line];
-    traffic[line] = {};
-    return t;
-  }
   void RouteCode(uint32_t a, uint32_t code) override { Log("RouteCode", a, code); }
   void HangUp(int line) override { Log("HangUp", line); }
   void PlaceCall(int line, uint32_t a, const std::string& name) override { Log("PlaceCall", line, a, name); }
-  void AnnounceIncomingCall(int line) override { Log("AnnounceIncomingCall", line); }
   void AcceptCallRequest(uint32_t a, const std::string& request) override {
     Log("AcceptCallRequest", a, request);
   }
@@ -58,7 +51,6 @@ class CFakeDispatchTargets : public DispatchTargets {
 
   std::vector<std::string> calls;
   std::map<int, LineView> lines;
-  std::map<int, LineTraffic> traffic;
   std::map<std::string, int> clients;
   int clientRows = 0;
   uint32_t ownAddress = 0;

@@ -20,6 +20,7 @@
 #include "core/soundtype.h"
 #include "fakes/cfakemessageboxes.h"
 #include "fakes/cfakewindowport.h"
+#include "fakes/crecordinglineobserver.h"
 #include "fakes/cmanualaudiobackend.h"
 #include "fakes/cmemorykeystore.h"
 #include "net/cclient.h"
@@ -40,8 +41,8 @@ struct Callee {
       : params(store),
         log(params, std::filesystem::temp_directory_path(), [] { return std::string("d t"); }),
         socket(0, Loopback(2)),
-        line1(1, params, log, window, socket),
-        line2(2, params, log, window, socket) {
+        line1(1, params, log, lines, socket),
+        line2(2, params, log, lines, socket) {
     line1.Incoming(Loopback(1), "caller");
     line1.Answer();
     line1.ReceiveCode(code::kAnswerConfirmation);
@@ -75,6 +76,7 @@ struct Callee {
   CParams params;
   CLog log;
   CFakeWindowPort window;
+  CRecordingLineObserver lines;
   CFakeMessageBoxes boxes;
   ManualBackend backend;
   net::CUdpSocket socket;

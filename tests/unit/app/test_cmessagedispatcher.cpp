@@ -25,13 +25,18 @@ using Calls = std::vector<std::string>;
 
 class CMessageDispatcherTest : public ::testing::Test {
  protected:
-  CMessageDispatcherTest() : params(store), dispatcher(state, window, params, boxes, targets) {
+  CMessageDispatcherTest() : params(store), dispatcher(state, window, params, boxes, targets, [this] { ++recomputed; }) {
     state.shownOnce = 1;
     state.currentSndType = SoundType::kGsm8;
     dispatcher.SetQuitAction([this] { ++quits; });
   }
 
-  void StartLine(int line) { dispatcher.HandleCode(Number(WindowMessage::kLineStarted), line); }
+  // A line's page in front, as the line presenter leaves it when a call starts.
+  void StartLine(int line) {
+    window.ShowTab(line, true);
+    window.BringToFront(line);
+    state.currentLine = line;
+  }
 
   CAppState state;
   TDlg window;
@@ -41,76 +46,9 @@ class CMessageDispatcherTest : public ::testing::Test {
   CFakeDispatchTargets targets;
   CMessageDispatcher dispatcher;
   int quits = 0;
+  int recomputed = 0;
   const uint32_t peer = net::ParseAddress("10.1.2.3");
 };
-
-TEST_F(CMessageDispatcherTest, LineStartedShowsItsPageAndMakesItCurrent) {
-  EXPECT_FALSE(window.IsTabShown(2));
-  StartLine(2);
-  EXPECT_TRUE(window.IsTabShown(2));
-  EXPECT_FALSE(window.IsTabShown(1));
-  EXPECT_EQ(window.PageInFront(), 2);
-  EXPECT_EQ(state.currentLine.load(), 2);
-}
-
-TEST_F(CMessageDispatcherTest, LineReleasedFallsBackToAnotherShownPage) {
-  StartLine(1);
-  StartLine(2);
-  dispatcher.HandleCode(Number(WindowMessage::kLineReleased), 2);
-  EXPECT_FALSE(window.IsTabShown(2));
-  EXPECT_EQ(window.PageInFront(), 1);
-  EXPECT_EQ(state.currentLine.load(), 1);
-  dispatcher.HandleCode(Number(WindowMessage::kLineReleased), 1);
-  EXPECT_EQ(window.PageInFront(), 0);
-  EXPECT_EQ(state.currentLine.load(), 0);
-}
-
-TEST_F(CMessageDispatcherTest, PeerNameIsCutTo15Characters) {
-  window.LinePage(1).onLineValue->setText("0:05");
-  dispatcher.HandleRecord(Number(WindowMessage::kPeerName), MakeTextRecord(1, "abcdefghijklmnopqrstuvwxyz"));
-  EXPECT_EQ(window.LinePage(1).peerLabel->text(), "abcdefghijklmno");
-  EXPECT_EQ(window.LinePage(1).onLineValue->text(), "");
-  dispatcher.HandleRecord(Number(WindowMessage::kPeerName), MakeTextRecord(1, "Ann"));
-  EXPECT_EQ(window.LinePage(1).peerLabel->text(), "Ann");
-  dispatcher.HandleRecord(Number(WindowMessage::kPeerName),
-                          MakeTextRecord(7, "nobody"));  // no such line: ignored
-}
-
-TEST_F(CMessageDispatcherTest, StatusRefreshOfAHiddenLineChangesNothing) {
-  targets.traffic[1] = {5000, 2000};
-  dispatcher.HandleRecord(Number(WindowMessage::kLineStatus), MakePairRecord(1, 75));
-  EXPECT_EQ(window.LinePage(1).onLineValue->text(), "");
-  EXPECT_EQ(targets.traffic[1].received, 5000u);
-  EXPECT_TRUE(targets.calls.empty());
-}
-
-TEST_F(CMessageDispatcherTest, StatusRefreshFillsThePageAndFollowsTheSettings) {
-  StartLine(1);
-  targets.lines[1].peerAddress = peer;
-  targets.traffic[1] = {5000, 2500};
-  params.SetInt("ScopeOn", 1);
-  params.SetInt("FilterBp", 1);
-  dispatcher.HandleRecord(Number(WindowMessage::kLineStatus), MakePairRecord(1, 75));
-  TLinePage& page = window.LinePage(1);
-  EXPECT_EQ(page.onLineValue->text(), "1:15");
-  EXPECT_EQ(page.rxValue->text(), "5");
-  EXPECT_EQ(page.txValue->text(), "2.5");
-  EXPECT_EQ(page.ipValue->text(), "10.1.2.3");
-  EXPECT_EQ(page.soundTypeLabel->text(), "GSM 8 kHz mono");
-  EXPECT_TRUE(page.ScopeShown());
-  EXPECT_TRUE(page.FilterOn());
-  EXPECT_EQ(targets.traffic[1].received, 0u);  // counts restart at each refresh
-
-  // The scope button hides it again and stores that; the next refresh with
-  // the setting off leaves it hidden.
-  dispatcher.ToggleScope(1);
-  EXPECT_FALSE(page.ScopeShown());
-  EXPECT_EQ(params.GetInt("ScopeOn"), 0);
-  params.SetInt("FilterBp", 0);
-  dispatcher.HandleRecord(Number(WindowMessage::kLineStatus), MakePairRecord(1, 76));
-  EXPECT_FALSE(page.ScopeShown());
-  EXPECT_FALSE(page.FilterOn());
-}
 
 TEST_F(CMessageDispatcherTest, CodesReachTheirTargets) {
   struct Case {
@@ -266,10 +204,8 @@ TEST_F(CMessageDispatcherTest, RecordsReachTheirTargets) {
   dispatcher.HandleRecord(code::kNameReply, MakeTextRecord(static_cast<int32_t>(peer), "Bob"));  // no line
   state.currentLine = 2;
   dispatcher.HandleRecord(code::kNameReply, MakeTextRecord(static_cast<int32_t>(peer), "Bob"));
-  dispatcher.HandleRecord(Number(WindowMessage::kLineImage), MakePairRecord(2, 5));
   const std::string p = std::to_string(peer);
   EXPECT_EQ(targets.calls, (Calls{"AcceptCallRequest " + p + " LllL", "TakePeerName 2 " + p + " Bob"}));
-  EXPECT_EQ(window.TabImage(2), 5);
 }
 
 TEST_F(CMessageDispatcherTest, CommandsDriveLineTwoAndThePort) {
@@ -307,51 +243,6 @@ TEST_F(CMessageDispatcherTest, ClientListEntriesFollowAddsAndRemoves) {
   EXPECT_EQ(window.ClientList().count(), 1);
   EXPECT_EQ(window.ClientList().currentRow(), 0);
   EXPECT_EQ(targets.calls, (Calls{"ClientSelected 0", "ClientSelected 1", "ClientSelected 0"}));
-}
-
-TEST_F(CMessageDispatcherTest, CommandAvailabilityFollowsThePageInFront) {
-  window.ClientList().addItem("");
-  targets.clientRows = 1;
-  window.ClientList().setCurrentRow(0);
-  dispatcher.RecomputeAvailability();
-  EXPECT_TRUE(window.CommandAvailability().connect);
-  EXPECT_FALSE(window.CommandAvailability().disconnect);
-  EXPECT_TRUE(window.CommandAvailability().edit);
-
-  targets.lines[1] = LineView{LineState::kRinging, true, true, peer, "10.1.2.3"};
-  StartLine(1);
-  EXPECT_TRUE(window.CommandAvailability().connect);
-  EXPECT_TRUE(window.CommandAvailability().disconnect);
-  EXPECT_TRUE(window.CommandAvailability().add);  // the peer is not a client yet
-  EXPECT_FALSE(window.CommandAvailability().edit);
-  targets.clients["10.1.2.3"] = 1;
-  targets.lines[1].canAnswer = false;
-  dispatcher.RecomputeAvailability();
-  EXPECT_FALSE(window.CommandAvailability().connect);
-  EXPECT_FALSE(window.CommandAvailability().add);
-}
-
-TEST_F(CMessageDispatcherTest, OnlyACallRingingInIsAnnounced) {
-  struct Case {
-    LineState state;
-    bool outgoing;
-    bool announced;
-  };
-  const Case cases[] = {
-      {LineState::kIdle, false, true},        // a call comes in
-      {LineState::kCalling, true, false},     // this side calls out
-      {LineState::kConnected, false, false},  // a line in use comes to the front
-      {LineState::kRinging, false, false},
-  };
-  for (const Case& c : cases) {
-    targets.lines[2].state = c.state;
-    targets.lines[2].outgoing = c.outgoing;
-    targets.calls.clear();
-    StartLine(2);
-    const bool announced =
-        std::find(targets.calls.begin(), targets.calls.end(), "AnnounceIncomingCall 2") != targets.calls.end();
-    EXPECT_EQ(announced, c.announced) << static_cast<int>(c.state);
-  }
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "core/windowmessage.h"
 #include "fakes/cfakemessageboxes.h"
 #include "fakes/cfakewindowport.h"
+#include "fakes/crecordinglineobserver.h"
 #include "fakes/cmanualaudiobackend.h"
 #include "fakes/cmemorykeystore.h"
 #include "net/cclient.h"
@@ -56,8 +57,8 @@ struct Side {
     socket = std::make_unique<net::CUdpSocket>(port, address);
     timeval timeout{5, 0};
     ::setsockopt(socket->Descriptor(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    line1 = std::make_unique<CClient>(1, params, log, window, *socket);
-    line2 = std::make_unique<CClient>(2, params, log, window, *socket);
+    line1 = std::make_unique<CClient>(1, params, log, lines, *socket);
+    line2 = std::make_unique<CClient>(2, params, log, lines, *socket);
   }
   ~Side() {
     paths.reset();
@@ -91,6 +92,7 @@ struct Side {
   CParams params;
   CLog log;
   CFakeWindowPort window;
+  CRecordingLineObserver lines;
   CFakeMessageBoxes boxes;
   ManualBackend backend;
   std::unique_ptr<net::CUdpSocket> socket;

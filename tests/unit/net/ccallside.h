@@ -13,7 +13,7 @@
 #include "core/codes.h"
 #include "fakes/cfakeclientdirectory.h"
 #include "fakes/cfakemessageboxes.h"
-#include "fakes/cfakewindowport.h"
+#include "fakes/crecordinglineobserver.h"
 #include "fakes/cloopbackpeer.h"
 #include "fakes/cmemorykeystore.h"
 #include "net/cclient.h"
@@ -51,14 +51,9 @@ struct CCallSide {
   const net::CUdpSocket& Socket() const { return peer.Socket(); }
   CClient& Line(int n) { return n == 1 ? line1 : line2; }
 
-  // What reached the window since the last look, one message a line:
-  // "9014 1", "9016 1 'name'", "9017 1 4"; posted ones are marked.
-  std::vector<std::string> TakeWindow() {
-    std::vector<std::string> shown;
-    for (const auto& m : window.Messages()) shown.push_back(Describe(m));
-    window.Clear();
-    return shown;
-  }
+  // What the lines told since the last look, one event a line:
+  // "started 1", "name 1 'name'", "state 1 calling".
+  std::vector<std::string> TakeWindow() { return lines.Take(); }
 
   // The connection log's lines since the last look.
   std::vector<std::string> TakeLog() {
@@ -94,18 +89,6 @@ struct CCallSide {
   // Everything the other side has sent here is lost on the way.
   void Lose(CCallSide& from) { peer.Collect(from.Socket()); }
 
-  static std::string Describe(const CFakeWindowPort::Message& m) {
-    using Kind = CFakeWindowPort::Message::Kind;
-    std::string text = m.kind == Kind::PostCode || m.kind == Kind::PostRecord ? "posted " : "";
-    text += std::to_string(m.code);
-    if (m.kind == Kind::SendCode || m.kind == Kind::PostCode) return text + " " + std::to_string(m.wParam);
-    if (const auto* pair = std::get_if<PairRecord>(&m.record)) {
-      return text + " " + std::to_string(pair->line) + " " + std::to_string(pair->value);
-    }
-    const auto& record = std::get<TextRecord>(m.record);
-    return text + " " + std::to_string(record.number) + " '" + record.text + "'";
-  }
-
   static constexpr std::string_view kStamp = "T";
 
   static std::filesystem::path MakeDirectory() {
@@ -119,11 +102,11 @@ struct CCallSide {
   CMemoryKeyStore store;
   CParams params{store};
   CLog log{params, logDirectory, [] { return std::string(kStamp); }};
-  CFakeWindowPort window;
+  CRecordingLineObserver lines;
   CFakeClientDirectory directory{&params};
   CFakeMessageBoxes boxes;
-  CClient line1{1, params, log, window, peer.Socket(), [this] { return now; }};
-  CClient line2{2, params, log, window, peer.Socket(), [this] { return now; }};
+  CClient line1{1, params, log, lines, peer.Socket(), [this] { return now; }};
+  CClient line2{2, params, log, lines, peer.Socket(), [this] { return now; }};
   CClients clients{line1, line2, params, log, directory, boxes, peer.Socket(), [this] { return now; }};
   std::vector<uint32_t> rejections;
 };

@@ -89,12 +89,12 @@ TEST_F(LineSetTest, TickAllTicksLineOneThenLineTwoAndReportsEachSecondOnce) {
   Quiet();
   us.now = 503;
   us.clients.TickAll();
-  EXPECT_EQ(us.TakeWindow(), (Lines{"9017 1 4", "9018 1 3", "9017 2 4", "9018 2 3"}));
+  EXPECT_EQ(us.TakeWindow(), (Lines{"state 1 calling", "age 1 3", "state 2 calling", "age 2 3"}));
   us.clients.TickAll();
   EXPECT_TRUE(us.TakeWindow().empty());
   us.now = 504;
   us.clients.TickAll();
-  EXPECT_EQ(us.TakeWindow(), (Lines{"9018 1 4", "9018 2 4"}));
+  EXPECT_EQ(us.TakeWindow(), (Lines{"age 1 4", "age 2 4"}));
 
   // The same second still counts as a tick for the schedule: the request
   // goes out again at the third tick.
@@ -109,16 +109,16 @@ TEST_F(LineSetTest, PlaceCallTakesAParsableAddressToItsLine) {
 
   us.clients.PlaceCall(kThemText, "Them");
   EXPECT_EQ(ArrivedAt(them), Codes{code::kCallRequest});
-  EXPECT_EQ(us.TakeWindow(), (Lines{"9016 2 'Them'", "9014 2"}));
+  EXPECT_EQ(us.TakeWindow(), (Lines{"name 2 'Them'", "started 2"}));
 
   // A second call to the same peer only brings its page forward.
   us.clients.PlaceCall(kThemText, "Them");
   EXPECT_TRUE(ArrivedAt(them).empty());
-  EXPECT_EQ(us.TakeWindow(), Lines{"9014 2"});
+  EXPECT_EQ(us.TakeWindow(), Lines{"started 2"});
 
   us.clients.PlaceCall(kOtherText, "Other");
   EXPECT_EQ(ArrivedAt(other), Codes{code::kCallRequest});
-  EXPECT_EQ(us.TakeWindow(), (Lines{"9016 1 'Other'", "9014 1"}));
+  EXPECT_EQ(us.TakeWindow(), (Lines{"name 1 'Other'", "started 1"}));
 
   // Both lines busy: no call.
   us.clients.PlaceCall("127.0.0.4", "Third");
@@ -226,7 +226,7 @@ TEST_P(CallRequestAccess, AcceptsOrRefusesWithARejectionAndALogLine) {
     ASSERT_EQ(arrived.size(), 2u);
     EXPECT_EQ(arrived[1].code, code::kRinging);
     EXPECT_EQ(us.line2.PeerName(), c.shown);
-    EXPECT_EQ(us.TakeWindow(), (Lines{"9016 2 '" + c.shown + "'", "9014 2"}));
+    EXPECT_EQ(us.TakeWindow(), (Lines{"name 2 '" + c.shown + "'", "started 2"}));
     EXPECT_TRUE(us.TakeLog().empty());
   }
 }
