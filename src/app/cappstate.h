@@ -24,7 +24,6 @@ struct CAppState {
   uint32_t micSlider = 0;
   bool speakerSliderEnabled = false;
   bool micSliderEnabled = false;
-  bool busyAnnounced = false;
   bool systemKey = false;
   int shownOnce = 0;
   int speexSendMode = 0;

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "app/ccalleventhandler.h"
 #include "app/cobjectgraph.h"
 #include "audio/caudiopaths.h"
 #include "audio/cmixermc.h"
@@ -24,32 +25,6 @@
 
 CDispatchBridge::CDispatchBridge(CObjectGraph& graph) : graph_(graph) {}
 
-void CDispatchBridge::ProbeReceived(uint32_t address) {
-  graph_.contacts->ProbeReceived(address);
-}
-void CDispatchBridge::ReplyReceived(uint32_t address) {
-  for (int n = 1; n <= 2; ++n) {
-    if (CClient* line = graph_.Line(n); line && line->PeerAddress() == address)
-      line->NoteProbeAnswered(CRoundTrip::SteadySeconds());
-  }
-  graph_.contacts->ReplyReceived(address);
-}
-void CDispatchBridge::GoneOffline(uint32_t address) {
-  graph_.contacts->GoneOffline(address);
-}
-void CDispatchBridge::BusyChanged(uint32_t address, bool busy) {
-  graph_.contacts->BusyChanged(address, busy);
-}
-bool CDispatchBridge::IsClient(const std::string& addressText) {
-  return graph_.contacts->Contains(addressText);
-}
-bool CDispatchBridge::HasClientAt(int row) {
-  return graph_.contacts->At(row) != nullptr;
-}
-// The client dialog follows the selection once it exists.
-void CDispatchBridge::ClientSelected(int row) {
-  if (graph_.contactDialog) graph_.contactDialog->FollowSelection(row);
-}
 
 LineView CDispatchBridge::Line(int line) {
   const CClient* client = graph_.Line(line);
@@ -58,9 +33,6 @@ LineView CDispatchBridge::Line(int line) {
                   client->PeerAddress(), client->PeerAddressText(), !client->IsIncoming()};
 }
 
-void CDispatchBridge::RouteCode(uint32_t address, uint32_t code) {
-  graph_.lines->RouteCode(address, code);
-}
 
 void CDispatchBridge::HangUp(int line) {
   if (CClient* client = graph_.Line(line)) client->HangUp();
@@ -70,13 +42,7 @@ void CDispatchBridge::PlaceCall(int line, uint32_t address, const std::string& n
   if (CClient* client = graph_.Line(line)) client->CallOut(address, name);
 }
 
-void CDispatchBridge::AcceptCallRequest(uint32_t address, const std::string& request) {
-  graph_.lines->ReceiveCallRequest(address, request);
-}
 
-void CDispatchBridge::TakePeerName(int line, uint32_t address, const std::string& name) {
-  if (CClient* client = graph_.Line(line)) client->SetPeerName(address, name);
-}
 
 void CDispatchBridge::ApplyRemoteSpeexOption(uint32_t code, int32_t value) {
   graph_.audio->ApplyRemoteSpeexOption(code, value);
@@ -90,11 +56,11 @@ void CDispatchBridge::ReloadFilters() {
 void CDispatchBridge::RestartSound(SoundType type, bool announce) {
   graph_.audio->RestartSound(type, announce);
 }
+void CDispatchBridge::SoundTypeRequested(int32_t code) {
+  graph_.callEvents->SoundTypeRequested(code);
+}
 void CDispatchBridge::ReloadScopeZoom() {
   graph_.window->SetScopeZoom(graph_.params->GetInt("scopeZoom"));
-}
-void CDispatchBridge::UnfreezeScope() {
-  graph_.window->UnfreezeScope();
 }
 
 void CDispatchBridge::ShowSliders() {
@@ -103,15 +69,6 @@ void CDispatchBridge::ShowSliders() {
                             {static_cast<int>(s.micSlider), s.micSliderEnabled});
 }
 
-void CDispatchBridge::SendShort(uint32_t address, uint32_t c) {
-  const auto bytes = datagram::BuildShort(c);
-  graph_.socket->SendToPeer(address, bytes);
-  if (c != code::kPresenceQuery) return;
-  for (int n = 1; n <= 2; ++n) {
-    if (CClient* line = graph_.Line(n); line && line->PeerAddress() == address)
-      line->NoteProbeSent(CRoundTrip::SteadySeconds());
-  }
-}
 
 void CDispatchBridge::SendSignalling(uint32_t address, uint32_t code, const std::string& text) {
   if (address == 0) return;
@@ -138,10 +95,4 @@ void CDispatchBridge::ReadMixers() {
   ShowSliders();
 }
 
-void CDispatchBridge::Log(const std::string& text, uint32_t address) {
-  graph_.log->Write(text, net::AddressText(address));
-}
 
-uint32_t CDispatchBridge::OwnAddressToward(uint32_t peer) {
-  return graph_.localAddresses->Toward(peer);
-}

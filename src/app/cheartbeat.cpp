@@ -121,15 +121,7 @@ void CHeartbeat::ReturnToOwnSoundType(int line) {
 }
 
 void CHeartbeat::AnnounceBusyOrFree(int line) {
-  // One notice when a line becomes current and one when it goes away, not
-  // one per tick.
-  if (line == 0 && state_.busyAnnounced) {
-    state_.busyAnnounced = false;
-    targets_.BroadcastShort(code::kFreeNotice);
-  } else if (line != 0 && !state_.busyAnnounced) {
-    state_.busyAnnounced = true;
-    targets_.BroadcastShort(code::kBusyNotice);
-  }
+  targets_.SetBusy(line != 0);
 }
 
 bool CHeartbeat::DevicesWanted(int line) {

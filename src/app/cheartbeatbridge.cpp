@@ -8,6 +8,7 @@
 #include "audio/cringer.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
+#include "net/cpresence.h"
 #include "net/clocaladdresses.h"
 #include "settings/ccontact.h"
 #include "settings/ccontacts.h"
@@ -63,7 +64,7 @@ void CHeartbeatBridge::KeepSessionAwake(bool on) {
 }
 
 void CHeartbeatBridge::TickClients() {
-  graph_.contacts->Tick();
+  graph_.presence->Tick();
 }
 void CHeartbeatBridge::ShowOwnAddresses() {
   // Asked of the system only while the list shows them.
@@ -83,12 +84,8 @@ bool CHeartbeatBridge::AnyRinging() {
   return graph_.lines->AnyRinging();
 }
 
-void CHeartbeatBridge::BroadcastShort(uint32_t code) {
-  graph_.contacts->RewindBroadcast();
-  std::string address, name;
-  while (graph_.contacts->NextBroadcast(address, name)) {
-    dispatch_.SendShort(CContact::AddressFromText(address), code);
-  }
+void CHeartbeatBridge::SetBusy(bool busy) {
+  graph_.presence->SetBusy(busy);
 }
 
 void CHeartbeatBridge::StartRinger(const std::string& file) {

@@ -30,7 +30,7 @@ class CHeartbeatBridge : public HeartbeatTargets {
   void TickLines() override;
   LineState StateOfLine(int line) override;
   bool AnyRinging() override;
-  void BroadcastShort(uint32_t code) override;
+  void SetBusy(bool busy) override;
 
   void StartRinger(const std::string& file) override;
   void AdvanceRingerStop() override;

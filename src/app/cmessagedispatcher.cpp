@@ -6,18 +6,14 @@
 #include "audio/soundtypes.h"
 #include "core/codes.h"
 #include "core/mainwindowview.h"
-#include "core/messageboxport.h"
 #include "core/windowmessage.h"
-#include "net/transport.h"
 #include "settings/cparams.h"
 
 CMessageDispatcher::CMessageDispatcher(CAppState& state, MainWindowView& window, CParams& params,
-                                       MessageBoxPort& boxes, DispatchTargets& targets,
-                                       std::function<void()> recomputeAvailability)
+                                       DispatchTargets& targets, std::function<void()> recomputeAvailability)
     : state_(state),
       window_(window),
       params_(params),
-      boxes_(boxes),
       targets_(targets),
       recomputeAvailability_(std::move(recomputeAvailability)) {}
 
@@ -25,43 +21,28 @@ void CMessageDispatcher::HandleCode(uint32_t code, int64_t wParam) {
   if (state_.quitting.load() >= 1) return;
   if (code::IsSpeexOption(code)) {
     SpeexOption(code, wParam);
-    return;
-  }
-  const auto message = WindowMessageOf(code);
-  const bool soundTypeAsked = code == code::kSoundTypeRequest || message == WindowMessage::kSwitchSoundType;
-  // A sound-type request during a restart is dropped: the restart in
-  // progress wins.
-  if (soundTypeAsked && state_.restarting.load()) return;
-  // A request for something that is no sound type (a peer's text that was
-  // no number) would leave the program without audio until the next change.
-  if (soundTypeAsked && !SoundTypeOf(wParam)) {
-    RecomputeAvailability();
-    return;
-  }
-  if (message) {
+  } else if (code == code::kSoundTypeRequest) {
+    // The receive path asks this side to follow the caller's sound type.
+    targets_.SoundTypeRequested(static_cast<int32_t>(wParam));
+  } else if (const auto message = WindowMessageOf(code)) {
     ActOnMessage(*message, wParam);
-  } else {
-    ActOnCode(code, wParam);
   }
   RecomputeAvailability();
 }
 
-bool CMessageDispatcher::SpeexOption(uint32_t code, int64_t wParam) {
+void CMessageDispatcher::SpeexOption(uint32_t code, int64_t wParam) {
   const int line = CurrentLine();
   if (state_.speexSendMode != 0) {
-    if (line == 0) return false;
+    if (line == 0) return;
     char text[16];
     std::snprintf(text, sizeof text, "%d", static_cast<int>(wParam));
     targets_.SendSignalling(targets_.Line(line).peerAddress, code, text);
-    return true;
+    return;
   }
   targets_.ApplyRemoteSpeexOption(code, static_cast<int32_t>(wParam));
-  return true;
 }
 
 void CMessageDispatcher::ActOnMessage(WindowMessage message, int64_t wParam) {
-  const int line = CurrentLine();
-  const auto address = static_cast<uint32_t>(wParam);
   switch (message) {
     case WindowMessage::kQuit:
       state_.quitting = 1;
@@ -69,34 +50,6 @@ void CMessageDispatcher::ActOnMessage(WindowMessage message, int64_t wParam) {
       break;
     case WindowMessage::kCloseRequest:
       window_.RequestClose();
-      break;
-    case WindowMessage::kRepaintClientList:
-      window_.RepaintClientList();
-      break;
-    case WindowMessage::kClientRemoved:
-      window_.RemoveClientRow(static_cast<int>(wParam));
-      SelectClientRow(window_.SelectedClientRow() < 0 ? 0 : window_.SelectedClientRow());
-      break;
-    case WindowMessage::kClientAdded:
-      window_.AddClientRow();
-      SelectClientRow(window_.ClientRowCount() - 1);
-      break;
-    case WindowMessage::kPresenceQueryReceived:
-      targets_.ProbeReceived(address);
-      break;
-    case WindowMessage::kProbeClient:
-      targets_.SendShort(address, code::kPresenceQuery);
-      targets_.SendShort(address, line != 0 ? code::kBusyNotice : code::kFreeNotice);
-      break;
-    case WindowMessage::kPresenceReplyReceived:
-      targets_.ReplyReceived(address);
-      break;
-    case WindowMessage::kSendPresenceReply:
-      targets_.SendShort(address, code::kPresenceReply);
-      break;
-    case WindowMessage::kOfflineNoticeReceived:
-      targets_.GoneOffline(address);
-      targets_.RouteCode(address, code::kHangUp);
       break;
     case WindowMessage::kSpeexSendMode:
       state_.speexSendMode = static_cast<int>(wParam);
@@ -118,10 +71,12 @@ void CMessageDispatcher::ActOnMessage(WindowMessage message, int64_t wParam) {
       state_.lockCodec = params_.GetInt("lockCodec") != 0;
       break;
     case WindowMessage::kRestartAndAnnounce:
-      targets_.RestartSound(state_.currentSndType.load(), true);
+      if (!state_.restarting.load()) targets_.RestartSound(state_.currentSndType.load(), true);
       break;
     case WindowMessage::kSwitchSoundType:
-      targets_.RestartSound(*SoundTypeOf(wParam), true);
+      // A restart in progress wins; a number that names no sound type is no request.
+      if (const auto type = SoundTypeOf(wParam); type && !state_.restarting.load())
+        targets_.RestartSound(*type, true);
       break;
     case WindowMessage::kReloadFilters:
       targets_.ReloadFilters();
@@ -129,60 +84,7 @@ void CMessageDispatcher::ActOnMessage(WindowMessage message, int64_t wParam) {
   }
 }
 
-// Codes of received datagrams, passed on as they came.
-void CMessageDispatcher::ActOnCode(uint32_t code, int64_t wParam) {
-  const int line = CurrentLine();
-  const auto address = static_cast<uint32_t>(wParam);
-  // Line codes, the unused ones among them, go to the line of their sender.
-  if ((code >= code::kRinging && code <= code::kHangUpAck) || code == code::kKeepAlive) {
-    targets_.RouteCode(address, code);
-    return;
-  }
-  switch (code) {
-    case code::kNameRequest:
-      if (line != 0) {
-        const uint32_t peer = targets_.Line(line).peerAddress;
-        std::string name;
-        if (!params_.GetString("userName", name)) {
-          const uint32_t own = targets_.OwnAddressToward(peer);
-          if (own != 0) name = net::AddressText(own);
-        }
-        targets_.SendSignalling(peer, code::kNameReply, name);
-      }
-      break;
-    case code::kBusyNotice:
-      targets_.BusyChanged(address, true);
-      break;
-    case code::kFreeNotice:
-      targets_.BusyChanged(address, false);
-      break;
-    case code::kRejection:
-      Rejected(address);
-      break;
-    case code::kSoundTypeRequest:
-      // A side that locks its sound type does not follow a peer's request;
-      // it refuses the call when the peer's audio comes in another type.
-      if (state_.lockCodec.load()) break;
-      if (*SoundTypeOf(wParam) != state_.currentSndType.load())
-        targets_.RestartSound(*SoundTypeOf(wParam), false);
-      break;
-    default:
-      break;
-  }
-}
-
-void CMessageDispatcher::HandleRecord(uint32_t code, Record record) {
-  if (state_.quitting.load() > 0) return;  // the record goes with the message
-  const int line = CurrentLine();
-  if (const auto* text = std::get_if<TextRecord>(&record)) {
-    if (code == code::kCallRequest)
-      targets_.AcceptCallRequest(static_cast<uint32_t>(text->number), text->text);
-    if (code == code::kNameReply && line != 0) {
-      targets_.TakePeerName(line, static_cast<uint32_t>(text->number), text->text);
-    }
-  }
-  RecomputeAvailability();
-}
+void CMessageDispatcher::HandleRecord(uint32_t, Record) {}
 
 void CMessageDispatcher::HandleCommand(int command, TextRecord record) {
   if (state_.quitting.load() > 0) return;
@@ -201,29 +103,6 @@ void CMessageDispatcher::HandleCommand(int command, TextRecord record) {
     default:
       break;
   }
-}
-
-void CMessageDispatcher::Rejected(uint32_t address) {
-  // Anybody can send a rejection; only the peer of a call this side places
-  // or holds may end it, and only once: the line is free after it.
-  for (int line = 1; line <= MainWindowView::kLines; ++line) {
-    const LineView view = targets_.Line(line);
-    const bool callingOut =
-        view.outgoing && (view.state == LineState::kCalling || view.state == LineState::kRinging);
-    if (view.peerAddress != address || address == 0 || !(callingOut || view.state == LineState::kConnected)) {
-      continue;
-    }
-    targets_.HangUp(line);
-    boxes_.ShowInfo("Restricted access. " + net::AddressText(address) + " denied connection.");
-    return;
-  }
-  targets_.Log("Rejection without a call dropped", address);
-}
-
-void CMessageDispatcher::SelectClientRow(int row) {
-  window_.SelectClientRow(row);
-  targets_.ClientSelected(window_.SelectedClientRow());
-  window_.RepaintClientList();
 }
 
 void CMessageDispatcher::RecomputeAvailability() {

@@ -1,6 +1,8 @@
 #include "app/cobjectgraph.h"
 
+#include "app/ccalleventhandler.h"
 #include "app/ccallreport.h"
+#include "app/cclientlistpresenter.h"
 #include "app/ccommandavailability.h"
 #include "app/cdesktopnotice.h"
 #include "app/clinepresenter.h"
@@ -16,6 +18,8 @@
 #include "core/loopplayer.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
+#include "net/cpresence.h"
+#include "net/csignalling.h"
 #include "net/clocaladdresses.h"
 #include "net/cdatagramrouter.h"
 #include "net/creceivethread.h"

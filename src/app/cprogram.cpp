@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/ccalleventhandler.h"
+#include "app/cclientlistpresenter.h"
 #include "app/cclientrowsource.h"
 #include "app/ccommandavailability.h"
 #include "app/cdesktopnotice.h"
@@ -27,6 +29,8 @@
 #include "core/codes.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
+#include "net/cpresence.h"
+#include "net/csignalling.h"
 #include "net/clocaladdresses.h"
 #include "net/cdatagramrouter.h"
 #include "net/creceivethread.h"
@@ -102,7 +106,7 @@ bool CProgram::FormCreate() {
   BuildWindow();
   graph_.localAddresses =
       std::make_unique<CLocalAddresses>(commandLine_.bindAddress, graph_.params->GetInt("netPort"));
-  graph_.router = std::make_unique<CDatagramRouter>(*graph_.windowPort);
+  graph_.router = std::make_unique<CDatagramRouter>(*graph_.windowPort);  // signals wait in its queue
   // Datagrams this program sends to itself are dropped; with --bind the
   // bound address is the one they come from.
   graph_.receiver = std::make_unique<CReceiveThread>(*graph_.socket, graph_.localAddresses->All(),
@@ -152,8 +156,8 @@ void CProgram::BuildWindow() {
   graph_.session = std::make_unique<CDesktopSession>(kAppId);
   graph_.notice = std::make_unique<CDesktopNotice>(graph_.session.get(), *graph_.window);
   dispatchBridge_ = std::make_unique<CDispatchBridge>(graph_);
-  graph_.dispatcher = std::make_unique<CMessageDispatcher>(
-      graph_.state, *graph_.window, *graph_.params, *graph_.boxes, *dispatchBridge_, [this] { RecomputeAvailability(); });
+  graph_.dispatcher = std::make_unique<CMessageDispatcher>(graph_.state, *graph_.window, *graph_.params,
+                                                           *dispatchBridge_, [this] { RecomputeAvailability(); });
   graph_.dispatcher->SetQuitAction([this] { Quit(); });
   graph_.windowPort = std::make_unique<CQtWindowPort>(*graph_.dispatcher);
 }
@@ -169,7 +173,12 @@ void CProgram::ApplyStoredWindowState() {
 }
 
 void CProgram::BuildCallSide() {
-  graph_.contacts = std::make_unique<CContacts>(*graph_.params, *graph_.windowPort, *graph_.boxes,
+  graph_.clientListPresenter =
+      std::make_unique<CClientListPresenter>(*graph_.window, [this] { RecomputeAvailability(); });
+  graph_.clientListPresenter->SetSelectionFollower([this](int row) {
+    if (graph_.contactDialog) graph_.contactDialog->FollowSelection(row);
+  });
+  graph_.contacts = std::make_unique<CContacts>(*graph_.params, *graph_.clientListPresenter, *graph_.boxes,
                                                 graph_.language->Lookup());
   graph_.linePresenter = std::make_unique<CLinePresenter>(graph_.state, *graph_.window, *graph_.params,
                                                           [this] { RecomputeAvailability(); });
@@ -192,6 +201,21 @@ void CProgram::BuildCallSide() {
   graph_.lines->SetResolver(graph_.resolver.get());
   graph_.availability =
       std::make_unique<CCommandAvailability>(graph_.state, *graph_.window, *graph_.lines, *graph_.contacts);
+  graph_.presence = std::make_unique<CPresence>(*graph_.contacts, *graph_.lines, *graph_.socket);
+  graph_.callEvents = std::make_unique<CCallEventHandler>(
+      graph_.state, *graph_.boxes,
+      CCallEventHandler::Actions{
+          [this](SoundType type) {
+            if (graph_.audio) graph_.audio->RestartSound(type, false);
+          },
+          [this](uint32_t code, int32_t value) {
+            if (graph_.audio) graph_.audio->ApplyRemoteSpeexOption(code, value);
+          },
+          [this] { RecomputeAvailability(); }});
+  graph_.signalling =
+      std::make_unique<CSignalling>(graph_.state.quitting, *graph_.lines, *graph_.presence, *graph_.callEvents,
+                                    *graph_.params, *graph_.localAddresses, *graph_.log, *graph_.socket);
+  graph_.windowPort->SetSignalHandler(graph_.signalling.get());
   graph_.lines->SetOwnAddressCheck([this](uint32_t address) { return graph_.localAddresses->IsOwn(address); });
   clientRows_ = std::make_unique<CClientRowSource>(*graph_.contacts);
   graph_.window->SetClientRows(clientRows_.get());
@@ -347,12 +371,7 @@ void CProgram::StorePosition() {
 }
 
 void CProgram::SendOfflineNotices() {
-  if (!graph_.contacts) return;
-  graph_.contacts->Rewind();
-  std::string address, name;
-  while (graph_.contacts->Next(address, name)) {
-    dispatchBridge_->SendShort(CContact::AddressFromText(address), code::kOfflineNotice);
-  }
+  if (graph_.presence) graph_.presence->SayGoodbye();
 }
 
 void CProgram::FormClose() {
@@ -398,12 +417,17 @@ void CProgram::FormClose() {
   graph_.ringer.reset();
   graph_.ringPlayer.reset();
   graph_.audioBackend.reset();
+  if (graph_.windowPort) graph_.windowPort->SetSignalHandler(nullptr);
+  graph_.signalling.reset();
+  graph_.callEvents.reset();
+  graph_.presence.reset();
   graph_.availability.reset();
   graph_.lines.reset();
   graph_.line1.reset();
   graph_.line2.reset();
   graph_.linePresenter.reset();
   graph_.contacts.reset();
+  graph_.clientListPresenter.reset();
   graph_.receiver.reset();
   graph_.router.reset();
   graph_.localAddresses.reset();

@@ -16,29 +16,18 @@ struct LineView {
   bool outgoing = false;  // this side placed the call
 };
 
-// Everything the message handlers act on besides the window itself: the
-// client list, the call lines, the audio side and the socket. The program
-// implements it over its object graph; tests record the calls.
+// What the main window's own messages act on: what other threads and the
+// remote control hand to the main thread, and what the properties dialog
+// sets going. The program implements it over its objects; tests record the
+// calls.
 class DispatchTargets {
  public:
   virtual ~DispatchTargets() = default;
 
-  // Client list.
-  virtual void ProbeReceived(uint32_t address) = 0;
-  virtual void ReplyReceived(uint32_t address) = 0;
-  virtual void GoneOffline(uint32_t address) = 0;
-  virtual void BusyChanged(uint32_t address, bool busy) = 0;
-  virtual bool IsClient(const std::string& addressText) = 0;
-  virtual bool HasClientAt(int row) = 0;
-  virtual void ClientSelected(int row) = 0;  // tells the client dialog
-
   // Call lines, by line number 1 or 2.
   virtual LineView Line(int line) = 0;
-  virtual void RouteCode(uint32_t address, uint32_t code) = 0;
   virtual void HangUp(int line) = 0;
   virtual void PlaceCall(int line, uint32_t address, const std::string& name) = 0;
-  virtual void AcceptCallRequest(uint32_t address, const std::string& request) = 0;
-  virtual void TakePeerName(int line, uint32_t address, const std::string& name) = 0;
 
   // Audio side.
   virtual void ApplyRemoteSpeexOption(uint32_t code, int32_t value) = 0;
@@ -46,16 +35,11 @@ class DispatchTargets {
   virtual void ReloadScopeZoom() = 0;
   virtual void ReloadFilters() = 0;
   virtual void RestartSound(SoundType type, bool announce) = 0;
-  virtual void UnfreezeScope() = 0;
+  // The receive path found the caller's audio in another type.
+  virtual void SoundTypeRequested(int32_t code) = 0;
   // A mixer reported a change of one of its controls.
   virtual void MixerChanged(int64_t control) = 0;
 
-  // The socket.
-  virtual void SendShort(uint32_t address, uint32_t code) = 0;
+  // One signalling datagram to the address.
   virtual void SendSignalling(uint32_t address, uint32_t code, const std::string& text) = 0;
-  // This side's address as peer sees it; 0 when there is none.
-  virtual uint32_t OwnAddressToward(uint32_t peer) = 0;
-
-  // A line of the connection log: "text: dotted address".
-  virtual void Log(const std::string& text, uint32_t address) = 0;
 };

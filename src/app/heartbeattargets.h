@@ -32,7 +32,8 @@ class HeartbeatTargets {
   virtual void TickLines() = 0;
   virtual LineState StateOfLine(int line) = 0;
   virtual bool AnyRinging() = 0;
-  virtual void BroadcastShort(uint32_t code) = 0;
+  // Whether a line is current: the clients are told once per change.
+  virtual void SetBusy(bool busy) = 0;
 
   // Ringer.
   virtual void StartRinger(const std::string& file) = 0;

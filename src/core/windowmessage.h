@@ -13,14 +13,6 @@ enum class WindowMessage : uint32_t {
   kMixerControlChange = 977,
   kQuit = 8888,
   kCloseRequest = 9001,
-  kRepaintClientList = 9002,
-  kClientRemoved = 9003,
-  kClientAdded = 9004,
-  kPresenceQueryReceived = 9006,
-  kProbeClient = 9007,
-  kPresenceReplyReceived = 9009,
-  kSendPresenceReply = 9010,
-  kOfflineNoticeReceived = 9012,
   // The receive thread hands a hang-up of the page in front to the main thread.
   kHangUpFront = 9035,
   kSpeexSendMode = 9037,
@@ -42,14 +34,6 @@ constexpr std::optional<WindowMessage> WindowMessageOf(uint32_t number) {
     case WindowMessage::kMixerControlChange:
     case WindowMessage::kQuit:
     case WindowMessage::kCloseRequest:
-    case WindowMessage::kRepaintClientList:
-    case WindowMessage::kClientRemoved:
-    case WindowMessage::kClientAdded:
-    case WindowMessage::kPresenceQueryReceived:
-    case WindowMessage::kProbeClient:
-    case WindowMessage::kPresenceReplyReceived:
-    case WindowMessage::kSendPresenceReply:
-    case WindowMessage::kOfflineNoticeReceived:
     case WindowMessage::kHangUpFront:
     case WindowMessage::kSpeexSendMode:
     case WindowMessage::kReloadPreBuffer:

@@ -91,6 +91,17 @@ CClient* CClients::LineOf(uint32_t address) const {
   return it == lines_.end() ? nullptr : *it;
 }
 
+bool CClients::EndRefusedCall(uint32_t from) {
+  for (CClient* line : lines_) {
+    const LineState state = line->State();
+    const bool callingOut = !line->IsIncoming() && (state == LineState::kCalling || state == LineState::kRinging);
+    if (from == 0 || line->PeerAddress() != from || !(callingOut || state == LineState::kConnected)) continue;
+    line->HangUp();
+    return true;
+  }
+  return false;
+}
+
 bool CClients::AnyRinging() const {
   return std::any_of(lines_.begin(), lines_.end(),
                      [](const CClient* line) { return line->State() == LineState::kRinging; });

@@ -46,6 +46,12 @@ class CClients {
   void AcceptCall(uint32_t address, std::string_view name);
   void RouteCode(uint32_t address, uint32_t code);
   bool AnyRinging() const;
+  // The line in a call with the address, or none.
+  CClient* LineOf(uint32_t address) const;
+  // A peer's rejection: anybody can send one, so only the peer of a call
+  // this side places or holds ends it, and only once (the line is free
+  // after it). True when it ended a call.
+  bool EndRefusedCall(uint32_t from);
   // Line 1 or 2; nullptr for any other number.
   CClient* Line(int line) const { return line == 1 || line == 2 ? lines_[static_cast<std::size_t>(line - 1)] : nullptr; }
 
@@ -75,7 +81,6 @@ class CClients {
   void SetResolver(HostResolver* resolver) { resolver_ = resolver ? resolver : &blockingResolver_; }
 
  private:
-  CClient* LineOf(uint32_t address) const;
   bool PasswordAccepted(std::string_view request);
   // Empty when the client now has the address found; else why not.
   std::string Readdress(const std::string& addressText, const std::string& name, const std::string& found);

@@ -7,14 +7,14 @@
 #include "net/audioreceiver.h"
 #include "net/datagramsink.h"
 
-class WindowPort;
+class SignalPort;
 
 // Classifies each received datagram by its code: audio goes straight to the
-// audio receiver, Speex options and signalling become messages posted to
-// the main window, anything else is dropped.
+// audio receiver on the receive thread, signalling and presence are posted
+// to the main thread as typed signals, anything else is dropped.
 class CDatagramRouter : public DatagramSink, public AudioReceiverSlot {
  public:
-  explicit CDatagramRouter(WindowPort& window);
+  explicit CDatagramRouter(SignalPort& port);
   CDatagramRouter(const CDatagramRouter&) = delete;
   CDatagramRouter& operator=(const CDatagramRouter&) = delete;
 
@@ -28,7 +28,7 @@ class CDatagramRouter : public DatagramSink, public AudioReceiverSlot {
  private:
   void RouteAudio(std::span<const uint8_t> bytes, uint32_t code, uint32_t sender);
 
-  WindowPort& window_;
+  SignalPort& signals_;
   std::atomic<AudioReceiver*> audio_{nullptr};
   std::atomic<int> audioCallsRunning_{0};
 };

@@ -12,14 +12,17 @@ const QEvent::Type kMessageEvent = static_cast<QEvent::Type>(QEvent::registerEve
 }  // namespace
 
 struct CQtWindowPort::MessageEvent : QEvent {
-  enum class Kind { Code, Record, Command };
+  enum class Kind { Code, Record, Command, Signal };
   MessageEvent(Kind k, uint32_t c, int64_t w, Record r)
       : QEvent(kMessageEvent), kind(k), code(c), wParam(w), record(std::move(r)) {}
+  explicit MessageEvent(ReceivedSignal s)
+      : QEvent(kMessageEvent), kind(Kind::Signal), code(s.code), wParam(0), signal(std::move(s)) {}
   bool fromOtherThread = false;
   Kind kind;
   uint32_t code;
   int64_t wParam;
   Record record;
+  ReceivedSignal signal;
 };
 
 namespace {
@@ -76,6 +79,10 @@ void CQtWindowPort::PostCommand(int command, TextRecord record) {
                                    std::move(record)));
 }
 
+void CQtWindowPort::Post(ReceivedSignal signal) {
+  Enqueue(new MessageEvent(std::move(signal)));
+}
+
 void CQtWindowPort::SendCode(uint32_t code, int64_t wParam) {
   handler_.HandleCode(code, wParam);
 }
@@ -100,6 +107,9 @@ void CQtWindowPort::customEvent(QEvent* event) {
     case MessageEvent::Kind::Command:
       handler_.HandleCommand(static_cast<int>(message->code),
                              std::get<TextRecord>(std::move(message->record)));
+      break;
+    case MessageEvent::Kind::Signal:
+      if (signals_) signals_->OnSignal(message->signal);
       break;
   }
 }

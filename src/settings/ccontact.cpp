@@ -7,7 +7,6 @@
 
 #include "core/boundedtext.h"
 #include "core/codes.h"
-#include "core/windowport.h"
 
 CContact::CContact(std::string_view ip, std::string_view name)
     : ip_(BoundedText(ip, kMaxIpChars)),
@@ -30,14 +29,14 @@ void CContact::MarkOffline() {
   busy_ = false;
 }
 
-void CContact::Tick(WindowPort& window) {
+bool CContact::Tick() {
   if (++tick_ > kLastTick) tick_ = 0;
   const bool due = std::find(std::begin(kProbeTicks), std::end(kProbeTicks), tick_) != std::end(kProbeTicks);
-  if (!due || address_ == 0) return;
-  window.Send(WindowMessage::kProbeClient, static_cast<int64_t>(address_));
+  if (!due || address_ == 0) return false;
   // Counting stops where the client is offline anyway, so a client that
   // stays away for years cannot overflow the count.
   if (missed_ < kMissedWhenOffline) ++missed_;
+  return true;
 }
 
 bool CContact::TakeChange() {

@@ -5,7 +5,6 @@
 #include <string>
 #include <string_view>
 
-class WindowPort;
 
 // One client: a named IPv4 address, and what its probes and announcements
 // have told about it. Presence is counted in probes that went unanswered,
@@ -38,8 +37,9 @@ class CContact {
   bool SetBusy(bool busy);
   void MarkOnline();
   void MarkOffline();
-  // One second of the probe cycle; a due probe is sent through the window.
-  void Tick(WindowPort& window);
+  // One second of the probe cycle; true when a probe is due, which then
+  // counts as sent.
+  bool Tick();
   // True once per change of the online mark, so the list repaints only
   // when something it shows has changed.
   bool TakeChange();

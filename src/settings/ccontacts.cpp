@@ -6,7 +6,7 @@
 #include "core/boundedtext.h"
 #include "core/codes.h"
 #include "core/messageboxport.h"
-#include "core/windowport.h"
+#include "settings/clientlistobserver.h"
 #include "settings/ccontactfile.h"
 #include "settings/cparams.h"
 
@@ -25,9 +25,9 @@ std::string KeyOf(const std::string& address) {
 
 }  // namespace
 
-CContacts::CContacts(CParams& store, WindowPort& window, MessageBoxPort& boxes, TextLookup language)
+CContacts::CContacts(CParams& store, ClientListObserver& observer, MessageBoxPort& boxes, TextLookup language)
     : store_(store),
-      window_(window),
+      observer_(observer),
       boxes_(boxes),
       language_(std::move(language)),
       cursor_(byAddress_.end()),
@@ -56,7 +56,7 @@ bool CContacts::Add(const std::string& address, const std::string& name) {
   if (!added) return false;
   it->second = std::move(contact);
   byDisplay_.push_back(it->second.get());
-  window_.Send(WindowMessage::kClientAdded, 0);
+  observer_.ClientAdded();
   return true;
 }
 
@@ -76,7 +76,7 @@ bool CContacts::Remove(const std::string& address) {
   const auto row = std::find(byDisplay_.begin(), byDisplay_.end(), removed.get());
   const auto index = row - byDisplay_.begin();
   byDisplay_.erase(row);
-  window_.Send(WindowMessage::kClientRemoved, index);
+  observer_.ClientRemoved(static_cast<int>(index));
   return true;
 }
 
@@ -100,7 +100,7 @@ ClientDirectory::AddressChange CContacts::ChangeAddress(const std::string& from,
   std::string autoCall;
   if (store_.GetString(kAutoCallSetting, autoCall) && autoCall == KeyOf(from))
     store_.SetString(kAutoCallSetting, key);
-  window_.Post(WindowMessage::kRepaintClientList, 0);
+  observer_.MarksChanged();
   return AddressChange::kDone;
 }
 
@@ -139,34 +139,27 @@ std::optional<std::string> CContacts::NameOf(uint32_t address) {
   return contact->Name();
 }
 
-void CContacts::ProbeReceived(uint32_t address) {
-  // Every prober is answered, client or not, so that a peer that lists us
-  // sees us online even while we do not list it.
-  window_.Send(WindowMessage::kSendPresenceReply, static_cast<int64_t>(address));
-  if (CContact* contact = Find(address)) contact->MarkOnline();
-}
-
-void CContacts::ReplyReceived(uint32_t address) {
+void CContacts::MarkOnline(uint32_t address) {
   if (CContact* contact = Find(address)) contact->MarkOnline();
 }
 
 void CContacts::BusyChanged(uint32_t address, bool busy) {
   // Peers repeat their busy state with every probe; only a change repaints.
   CContact* contact = Find(address);
-  if (contact != nullptr && contact->SetBusy(busy)) window_.Post(WindowMessage::kRepaintClientList, 0);
+  if (contact != nullptr && contact->SetBusy(busy)) observer_.MarksChanged();
 }
 
 void CContacts::GoneOffline(uint32_t address) {
   if (CContact* contact = Find(address)) contact->MarkOffline();
 }
 
-void CContacts::Tick() {
+void CContacts::Tick(const std::function<void(uint32_t)>& probe) {
   bool changed = false;
   for (CContact* contact : byDisplay_) {
-    contact->Tick(window_);
+    if (contact->Tick()) probe(contact->Address());
     if (contact->TakeChange()) changed = true;
   }
-  if (changed) window_.Post(WindowMessage::kRepaintClientList, 0);
+  if (changed) observer_.MarksChanged();
 }
 
 bool CContacts::Step(ByAddress::const_iterator& cursor, std::string& address, std::string& name) const {

@@ -15,8 +15,8 @@
 #include "settings/clientdirectory.h"
 
 class CParams;
+class ClientListObserver;
 class MessageBoxPort;
-class WindowPort;
 
 // The live client list. It keeps each client twice: by address text, the
 // order of every walk, the export file and the stored copy; and in the order
@@ -26,7 +26,8 @@ class CContacts : public ClientDirectory, public ClientBook {
  public:
   using ImportAction = ClientBook::RecordAction;
 
-  CContacts(CParams& store, WindowPort& window, MessageBoxPort& boxes, TextLookup language = {});
+  // The observer outlives the list.
+  CContacts(CParams& store, ClientListObserver& observer, MessageBoxPort& boxes, TextLookup language = {});
   ~CContacts() override;
   CContacts(const CContacts&) = delete;
   CContacts& operator=(const CContacts&) = delete;
@@ -52,13 +53,13 @@ class CContacts : public ClientDirectory, public ClientBook {
   bool Contains(const std::string& address) override;
   std::optional<std::string> NameOf(uint32_t address) override;
 
-  // Presence, from the message handlers; addresses in network order.
-  void ProbeReceived(uint32_t address);
-  void ReplyReceived(uint32_t address);
+  // Presence marks, as the signalling learns them; addresses in network
+  // order, and those of no client change nothing.
+  void MarkOnline(uint32_t address);
   void BusyChanged(uint32_t address, bool busy);
   void GoneOffline(uint32_t address);
-  // Once a second.
-  void Tick();
+  // Once a second: probe is called for every client whose probe is due.
+  void Tick(const std::function<void(uint32_t address)>& probe);
 
   // Two independent walks in address-text order: the first for shutdown and
   // the dialogs, the second only for the busy and free announcements, so
@@ -83,7 +84,7 @@ class CContacts : public ClientDirectory, public ClientBook {
   bool Step(ByAddress::const_iterator& cursor, std::string& address, std::string& name) const;
 
   CParams& store_;
-  WindowPort& window_;
+  ClientListObserver& observer_;
   MessageBoxPort& boxes_;
   TextLookup language_;
   ByAddress byAddress_;

@@ -12,7 +12,7 @@
 
 #include "core/trimmedtext.h"
 #include "fakes/cfakemessageboxes.h"
-#include "fakes/cfakewindowport.h"
+#include "fakes/crecordingclientlistobserver.h"
 #include "fakes/cmemorykeystore.h"
 #include "settings/ccontact.h"
 #include "settings/ccontactfile.h"
@@ -33,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
           .string();
   CMemoryKeyStore store;
   CParams params(store);
-  CFakeWindowPort window;
   CFakeMessageBoxes boxes;
+  CRecordingClientListObserver window;
   CContacts contacts(params, window, boxes);
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   CContactFile::Walk(bytes, [&](const std::string& address, const std::string& name) {

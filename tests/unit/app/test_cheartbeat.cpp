@@ -28,7 +28,7 @@ class RecordingTargets : public HeartbeatTargets {
   void TickLines() override { calls.push_back("TickLines"); }
   LineState StateOfLine(int line) override { return lineStates[line]; }
   bool AnyRinging() override { return ringing; }
-  void BroadcastShort(uint32_t code) override { calls.push_back("Broadcast " + std::to_string(code)); }
+  void SetBusy(bool on) override { busy.push_back(on); }
   void StartRinger(const std::string& file) override { calls.push_back("StartRinger " + file); }
   void AdvanceRingerStop() override { calls.push_back("AdvanceRingerStop"); }
   bool SoundTestOn() override { return soundTest; }
@@ -56,6 +56,7 @@ class RecordingTargets : public HeartbeatTargets {
   }
 
   Calls calls;
+  std::vector<bool> busy;
   std::vector<int> trayFrames;
   std::vector<bool> awake;
   Calls devices;
@@ -143,19 +144,15 @@ TEST_F(CHeartbeatTest, RingingStartsTheRingerAndAutoAnswers) {
   }
 }
 
-TEST_F(CHeartbeatTest, BusyAndFreeAreAnnouncedOncePerChange) {
+// The presence protocol tells the clients once per change; each tick says
+// where this side stands.
+TEST_F(CHeartbeatTest, EveryTickSaysWhetherALineIsCurrent) {
   heartbeat.Timer2Timer();
   state.currentLine = 2;
   heartbeat.Timer2Timer();
-  heartbeat.Timer2Timer();
   state.currentLine = 0;
   heartbeat.Timer2Timer();
-  heartbeat.Timer2Timer();
-  Calls broadcasts;
-  for (const auto& c : targets.calls) {
-    if (c.rfind("Broadcast", 0) == 0) broadcasts.push_back(c);
-  }
-  EXPECT_EQ(broadcasts, (Calls{"Broadcast 9042", "Broadcast 9043"}));
+  EXPECT_EQ(targets.busy, (std::vector<bool>{false, true, false}));
 }
 
 TEST_F(CHeartbeatTest, DevicesAreOpenOnlyInACallOrASoundTest) {

@@ -10,7 +10,7 @@
 #include "app/clinepresenter.h"
 #include "core/codes.h"
 #include "fakes/cfakemessageboxes.h"
-#include "fakes/cfakewindowport.h"
+#include "fakes/crecordingclientlistobserver.h"
 #include "fakes/cmemorykeystore.h"
 #include "fakes/ctempdirectory.h"
 #include "net/cclient.h"
@@ -49,9 +49,9 @@ class CLinePresenterTest : public ::testing::Test {
   CTempDirectory logFolder;
   CLog log{params, logFolder.Path(), [] { return std::string("T"); }};
   net::CUdpSocket socket{0, net::ParseAddress("127.0.0.1")};
-  CFakeWindowPort windowPort;
+  CRecordingClientListObserver clientList;
   CFakeMessageBoxes boxes;
-  CContacts contacts{params, windowPort, boxes};
+  CContacts contacts{params, clientList, boxes};
   int recomputed = 0;
   CLinePresenter presenter{state, window, params, [this] { ++recomputed; }};
   CClient line1{1, params, log, presenter, socket};

@@ -1,17 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include <QLabel>
 #include <QListWidget>
 #include <QTabWidget>
 #include <QToolButton>
+#include <algorithm>
 
 #include "app/cmessagedispatcher.h"
 #include "core/codes.h"
 #include "core/windowmessage.h"
 #include "fakes/cfakedispatchtargets.h"
-#include "fakes/cfakemessageboxes.h"
 #include "fakes/cmemorykeystore.h"
 #include "net/transport.h"
 #include "settings/cparams.h"
@@ -25,7 +23,8 @@ using Calls = std::vector<std::string>;
 
 class CMessageDispatcherTest : public ::testing::Test {
  protected:
-  CMessageDispatcherTest() : params(store), dispatcher(state, window, params, boxes, targets, [this] { ++recomputed; }) {
+  CMessageDispatcherTest()
+      : params(store), dispatcher(state, window, params, targets, [this] { ++recomputed; }) {
     state.shownOnce = 1;
     state.currentSndType = SoundType::kGsm8;
     dispatcher.SetQuitAction([this] { ++quits; });
@@ -42,7 +41,6 @@ class CMessageDispatcherTest : public ::testing::Test {
   TDlg window;
   CMemoryKeyStore store;
   CParams params;
-  CFakeMessageBoxes boxes;
   CFakeDispatchTargets targets;
   CMessageDispatcher dispatcher;
   int quits = 0;
@@ -50,71 +48,58 @@ class CMessageDispatcherTest : public ::testing::Test {
   const uint32_t peer = net::ParseAddress("10.1.2.3");
 };
 
-TEST_F(CMessageDispatcherTest, CodesReachTheirTargets) {
+TEST_F(CMessageDispatcherTest, MessagesReachTheirTargets) {
   struct Case {
     uint32_t code;
-    bool withLine;
     Calls expected;
   };
   const std::string p = std::to_string(peer);
   const Case cases[] = {
-      {Number(WindowMessage::kPresenceQueryReceived), false, {"ProbeReceived " + p}},
-      {Number(WindowMessage::kPresenceReplyReceived), false, {"ReplyReceived " + p}},
-      {Number(WindowMessage::kProbeClient), false, {"SendShort " + p + " 9005", "SendShort " + p + " 9043"}},
-      {Number(WindowMessage::kProbeClient), true, {"SendShort " + p + " 9005", "SendShort " + p + " 9042"}},
-      {Number(WindowMessage::kSendPresenceReply), false, {"SendShort " + p + " 9008"}},
-      {Number(WindowMessage::kOfflineNoticeReceived),
-       false,
-       {"GoneOffline " + p, "RouteCode " + p + " 9031"}},
-      {code::kRinging, false, {"RouteCode " + p + " 9024"}},
-      {9026, false, {"RouteCode " + p + " 9026"}},
-      {code::kHangUpAck, false, {"RouteCode " + p + " 9032"}},
-      {code::kKeepAlive, false, {"RouteCode " + p + " 9034"}},
-      {code::kBusyNotice, false, {"BusyChanged " + p + " 1"}},
-      {code::kFreeNotice, false, {"BusyChanged " + p + " 0"}},
-      {Number(WindowMessage::kReloadPreBuffer), false, {"ReloadPreBuffer"}},
-      {Number(WindowMessage::kReloadScopeZoom), false, {"ReloadScopeZoom"}},
-      {Number(WindowMessage::kReloadFilters), false, {"ReloadFilters"}},
-      {Number(WindowMessage::kRestartAndAnnounce), false, {"RestartSound 9050 1"}},
-      {976, false, {"MixerChanged " + p}},
-      {977, false, {"MixerChanged " + p}},
-      {9033, false, {}},
+      {Number(WindowMessage::kReloadPreBuffer), {"ReloadPreBuffer"}},
+      {Number(WindowMessage::kReloadScopeZoom), {"ReloadScopeZoom"}},
+      {Number(WindowMessage::kReloadFilters), {"ReloadFilters"}},
+      {Number(WindowMessage::kRestartAndAnnounce), {"RestartSound 9050 1"}},
+      {976, {"MixerChanged " + p}},
+      {977, {"MixerChanged " + p}},
+      // The receive path found the caller's audio in another type.
+      {code::kSoundTypeRequest, {"SoundTypeRequested " + p}},
+      // Codes of received datagrams come as signals, not as messages.
+      {code::kRinging, {}},
+      {code::kRejection, {}},
+      {9033, {}},
   };
   for (const Case& c : cases) {
-    state.currentLine = c.withLine ? 1 : 0;
     targets.calls.clear();
+    const int before = recomputed;
     dispatcher.HandleCode(c.code, peer);
     EXPECT_EQ(targets.calls, c.expected) << c.code;
+    EXPECT_EQ(recomputed, before + 1) << c.code;
   }
+  params.SetInt("lockCodec", 1);
+  dispatcher.HandleCode(Number(WindowMessage::kReloadCodecLock), 0);
+  EXPECT_TRUE(state.lockCodec.load());
 }
 
-TEST_F(CMessageDispatcherTest, SoundTypeRequestsAndTheRestartInProgress) {
+TEST_F(CMessageDispatcherTest, TheChosenSoundTypeWaitsForNoRestartInProgressAndMustNameOne) {
   struct Case {
-    uint32_t code;
     uint32_t value;
     bool restarting;
     Calls expected;
   };
   const Case cases[] = {
-      {code::kSoundTypeRequest, 9058, false, {"RestartSound 9058 0"}},
-      {code::kSoundTypeRequest, 9050, false, {}},  // already in force
-      {Number(WindowMessage::kSwitchSoundType), 9050, false, {"RestartSound 9050 1"}},
-      {code::kSoundTypeRequest, 9058, true, {}},
-      {Number(WindowMessage::kSwitchSoundType), 9058, true, {}},
-      {code::kSoundTypeRequest, 0, false, {}},  // a text that was no number
-      {Number(WindowMessage::kSwitchSoundType), 9065, false, {}},
+      {9050, false, {"RestartSound 9050 1"}},  // chosen again: restarted and announced all the same
+      {9058, false, {"RestartSound 9058 1"}}, {9058, true, {}}, {9065, false, {}}, {0, false, {}},
   };
   for (const Case& c : cases) {
     state.restarting = c.restarting;
     targets.calls.clear();
-    dispatcher.HandleCode(c.code, c.value);
-    EXPECT_EQ(targets.calls, c.expected) << c.code << " " << c.value;
+    dispatcher.HandleCode(Number(WindowMessage::kSwitchSoundType), c.value);
+    EXPECT_EQ(targets.calls, c.expected) << c.value;
   }
-  // A locked sound type does not follow the peer; the user's own choice still applies.
+  // A locked sound type is the user's own: still chosen.
   state.restarting = false;
   state.lockCodec = true;
   targets.calls.clear();
-  dispatcher.HandleCode(code::kSoundTypeRequest, 9058);
   dispatcher.HandleCode(Number(WindowMessage::kSwitchSoundType), 9058);
   EXPECT_EQ(targets.calls, Calls{"RestartSound 9058 1"});
 }
@@ -133,79 +118,11 @@ TEST_F(CMessageDispatcherTest, SpeexOptionsAreAppliedOrSentInSendMode) {
                    "ApplyRemoteSpeexOption 9104 1"}));
 }
 
-TEST_F(CMessageDispatcherTest, NameRequestAnswersWithTheUserNameOrTheOwnAddress) {
-  targets.lines[1].peerAddress = peer;
-  targets.ownAddress = net::ParseAddress("192.0.2.5");
-  dispatcher.HandleCode(code::kNameRequest, peer);  // no current line
-  state.currentLine = 1;
-  dispatcher.HandleCode(code::kNameRequest, peer);
-  params.SetString("userName", "Ann");
-  dispatcher.HandleCode(code::kNameRequest, peer);
-  const std::string p = std::to_string(peer);
-  // The address named is the one this side has toward the peer.
-  EXPECT_EQ(targets.calls, (Calls{"OwnAddressToward " + p, "SendSignalling " + p + " 9040 192.0.2.5",
-                                  "SendSignalling " + p + " 9040 Ann"}));
-  // With no address toward the peer, the reply is empty and the caller shows its address instead.
-  targets.calls.clear();
-  params.SetString("userName", "");
-  targets.ownAddress = 0;
-  dispatcher.HandleCode(code::kNameRequest, peer);
-  EXPECT_EQ(targets.calls, (Calls{"OwnAddressToward " + p, "SendSignalling " + p + " 9040 "}));
-}
-
-TEST_F(CMessageDispatcherTest, OnlyThePeerOfACallPlacedOrHeldCanRejectIt) {
-  const uint32_t stranger = 0x09090909;
-  struct Case {
-    const char* what;
-    LineView line2;
-    uint32_t from;
-    Calls calls;
-    std::size_t boxes;
-  };
-  const std::string dropped = "Log Rejection without a call dropped ";
-  const Case cases[] = {
-      {"no call at all", {}, peer, {dropped + std::to_string(peer)}, 0},
-      {"calling out", {LineState::kCalling, true, false, peer, "10.1.2.3", true}, peer, {"HangUp 2"}, 1},
-      {"ringing out", {LineState::kRinging, true, false, peer, "10.1.2.3", true}, peer, {"HangUp 2"}, 1},
-      {"connected", {LineState::kConnected, true, false, peer, "10.1.2.3", false}, peer, {"HangUp 2"}, 1},
-      {"a stranger during a call",
-       {LineState::kConnected, true, false, peer, "10.1.2.3", true},
-       stranger,
-       {dropped + std::to_string(stranger)},
-       0},
-      {"the caller of a call ringing here",
-       {LineState::kRinging, true, true, peer, "10.1.2.3", false},
-       peer,
-       {dropped + std::to_string(peer)},
-       0},
-  };
-  for (const Case& c : cases) {
-    targets.lines[2] = c.line2;
-    targets.calls.clear();
-    boxes.infos.clear();
-    dispatcher.HandleCode(code::kRejection, c.from);
-    EXPECT_EQ(targets.calls, c.calls) << c.what;
-    ASSERT_EQ(boxes.infos.size(), c.boxes) << c.what;
-    if (c.boxes) {
-      EXPECT_EQ(boxes.infos[0], "Restricted access. 10.1.2.3 denied connection.");
-    }
-  }
-  // A refusal of the sound type, from the receive thread, hangs up the page in front without a box.
+TEST_F(CMessageDispatcherTest, ARefusedSoundTypeHangsUpThePageInFront) {
+  dispatcher.HandleCode(Number(WindowMessage::kHangUpFront), 0);  // the client list in front: nothing
   StartLine(2);
-  targets.calls.clear();
-  boxes.infos.clear();
   dispatcher.HandleCode(Number(WindowMessage::kHangUpFront), 0);
   EXPECT_EQ(targets.calls, Calls{"HangUp 2"});
-  EXPECT_TRUE(boxes.infos.empty());
-}
-
-TEST_F(CMessageDispatcherTest, RecordsReachTheirTargets) {
-  dispatcher.HandleRecord(code::kCallRequest, MakeTextRecord(static_cast<int32_t>(peer), "LllL"));
-  dispatcher.HandleRecord(code::kNameReply, MakeTextRecord(static_cast<int32_t>(peer), "Bob"));  // no line
-  state.currentLine = 2;
-  dispatcher.HandleRecord(code::kNameReply, MakeTextRecord(static_cast<int32_t>(peer), "Bob"));
-  const std::string p = std::to_string(peer);
-  EXPECT_EQ(targets.calls, (Calls{"AcceptCallRequest " + p + " LllL", "TakePeerName 2 " + p + " Bob"}));
 }
 
 TEST_F(CMessageDispatcherTest, CommandsDriveLineTwoAndThePort) {
@@ -217,32 +134,19 @@ TEST_F(CMessageDispatcherTest, CommandsDriveLineTwoAndThePort) {
   EXPECT_EQ(params.GetInt("netPort"), 4445);
   // Written to the file at once, not only at quitting.
   const auto& stored = store.sections["params2"];
-  EXPECT_TRUE(std::any_of(stored.begin(), stored.end(), [](const auto& entry) {
-    return entry.second == "netPort = 4445";
-  }));
+  EXPECT_TRUE(std::any_of(stored.begin(), stored.end(),
+                          [](const auto& entry) { return entry.second == "netPort = 4445"; }));
 }
 
 TEST_F(CMessageDispatcherTest, NothingIsHandledWhileQuitting) {
   dispatcher.HandleCode(Number(WindowMessage::kQuit), 0);
   EXPECT_EQ(quits, 1);
   EXPECT_EQ(state.quitting.load(), 1);
-  dispatcher.HandleCode(Number(WindowMessage::kPresenceQueryReceived), peer);
+  dispatcher.HandleCode(Number(WindowMessage::kReloadFilters), 0);
   dispatcher.HandleCode(Number(WindowMessage::kQuit), 0);
-  dispatcher.HandleRecord(code::kCallRequest, MakeTextRecord(1, "x"));
   dispatcher.HandleCommand(2, TextRecord{1, "ecc"});
   EXPECT_TRUE(targets.calls.empty());
   EXPECT_EQ(quits, 1);
-}
-
-TEST_F(CMessageDispatcherTest, ClientListEntriesFollowAddsAndRemoves) {
-  dispatcher.HandleCode(Number(WindowMessage::kClientAdded), 0);
-  dispatcher.HandleCode(Number(WindowMessage::kClientAdded), 0);
-  EXPECT_EQ(window.ClientList().count(), 2);
-  EXPECT_EQ(window.ClientList().currentRow(), 1);
-  dispatcher.HandleCode(Number(WindowMessage::kClientRemoved), 1);
-  EXPECT_EQ(window.ClientList().count(), 1);
-  EXPECT_EQ(window.ClientList().currentRow(), 0);
-  EXPECT_EQ(targets.calls, (Calls{"ClientSelected 0", "ClientSelected 1", "ClientSelected 0"}));
 }
 
 }  // namespace

@@ -27,6 +27,7 @@
 #include "fakes/cmanualaudiobackend.h"
 #include "fakes/cmemorykeystore.h"
 #include "net/cclient.h"
+#include "core/receivedsignal.h"
 #include "net/cdatagramrouter.h"
 #include "net/cudpsocket.h"
 #include "net/datagramreader.h"
@@ -439,7 +440,11 @@ TEST_F(SpeakerQueueTest, TheCorrectionOutlivesRestartsButNotTheChoiceOfDevice) {
 TEST_F(CAudioPathsTest, RestartWhileTheReceiveThreadDeliversIsSafe) {
   UseType(9051);
   Connect();
-  CDatagramRouter router(callee->window);
+  // Only audio goes through here: signals have nowhere to go.
+  struct NoSignals : SignalPort {
+    void Post(ReceivedSignal) override {}
+  } signals;
+  CDatagramRouter router(signals);
   callee->paths->SetReceiverSlot(&router);
   const std::vector<uint8_t> pcm = Datagram(9051, 328, 3);
   std::atomic<bool> stop{false};

@@ -8,7 +8,7 @@
 
 #include "core/codes.h"
 #include "core/windowmessage.h"
-#include "fakes/cfakewindowport.h"
+#include "core/receivedsignal.h"
 #include "net/audioreceiver.h"
 #include "net/cdatagramrouter.h"
 #include "net/datagramwriter.h"
@@ -20,25 +20,21 @@ using Bytes = std::vector<uint8_t>;
 // 10.0.0.200 in network order: the high bit is set, so a sign slip shows.
 constexpr uint32_t kSender = 0xC800000A;
 
-// One posted message as text, so a table row reads like the message.
-std::string Describe(const CFakeWindowPort::Message& m) {
-  using Kind = CFakeWindowPort::Message::Kind;
-  if (m.kind == Kind::PostCode) return "1025 " + std::to_string(m.code) + " " + std::to_string(m.wParam);
-  if (m.kind == Kind::PostRecord) {
-    if (const auto* text = std::get_if<TextRecord>(&m.record)) {
-      return "1026 " + std::to_string(m.code) + " " + std::to_string(text->number) + " '" + text->text + "'";
-    }
+// The signals posted to the main thread, each as text, so a table row reads like the signal.
+class RecordingSignals : public SignalPort {
+ public:
+  void Post(ReceivedSignal signal) override {
+    posted.push_back(std::to_string(signal.code) + " " + signal.from.Text() + " '" + signal.text + "' " +
+                     std::to_string(signal.number));
   }
-  return "unexpected message " + std::to_string(m.code);
-}
+  std::vector<std::string> posted;
+};
 
 std::vector<std::string> Route(const Bytes& datagram) {
-  CFakeWindowPort window;
-  CDatagramRouter router(window);
+  RecordingSignals signals;
+  CDatagramRouter router(signals);
   router.OnDatagram(datagram, kSender);
-  std::vector<std::string> posted;
-  for (const auto& m : window.Messages()) posted.push_back(Describe(m));
-  return posted;
+  return signals.posted;
 }
 
 template <typename Array>
@@ -58,17 +54,9 @@ Bytes Gsm() {
                                               datagram::BuildAudio(SoundType{code::kSoundGsm}, frame, out)));
 }
 
-const std::string kSenderParam = std::to_string(static_cast<int64_t>(kSender));
-const std::string kSenderRecord = std::to_string(static_cast<int32_t>(kSender));
-
-std::string PostSender(uint32_t c) {
-  return "1025 " + std::to_string(c) + " " + kSenderParam;
-}
-std::string PostText(uint32_t c, const std::string& text) {
-  return "1026 " + std::to_string(c) + " " + kSenderRecord + " '" + text + "'";
-}
-std::string PostValue(uint32_t c, int32_t value) {
-  return "1025 " + std::to_string(c) + " " + std::to_string(value);
+// What a signal of the sender looks like when posted.
+std::string Posted(uint32_t c, const std::string& text = "", int32_t number = 0) {
+  return std::to_string(c) + " 10.0.0.200 '" + text + "' " + std::to_string(number);
 }
 
 struct RouteCase {
@@ -86,55 +74,43 @@ TEST_P(DatagramClassification, PostsWhatTheCodeCallsFor) {
 INSTANTIATE_TEST_SUITE_P(
     Codes, DatagramClassification,
     testing::Values(
-        RouteCase{"PresenceQuery",
-                  Short(code::kPresenceQuery),
-                  {PostSender(Number(WindowMessage::kPresenceQueryReceived))}},
-        RouteCase{"PresenceReply",
-                  Short(code::kPresenceReply),
-                  {PostSender(Number(WindowMessage::kPresenceReplyReceived))}},
-        RouteCase{"OfflineNotice",
-                  Short(code::kOfflineNotice),
-                  {PostSender(Number(WindowMessage::kOfflineNoticeReceived))}},
-        RouteCase{
-            "CallRequest", Signalling(code::kCallRequest, "Alice"), {PostText(code::kCallRequest, "Alice")}},
-        RouteCase{"CallRequestEmptyText", Signalling(code::kCallRequest), {PostText(code::kCallRequest, "")}},
-        RouteCase{
-            "CallRequestWithoutTextArea", Short(code::kCallRequest), {PostText(code::kCallRequest, "")}},
-        RouteCase{"Ringing", Signalling(code::kRinging), {PostSender(code::kRinging)}},
-        RouteCase{"Answer", Signalling(code::kAnswer), {PostSender(code::kAnswer)}},
-        RouteCase{"UnusedLineCode", Signalling(9026), {PostSender(9026)}},
-        RouteCase{"AnswerConfirmation",
-                  Signalling(code::kAnswerConfirmation),
-                  {PostSender(code::kAnswerConfirmation)}},
-        RouteCase{"HangUp", Signalling(code::kHangUp), {PostSender(code::kHangUp)}},
-        RouteCase{"HangUpAck", Signalling(code::kHangUpAck), {PostSender(code::kHangUpAck)}},
-        RouteCase{"KeepAlive", Signalling(code::kKeepAlive), {PostSender(code::kKeepAlive)}},
-        RouteCase{"NameRequest", Signalling(code::kNameRequest), {PostSender(code::kNameRequest)}},
-        RouteCase{"NameReply",
-                  Signalling(code::kNameReply, "Bob Smith"),
-                  {PostText(code::kNameReply, "Bob Smith")}},
-        RouteCase{"BusyNotice", Short(code::kBusyNotice), {PostSender(code::kBusyNotice)}},
-        RouteCase{"FreeNotice", Short(code::kFreeNotice), {PostSender(code::kFreeNotice)}},
-        RouteCase{"Rejection", Short(code::kRejection), {PostSender(code::kRejection)}},
+        RouteCase{"PresenceQuery", Short(code::kPresenceQuery), {Posted(code::kPresenceQuery)}},
+        RouteCase{"PresenceReply", Short(code::kPresenceReply), {Posted(code::kPresenceReply)}},
+        RouteCase{"OfflineNotice", Short(code::kOfflineNotice), {Posted(code::kOfflineNotice)}},
+        RouteCase{"CallRequest", Signalling(code::kCallRequest, "Alice"), {Posted(code::kCallRequest, "Alice")}},
+        RouteCase{"CallRequestEmptyText", Signalling(code::kCallRequest), {Posted(code::kCallRequest)}},
+        RouteCase{"CallRequestWithoutTextArea", Short(code::kCallRequest), {Posted(code::kCallRequest)}},
+        RouteCase{"Ringing", Signalling(code::kRinging), {Posted(code::kRinging)}},
+        RouteCase{"Answer", Signalling(code::kAnswer), {Posted(code::kAnswer)}},
+        RouteCase{"UnusedLineCode", Signalling(9026), {Posted(9026)}},
+        RouteCase{"AnswerConfirmation", Signalling(code::kAnswerConfirmation), {Posted(code::kAnswerConfirmation)}},
+        RouteCase{"HangUp", Signalling(code::kHangUp), {Posted(code::kHangUp)}},
+        RouteCase{"HangUpAck", Signalling(code::kHangUpAck), {Posted(code::kHangUpAck)}},
+        RouteCase{"KeepAlive", Signalling(code::kKeepAlive), {Posted(code::kKeepAlive)}},
+        RouteCase{"NameRequest", Signalling(code::kNameRequest), {Posted(code::kNameRequest)}},
+        RouteCase{"NameReply", Signalling(code::kNameReply, "Bob Smith"), {Posted(code::kNameReply, "Bob Smith")}},
+        RouteCase{"BusyNotice", Short(code::kBusyNotice), {Posted(code::kBusyNotice)}},
+        RouteCase{"FreeNotice", Short(code::kFreeNotice), {Posted(code::kFreeNotice)}},
+        RouteCase{"Rejection", Short(code::kRejection), {Posted(code::kRejection)}},
         RouteCase{"SoundTypeRequest",
                   Signalling(code::kSoundTypeRequest, "9058"),
-                  {PostValue(code::kSoundTypeRequest, 9058)}},
+                  {Posted(code::kSoundTypeRequest, "9058", 9058)}},
         RouteCase{"SoundTypeRequestNotANumber",
                   Signalling(code::kSoundTypeRequest, "speex"),
-                  {PostValue(code::kSoundTypeRequest, 0)}},
-        RouteCase{"SpeexQuality", Signalling(code::kSpeexQuality, " 7"), {PostValue(code::kSpeexQuality, 7)}},
-        RouteCase{"SpeexDtx", Signalling(code::kSpeexDtx, "1"), {PostValue(code::kSpeexDtx, 1)}},
+                  {Posted(code::kSoundTypeRequest, "speex", 0)}},
+        RouteCase{"SpeexQuality", Signalling(code::kSpeexQuality, " 7"), {Posted(code::kSpeexQuality, " 7", 7)}},
+        RouteCase{"SpeexDtx", Signalling(code::kSpeexDtx, "1"), {Posted(code::kSpeexDtx, "1", 1)}},
         RouteCase{"SpeexOptionNegative",
                   Signalling(code::kSpeexComplexity, "-3"),
-                  {PostValue(code::kSpeexComplexity, -3)}},
-        RouteCase{"TwoBytesReadAsPresenceQuery",
-                  Bytes{0x2D, 0x23},
-                  {PostSender(Number(WindowMessage::kPresenceQueryReceived))}},
-        RouteCase{"ThreeBytesReadAsBusyNotice", Bytes{0x52, 0x23, 0x00}, {PostSender(code::kBusyNotice)}},
+                  {Posted(code::kSpeexComplexity, "-3", -3)}},
+        RouteCase{"TwoBytesReadAsPresenceQuery", Bytes{0x2D, 0x23}, {Posted(code::kPresenceQuery)}},
+        RouteCase{"ThreeBytesReadAsBusyNotice", Bytes{0x52, 0x23, 0x00}, {Posted(code::kBusyNotice)}},
         RouteCase{"OneByte", Bytes{0x2D}, {}}, RouteCase{"Empty", Bytes{}, {}},
         RouteCase{"AudioWithoutReceiver", Gsm(), {}},
+        // The window's own numbers and the codes no datagram carries go nowhere.
         RouteCase{"CloseRequest", Short(Number(WindowMessage::kCloseRequest)), {}},
-        RouteCase{"PresenceQueryReceived", Short(Number(WindowMessage::kPresenceQueryReceived)), {}},
+        RouteCase{"ReceivedQueryNumber", Short(9006), {}},
+        RouteCase{"ProbeNumber", Short(9007), {}},
         RouteCase{"BelowCallRequest", Signalling(9022), {}},
         RouteCase{"AfterHangUpAck", Signalling(9033), {}},
         RouteCase{"ReloadScopeZoom", Signalling(Number(WindowMessage::kReloadScopeZoom)), {}},
@@ -164,8 +140,8 @@ class RecordingReceiver : public AudioReceiver {
 };
 
 TEST(DatagramRouterAudio, HandsEverySoundTypeOverAsReceived) {
-  CFakeWindowPort window;
-  CDatagramRouter router(window);
+  RecordingSignals signals;
+  CDatagramRouter router(signals);
   RecordingReceiver receiver;
   router.SetAudioReceiver(&receiver);
 
@@ -186,7 +162,7 @@ TEST(DatagramRouterAudio, HandsEverySoundTypeOverAsReceived) {
   EXPECT_EQ(receiver.lastCode, code::kSoundGsm);
 
   EXPECT_EQ(receiver.calls.load(), 16);
-  EXPECT_TRUE(window.Messages().empty());
+  EXPECT_TRUE(signals.posted.empty());
 
   router.SetAudioReceiver(nullptr);
   router.OnDatagram(Short(code::kSoundGsm), kSender);
@@ -210,8 +186,8 @@ class LingeringReceiver : public AudioReceiver {
 // destroys each one as soon as it is unset: no receiver may be in use after
 // that (AddressSanitizer and ThreadSanitizer watch the rest).
 TEST(DatagramRouterAudio, AnUnsetReceiverIsNeverCalledAgain) {
-  CFakeWindowPort window;
-  CDatagramRouter router(window);
+  RecordingSignals signals;
+  CDatagramRouter router(signals);
   std::atomic<bool> stop{false};
   std::thread receiveThread([&] {
     const Bytes audio = Gsm();

@@ -5,34 +5,24 @@
 #include <vector>
 
 #include "core/codes.h"
-#include "core/windowmessage.h"
-#include "fakes/cfakewindowport.h"
 #include "settings/ccontact.h"
 
 namespace {
 
 // Ticks the client count times and gives the ticks (counted from 1) at
-// which it asked the window for a probe.
-std::vector<int> ProbeTicks(CContact& contact, CFakeWindowPort& window, int count) {
+// which a probe was due.
+std::vector<int> ProbeTicks(CContact& contact, int count) {
   std::vector<int> ticks;
   for (int n = 1; n <= count; ++n) {
-    window.Clear();
-    contact.Tick(window);
-    for (const auto& m : window.Messages()) {
-      EXPECT_EQ(m.kind, CFakeWindowPort::Message::Kind::SendCode);
-      EXPECT_EQ(m.code, Number(WindowMessage::kProbeClient));
-      EXPECT_EQ(static_cast<uint32_t>(m.wParam), contact.Address());
-      ticks.push_back(n);
-    }
+    if (contact.Tick()) ticks.push_back(n);
   }
   return ticks;
 }
 
 TEST(CContactTest, NewClientIsOfflineAndProbedThreeTimesEveryThirtyOneTicks) {
-  CFakeWindowPort window;
   CContact contact("10.0.0.7", "Office PC");
   EXPECT_FALSE(contact.IsOnline());
-  EXPECT_EQ(ProbeTicks(contact, window, 62), (std::vector<int>{1, 7, 15, 32, 38, 46}));
+  EXPECT_EQ(ProbeTicks(contact, 62), (std::vector<int>{1, 7, 15, 32, 38, 46}));
   EXPECT_FALSE(contact.IsOnline());
 }
 
@@ -40,28 +30,26 @@ TEST(CContactTest, SilentClientIsProbedAt11And17And25SecondsAndOfflineWithTheThi
   // Wherever in the cycle the answer falls, the schedule after it is the same.
   for (const int ticksBeforeAnswer : {0, 1, 6, 14, 20, 29, 30}) {
     SCOPED_TRACE(ticksBeforeAnswer);
-    CFakeWindowPort window;
-    CContact contact("192.168.0.12", "Lab");
-    ProbeTicks(contact, window, ticksBeforeAnswer);
+      CContact contact("192.168.0.12", "Lab");
+    ProbeTicks(contact, ticksBeforeAnswer);
     contact.MarkOnline();
     EXPECT_TRUE(contact.IsOnline());
-    EXPECT_EQ(ProbeTicks(contact, window, 24), (std::vector<int>{11, 17}));
+    EXPECT_EQ(ProbeTicks(contact, 24), (std::vector<int>{11, 17}));
     EXPECT_TRUE(contact.IsOnline());
-    EXPECT_EQ(ProbeTicks(contact, window, 1), (std::vector<int>{1}));
+    EXPECT_EQ(ProbeTicks(contact, 1), (std::vector<int>{1}));
     EXPECT_FALSE(contact.IsOnline());
   }
 }
 
 TEST(CContactTest, EveryAnswerRestartsTheCountdown) {
-  CFakeWindowPort window;
   CContact contact("10.0.0.7", "Office PC");
   contact.MarkOnline();
-  ProbeTicks(contact, window, 17);  // two probes unanswered
+  ProbeTicks(contact, 17);  // two probes unanswered
   contact.MarkOnline();
-  EXPECT_EQ(ProbeTicks(contact, window, 25), (std::vector<int>{11, 17, 25}));
+  EXPECT_EQ(ProbeTicks(contact, 25), (std::vector<int>{11, 17, 25}));
   EXPECT_FALSE(contact.IsOnline());
   // Offline clients stay offline however long they are probed.
-  ProbeTicks(contact, window, 31 * 100);
+  ProbeTicks(contact, 31 * 100);
   EXPECT_FALSE(contact.IsOnline());
   contact.MarkOnline();
   EXPECT_TRUE(contact.IsOnline());
@@ -70,10 +58,9 @@ TEST(CContactTest, EveryAnswerRestartsTheCountdown) {
 TEST(CContactTest, OnlyDottedAddressesAreProbed) {
   for (const char* ip : {"", "0.0.0.0", "host.example", "10.0.0", "010.0.0.1", "10.0.0.1 ", "1.2.3.256"}) {
     SCOPED_TRACE(ip);
-    CFakeWindowPort window;
-    CContact contact(ip, "Name");
+      CContact contact(ip, "Name");
     EXPECT_EQ(contact.Address(), 0u);
-    EXPECT_TRUE(ProbeTicks(contact, window, 31).empty());
+    EXPECT_TRUE(ProbeTicks(contact, 31).empty());
   }
 }
 

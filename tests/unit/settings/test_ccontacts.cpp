@@ -6,9 +6,8 @@
 #include <vector>
 
 #include "core/codes.h"
-#include "core/windowmessage.h"
 #include "fakes/cfakemessageboxes.h"
-#include "fakes/cfakewindowport.h"
+#include "fakes/crecordingclientlistobserver.h"
 #include "fakes/cmemorykeystore.h"
 #include "fakes/ctempdirectory.h"
 #include "settings/ccontactfile.h"
@@ -17,15 +16,9 @@
 
 namespace {
 
-using Kind = CFakeWindowPort::Message::Kind;
 using Pairs = std::vector<std::pair<std::string, std::string>>;
-
-struct Sent {
-  Kind kind;
-  uint32_t code;
-  int64_t wParam;
-  bool operator==(const Sent&) const = default;
-};
+// What the list told its observer, and the probes its ticks asked for.
+using Events = std::vector<std::string>;
 
 Pairs Rows(const CContacts& list) {
   Pairs rows;
@@ -50,11 +43,9 @@ class CContactsTest : public ::testing::Test {
  protected:
   CContactsTest() : params(store), contacts(params, window, boxes) {}
 
-  std::vector<Sent> TakeMessages() {
-    std::vector<Sent> sent;
-    for (const auto& m : window.Messages()) sent.push_back({m.kind, m.code, m.wParam});
-    window.Clear();
-    return sent;
+  Events TakeMessages() { return window.Take(); }
+  void Tick() {
+    contacts.Tick([this](uint32_t address) { window.events.push_back("probe " + CContact::TextFromAddress(address)); });
   }
 
   Pairs Walk() {
@@ -76,7 +67,7 @@ class CContactsTest : public ::testing::Test {
 
   CMemoryKeyStore store;
   CParams params;
-  CFakeWindowPort window;
+  CRecordingClientListObserver window;
   CFakeMessageBoxes boxes;
   CContacts contacts;
 };
@@ -98,9 +89,7 @@ TEST_F(CContactsTest, AddRefusesEmptyTextsLoopbackAndKnownAddressesSilently) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.address + std::string(" ") + c.name);
     EXPECT_EQ(contacts.Add(c.address, c.name), c.added);
-    const std::vector<Sent> expected =
-        c.added ? std::vector<Sent>{{Kind::SendCode, Number(WindowMessage::kClientAdded), 0}}
-                : std::vector<Sent>{};
+    const Events expected = c.added ? Events{"added"} : Events{};
     EXPECT_EQ(TakeMessages(), expected);
   }
   EXPECT_EQ(Rows(contacts), (Pairs{{"10.0.0.1", "Office"}, {"127.1.0.1", "Second copy"}}));
@@ -156,14 +145,14 @@ TEST_F(CContactsTest, RemoveTellsTheWindowTheFormerRowAndDropsTheAutomaticCall) 
   EXPECT_TRUE(TakeMessages().empty());
 
   EXPECT_TRUE(contacts.Remove("10.0.0.10"));
-  EXPECT_EQ(TakeMessages(), (std::vector<Sent>{{Kind::SendCode, Number(WindowMessage::kClientRemoved), 1}}));
+  EXPECT_EQ(TakeMessages(), Events{"removed 1"});
   std::string autoCall = "unchanged";
   EXPECT_FALSE(params.GetString("AutoCallOutIp", autoCall));
   EXPECT_EQ(autoCall, "");
 
   params.SetString("AutoCallOutIp", "9.0.0.1");
   EXPECT_TRUE(contacts.Remove("10.0.0.2"));
-  EXPECT_EQ(TakeMessages(), (std::vector<Sent>{{Kind::SendCode, Number(WindowMessage::kClientRemoved), 0}}));
+  EXPECT_EQ(TakeMessages(), Events{"removed 0"});
   EXPECT_TRUE(params.GetString("AutoCallOutIp", autoCall));
   EXPECT_EQ(autoCall, "9.0.0.1");
   EXPECT_EQ(Rows(contacts), (Pairs{{"9.0.0.1", "C"}}));
@@ -183,7 +172,7 @@ TEST_F(CContactsTest, ConfirmRemoveAsksFirstAndRemovesOnlyOnYes) {
   EXPECT_FALSE(contacts.ConfirmRemove(-1));
   EXPECT_TRUE(TakeMessages().empty());
   EXPECT_TRUE(contacts.ConfirmRemove(1));
-  EXPECT_EQ(TakeMessages(), (std::vector<Sent>{{Kind::SendCode, Number(WindowMessage::kClientRemoved), 1}}));
+  EXPECT_EQ(TakeMessages(), Events{"removed 1"});
   EXPECT_EQ(Rows(contacts), (Pairs{{"10.0.0.1", "A"}}));
 }
 
@@ -202,57 +191,50 @@ TEST_F(CContactsTest, ConfirmRemoveTakesTheTranslationWhereThereIsOne) {
 
 TEST_F(CContactsTest, TickProbesDueClientsAndRepaintsOnceWhenAnOnlineMarkChanged) {
   AddAll({{"10.0.0.1", "A"}, {"host.example", "Not dotted"}, {"10.0.0.2", "B"}});
-  contacts.Tick();
+  Tick();
   // Every row is drawn offline at first, so the first tick repaints once.
   EXPECT_EQ(TakeMessages(),
-            (std::vector<Sent>{{Kind::SendCode, Number(WindowMessage::kProbeClient), Address("10.0.0.1")},
-                               {Kind::SendCode, Number(WindowMessage::kProbeClient), Address("10.0.0.2")},
-                               {Kind::PostCode, Number(WindowMessage::kRepaintClientList), 0}}));
-  contacts.Tick();
+            (Events{"probe 10.0.0.1",
+                               "probe 10.0.0.2",
+                               "marks"}));
+  Tick();
   EXPECT_TRUE(TakeMessages().empty());
 
-  contacts.ReplyReceived(Address("10.0.0.1"));
-  contacts.ReplyReceived(Address("10.0.0.2"));
+  contacts.MarkOnline(Address("10.0.0.1"));
+  contacts.MarkOnline(Address("10.0.0.2"));
   EXPECT_TRUE(TakeMessages().empty());
   EXPECT_TRUE(contacts.At(0)->IsOnline());
-  contacts.Tick();
+  Tick();
   EXPECT_EQ(TakeMessages(),
-            (std::vector<Sent>{{Kind::PostCode, Number(WindowMessage::kRepaintClientList), 0}}));
+            (Events{"marks"}));
 
   // Three silent probes later both are offline again, with one repaint.
-  for (int n = 0; n < 23; ++n) contacts.Tick();
+  for (int n = 0; n < 23; ++n) Tick();
   window.Clear();
-  contacts.Tick();
+  Tick();
   EXPECT_EQ(TakeMessages(),
-            (std::vector<Sent>{{Kind::SendCode, Number(WindowMessage::kProbeClient), Address("10.0.0.1")},
-                               {Kind::SendCode, Number(WindowMessage::kProbeClient), Address("10.0.0.2")},
-                               {Kind::PostCode, Number(WindowMessage::kRepaintClientList), 0}}));
+            (Events{"probe 10.0.0.1",
+                               "probe 10.0.0.2",
+                               "marks"}));
   EXPECT_FALSE(contacts.At(0)->IsOnline());
 }
 
-TEST_F(CContactsTest, EveryProberIsAnsweredButOnlyClientsChange) {
+TEST_F(CContactsTest, MarksOfAnAddressThatIsNoClientChangeNothing) {
   AddAll({{"10.0.0.1", "A"}});
-  contacts.ProbeReceived(Address("10.0.0.9"));
-  EXPECT_EQ(
-      TakeMessages(),
-      (std::vector<Sent>{{Kind::SendCode, Number(WindowMessage::kSendPresenceReply), Address("10.0.0.9")}}));
-  contacts.ReplyReceived(Address("10.0.0.9"));
+  contacts.MarkOnline(Address("10.0.0.9"));
   contacts.BusyChanged(Address("10.0.0.9"), true);
   contacts.GoneOffline(Address("10.0.0.9"));
   EXPECT_TRUE(TakeMessages().empty());
   EXPECT_EQ(Rows(contacts), (Pairs{{"10.0.0.1", "A"}}));
   EXPECT_FALSE(contacts.At(0)->IsOnline());
 
-  contacts.ProbeReceived(Address("10.0.0.1"));
-  EXPECT_EQ(
-      TakeMessages(),
-      (std::vector<Sent>{{Kind::SendCode, Number(WindowMessage::kSendPresenceReply), Address("10.0.0.1")}}));
+  contacts.MarkOnline(Address("10.0.0.1"));
   EXPECT_TRUE(contacts.At(0)->IsOnline());
 }
 
 TEST_F(CContactsTest, BusyMarksRepaintOnlyWhenTheyChange) {
   AddAll({{"10.0.0.1", "A"}});
-  const std::vector<Sent> repaint{{Kind::PostCode, Number(WindowMessage::kRepaintClientList), 0}};
+  const Events repaint{"marks"};
   contacts.BusyChanged(Address("10.0.0.1"), true);
   EXPECT_TRUE(contacts.At(0)->IsBusy());
   EXPECT_EQ(TakeMessages(), repaint);
@@ -265,18 +247,18 @@ TEST_F(CContactsTest, BusyMarksRepaintOnlyWhenTheyChange) {
 
 TEST_F(CContactsTest, OfflineNoticeClearsOnlineAndBusyAtOnceAndRepaintsAtTheNextTick) {
   AddAll({{"10.0.0.1", "A"}});
-  contacts.ReplyReceived(Address("10.0.0.1"));
+  contacts.MarkOnline(Address("10.0.0.1"));
   contacts.BusyChanged(Address("10.0.0.1"), true);
-  contacts.Tick();
+  Tick();
   window.Clear();
 
   contacts.GoneOffline(Address("10.0.0.1"));
   EXPECT_FALSE(contacts.At(0)->IsOnline());
   EXPECT_FALSE(contacts.At(0)->IsBusy());
   EXPECT_TRUE(TakeMessages().empty());
-  contacts.Tick();
+  Tick();
   EXPECT_EQ(TakeMessages(),
-            (std::vector<Sent>{{Kind::PostCode, Number(WindowMessage::kRepaintClientList), 0}}));
+            (Events{"marks"}));
 }
 
 TEST_F(CContactsTest, CallSideFindsClientsByAddress) {
@@ -332,7 +314,7 @@ TEST_F(CContactsTest, ChangeAddressKeepsTheRowAndTheAutomaticCallOrChangesNothin
     while (list.Next(address, name)) ++walked;
     EXPECT_EQ(walked, c.rows.size());
     const bool changed = c.rows != before;
-    EXPECT_EQ(window.Messages().size(), changed ? 1u : 0u);
+    EXPECT_EQ(window.events.size(), changed ? 1u : 0u);
   }
 }
 
@@ -356,7 +338,7 @@ TEST_F(CContactsTest, StartUpFillsFromTheStoreInAddressOrderWithoutWriting) {
   list.LoadFromStore();
   ASSERT_TRUE(list.Add("1.2.3.4", "Later"));
   EXPECT_EQ(Rows(list), (Pairs{{"10.0.0.10", "Office PC"}, {"10.0.0.2", "B"}, {"1.2.3.4", "Later"}}));
-  EXPECT_EQ(window.Messages().size(), 3u);  // one new row each
+  EXPECT_EQ(window.events.size(), 3u);  // one new row each
   EXPECT_EQ(store.writes, writes);
 }
 
@@ -416,7 +398,7 @@ TEST_F(CContactsFileTest, ImportAddsOnlyNewWellFormedRecords) {
                           ",huge;\r\n"       // cannot be a client's address
                           "10.0.0.5,Tail");  // never ended
   ASSERT_TRUE(Import(contacts, path));
-  EXPECT_EQ(TakeMessages(), (std::vector<Sent>{{Kind::SendCode, Number(WindowMessage::kClientAdded), 0}}));
+  EXPECT_EQ(TakeMessages(), Events{"added"});
   EXPECT_EQ(Rows(contacts), (Pairs{{"10.0.0.3", "Lab"}, {"10.0.0.4", "Desk PC"}}));
   EXPECT_EQ(StoredLines().at(0), "10.0.0.3 Lab");
   EXPECT_EQ(StoredLines().at(1), "10.0.0.4 Desk PC");

@@ -5,6 +5,7 @@
 #include "fakes/cfakefilechooser.h"
 #include "fakes/cfakemessageboxes.h"
 #include "fakes/cfakewindowport.h"
+#include "fakes/crecordingclientlistobserver.h"
 #include "fakes/cmemorykeystore.h"
 #include "fakes/crecordingsettings.h"
 #include "net/cblockingresolver.h"
@@ -35,7 +36,8 @@ class DialogFixture : public ::testing::Test {
   CRecordingSettings settings{params};
   CFakeWindowPort window;
   CFakeMessageBoxes boxes;
-  CContacts contacts{params, window, boxes};
+  CRecordingClientListObserver clientList;
+  CContacts contacts{params, clientList, boxes};
   CBlockingResolver resolver;
   // Unbound, on two networks: loopback addresses are never the computer's own.
   CLocalAddresses own{0, 4444,

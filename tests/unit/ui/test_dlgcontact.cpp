@@ -271,7 +271,7 @@ TEST_F(TDlgCntactFileTest, ExportAndImportRoundTrip) {
   const std::string written((std::istreambuf_iterator<char>(in)), {});
   EXPECT_EQ(written, "10.0.0.10,Office PC;\r\n10.0.0.2,Bee;\r\n");
 
-  CContacts fresh{params, window, boxes};
+  CContacts fresh{params, clientList, boxes};
   TDlgCntact other{settings, fresh, network, boxes, files, {}};
   files.answers.push_back(path);
   other.ImportClients();

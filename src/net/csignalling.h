@@ -1,0 +1,42 @@
+#pragma once
+
+#include <atomic>
+
+#include "core/receivedsignal.h"
+
+class CallEvents;
+class CClients;
+class CLocalAddresses;
+class CLog;
+class CParams;
+class CPresence;
+namespace net {
+class CUdpSocket;
+}
+
+// The main thread's end of the signalling: every signal the receive thread
+// hands over goes, by its code, to the presence protocol, to the line of
+// its sender (call requests to the line set's access control), to the name
+// exchange, or on to the program as a call event. Codes of no use are
+// dropped. Nothing is handled once the program quits.
+class CSignalling : public SignalHandler {
+ public:
+  CSignalling(const std::atomic<int>& quitting, CClients& lines, CPresence& presence, CallEvents& events,
+              CParams& params, const CLocalAddresses& own, CLog& log, const net::CUdpSocket& socket);
+
+  void OnSignal(const ReceivedSignal& signal) override;
+
+ private:
+  void NameRequested(uint32_t from);
+  void NameReplied(uint32_t from, const std::string& name);
+  void Rejected(uint32_t from);
+
+  const std::atomic<int>& quitting_;
+  CClients& lines_;
+  CPresence& presence_;
+  CallEvents& events_;
+  CParams& params_;
+  const CLocalAddresses& own_;
+  CLog& log_;
+  const net::CUdpSocket& socket_;
+};
