@@ -13,6 +13,16 @@ import time
 
 PROBE_LATENCY_MS = 20
 PROBE_SETTLE_SECONDS = 2.0  # loopbacks steer their latency to the target in their first seconds
+SERVER = os.environ.get("ONDREL_SOUND_SERVER", "pulseaudio")
+
+
+def sound_server(sinks):
+    """The server the tests run on: PulseAudio, or PipeWire with its PulseAudio
+    service when ONDREL_SOUND_SERVER is "pipewire"."""
+    if SERVER == "pipewire":
+        from pipewire import PipeWireServer
+        return PipeWireServer(sinks)
+    return PulseServer(sinks)
 
 
 class PulseServer:

@@ -14,7 +14,7 @@ import time
 import unittest
 
 from harness import Copy, free_udp_port, wait_until
-from pulse import PulseServer
+from pulse import sound_server
 import speech
 
 A_ADDRESS = "127.1.0.1"
@@ -48,7 +48,7 @@ def setUpModule():
     workdir = tempfile.mkdtemp(prefix="ondrel-voice-")
     speech_wav = os.path.join(workdir, "speech.wav")
     subprocess.run(["espeak-ng", "-s", "150", "-w", speech_wav, TEXT], check=True, capture_output=True)
-    pulse = PulseServer(["a_spk", "a_mic", "b_spk", "b_mic"])
+    pulse = sound_server(["a_spk", "a_mic", "b_spk", "b_mic"])
     pulse.start()
     pulse.probe("a_mic.monitor", "b_spk.monitor")
 
