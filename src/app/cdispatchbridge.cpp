@@ -104,6 +104,9 @@ void CDispatchBridge::ReloadPreBuffer() {
 void CDispatchBridge::ReloadFilters() {
   graph_.audio->ReloadFilters();
 }
+void CDispatchBridge::OpenDevices() {
+  graph_.audio->OpenDevices();
+}
 void CDispatchBridge::RestartSound(SoundType type, bool announce) {
   graph_.audio->RestartSound(type, announce);
 }

@@ -31,6 +31,7 @@ class CDispatchBridge : public DispatchTargets {
   void ReloadPreBuffer() override;
   void ReloadScopeZoom() override;
   void ReloadFilters() override;
+  void OpenDevices() override;
   void RestartSound(SoundType type, bool announce) override;
   void UnfreezeScope() override;
   void MixerChanged(int64_t control) override;

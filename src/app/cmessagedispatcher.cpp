@@ -165,6 +165,12 @@ void CMessageDispatcher::ActOnCode(uint32_t code, int64_t wParam) {
   // Line codes, the unused ones among them, go to the line of their sender.
   if ((code >= code::kRinging && code <= code::kHangUpAck) || code == code::kKeepAlive) {
     targets_.RouteCode(address, code);
+    // The answer starts the call's audio at once: waiting for the next tick
+    // would cost the first words up to a tick's length.
+    if ((code == code::kAnswer || code == code::kAnswerConfirmation) && line != 0 && !state_.restarting.load() &&
+        targets_.Line(line).state == LineState::kConnected) {
+      targets_.OpenDevices();
+    }
     return;
   }
   switch (code) {

@@ -55,6 +55,8 @@ class DispatchTargets {
   virtual void ReloadScopeZoom() = 0;
   virtual void ReloadFilters() = 0;
   virtual void RestartSound(SoundType type, bool announce) = 0;
+  // Opens the call's devices now rather than at the next tick; idempotent.
+  virtual void OpenDevices() = 0;
   virtual void UnfreezeScope() = 0;
   // A mixer reported a change of one of its controls.
   virtual void MixerChanged(int64_t control) = 0;

@@ -44,6 +44,7 @@ class CFakeDispatchTargets : public DispatchTargets {
   void ReloadFilters() override { Log("ReloadFilters"); }
   void RestartSound(SoundType type, bool announce) override { Log("RestartSound", WireCode(type), announce); }
   void UnfreezeScope() override { Log("UnfreezeScope"); }
+  void OpenDevices() override { Log("OpenDevices"); }
   void MixerChanged(int64_t control) override { Log("MixerChanged", control); }
 
   void SendShort(uint32_t a, uint32_t code) override { Log("SendShort", a, code); }

@@ -181,6 +181,35 @@ TEST_F(CMessageDispatcherTest, SoundTypeRequestsAndTheRestartInProgress) {
   EXPECT_EQ(targets.calls, Calls{"RestartSound 9058 1"});
 }
 
+TEST_F(CMessageDispatcherTest, TheAnswerThatConnectsTheCurrentLineOpensTheDevicesAtOnce) {
+  struct Case {
+    uint32_t code;
+    int currentLine;
+    LineState state;
+    bool restarting;
+    bool opens;
+  };
+  const Case cases[] = {
+      {code::kAnswer, 1, LineState::kConnected, false, true},               // the caller
+      {code::kAnswerConfirmation, 1, LineState::kConnected, false, true},   // the called side
+      {code::kAnswerConfirmation, 0, LineState::kConnected, false, false},  // no current line
+      {code::kAnswerConfirmation, 1, LineState::kRinging, false, false},    // not the current line's answer
+      {code::kAnswerConfirmation, 1, LineState::kConnected, true, false},   // the restart opens them itself
+      {code::kKeepAlive, 1, LineState::kConnected, false, false},
+  };
+  const std::string routed = "RouteCode " + std::to_string(peer) + " ";
+  for (const Case& c : cases) {
+    state.currentLine = c.currentLine;
+    state.restarting = c.restarting;
+    targets.lines[1].state = c.state;
+    targets.calls.clear();
+    dispatcher.HandleCode(c.code, peer);
+    Calls expected{routed + std::to_string(c.code)};
+    if (c.opens) expected.push_back("OpenDevices");
+    EXPECT_EQ(targets.calls, expected) << c.code << " line " << c.currentLine;
+  }
+}
+
 TEST_F(CMessageDispatcherTest, SpeexOptionsAreAppliedOrSentInSendMode) {
   targets.lines[1].peerAddress = peer;
   dispatcher.HandleCode(code::kSpeexQuality, 7);
