@@ -44,6 +44,9 @@ TYPES = {
     9059: ("Speex 16 kHz", 20.0, 4),
     9061: ("Speex 32 kHz", 20.0, 4),
 }
+# On PipeWire the sound server's share of the path differs between the types
+# only by rate and channels: one type of each there.
+PIPEWIRE_TYPES = (9050, 9053, 9057, 9061)
 
 pulse = None
 workdir = None
@@ -163,6 +166,8 @@ class VoiceTest(VoiceCalls):
     def test_speech_in_every_sound_type(self):
         results = {}
         for sound_type, (name, frame_ms, _) in TYPES.items():
+            if SERVER == "pipewire" and sound_type not in PIPEWIRE_TYPES:
+                continue
             with self.subTest(name):
                 results[sound_type] = [self.one_call(sound_type, "t%d" % sound_type)]
                 # Low-latency playout, side by side, for the types of 20 ms frames.
