@@ -28,7 +28,10 @@ class PipeWireServer(PulseServer):
         super().__init__(sinks)
         for name in ("DBUS_SESSION_BUS_ADDRESS", "PIPEWIRE_REMOTE", "PIPEWIRE_RUNTIME_DIR"):
             self.env.pop(name, None)
-        self.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + os.path.join(self.runtime, "bus")
+        # Not at XDG_RUNTIME_DIR/bus, where a copy of the program would find it
+        # without being told (see client_env).
+        self.bus = os.path.join(self.runtime, "wireplumber-bus")
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + self.bus
         self.processes = []
 
     def start(self):
@@ -38,7 +41,7 @@ class PipeWireServer(PulseServer):
         try:
             self._spawn(["dbus-daemon", "--session", "--nofork", "--nopidfile",
                          "--address=" + self.env["DBUS_SESSION_BUS_ADDRESS"]])
-            self._wait_for(lambda: os.path.exists(os.path.join(self.runtime, "bus")), "the session bus")
+            self._wait_for(lambda: os.path.exists(self.bus), "the session bus")
             self._spawn(["pipewire"])
             self._wait_for(lambda: os.path.exists(os.path.join(self.runtime, "pipewire-0")), "PipeWire")
             self._spawn(["wireplumber"])
@@ -54,6 +57,13 @@ class PipeWireServer(PulseServer):
         except BaseException:
             self.stop()
             raise
+
+    def client_env(self, speaker, microphone):
+        env = super().client_env(speaker, microphone)
+        # The bus is WirePlumber's: a copy of the program finds no session bus
+        # here, as in the PulseAudio runs.
+        env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        return env
 
     def hold_microphone_latency(self, microphone):
         # PipeWire runs every node on the graph's clock, one quantum at a time:
