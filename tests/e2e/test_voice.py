@@ -50,6 +50,8 @@ TYPES = {
 # only by rate and channels: one type of each there.
 PIPEWIRE_TYPES = (9050, 9053, 9057, 9061)
 
+FIRST_TYPE, LAST_TYPE = 9050, 9064  # the codes of audio datagrams
+
 pulse = None
 workdir = None
 speech_wav = None
@@ -233,7 +235,7 @@ def first_sound(seen, to):
     code = lambda data: int.from_bytes(data[:4], "little")
     confirmed = next(t for t, toward, data in seen if toward == "b" and code(data) == CONNECTED)
     audio = [t for t, toward, data in seen
-             if toward == to and t >= confirmed and code(data) in TYPES]
+             if toward == to and t >= confirmed and FIRST_TYPE <= code(data) <= LAST_TYPE]
     if not audio:
         return None, 0
     return 1000 * (audio[0] - confirmed), sum(1 for t in audio if t < audio[0] + 1.0)
