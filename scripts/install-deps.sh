@@ -9,6 +9,7 @@ packages=(
   portaudio19-dev libpulse-dev libasound2-dev libgsm1-dev libspeex-dev libspeexdsp-dev libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   pulseaudio pulseaudio-utils libasound2-plugins espeak-ng sox
+  pipewire pipewire-pulse wireplumber
   python3 python3-numpy
   xvfb xdotool x11-utils imagemagick
   dpkg-dev lintian desktop-file-utils appstream librsvg2-bin dbus python3-dbus python3-gi

@@ -74,7 +74,9 @@ void CLinePresenter::CallAge(CClient& line, int64_t seconds) {
 }
 
 void CLinePresenter::Connected(const CClient& line) {
-  if (!Quitting() && connected_) connected_(line.LineNumber());
+  // Only the current line's audio flows; a restart opens the devices itself.
+  if (Quitting() || line.LineNumber() != state_.currentLine.load() || state_.restarting.load()) return;
+  if (connected_) connected_(line.LineNumber());
 }
 
 void CLinePresenter::ToggleScope(int line) {

@@ -19,8 +19,9 @@ class CLinePresenter : public LineObserver {
   // recompute: asks again what may be done on the page in front.
   CLinePresenter(CAppState& state, MainWindowView& window, CParams& params, std::function<void()> recompute);
 
-  // What else a call ringing in (with the caller's name) and a call that
-  // is up set going: the program's business, told here.
+  // What else a call ringing in (with the caller's name) and the current
+  // line's call coming up (not during a restart, which opens the devices
+  // itself) set going: the program's business, told here.
   void SetRingingInAction(std::function<void(const std::string& caller)> action) {
     ringingIn_ = std::move(action);
   }

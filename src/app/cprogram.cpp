@@ -186,9 +186,8 @@ void CProgram::BuildCallSide() {
       [this](const std::string& caller) { graph_.notice->TellIfOutOfSight("Incoming call", caller); });
   // The answer starts the call's audio at once: waiting for the next tick
   // would cost the first words up to a tick's length.
-  graph_.linePresenter->SetConnectedAction([this](int line) {
-    if (line == graph_.state.currentLine.load() && !graph_.state.restarting.load() && graph_.audio)
-      graph_.audio->OpenDevices();
+  graph_.linePresenter->SetConnectedAction([this](int) {
+    if (graph_.audio) graph_.audio->OpenDevices();
   });
   graph_.line1 =
       std::make_unique<CClient>(1, *graph_.params, *graph_.log, *graph_.linePresenter, *graph_.socket);

@@ -170,18 +170,20 @@ void CAudioPaths::OpenDevices() {
     return;
   }
   ApplyVoiceOptions();
-  if (flags_.speakerMuted.load() == 0) {
-    if (speaker_->OpenOutput(error)) {
-      speakerFailureShown_ = false;
-    } else {
-      Report(speakerFailureShown_, "Could not open output audio device.", error);
-    }
-  }
+  // The microphone first: the call's first words wait for it, while the
+  // loudspeaker has nothing to play before the peer's first frame arrives.
   if (flags_.micMuted.load() == 0) {
     if (mic_->OpenInput(error)) {
       micFailureShown_ = false;
     } else {
       Report(micFailureShown_, "Could not open input audio device.", error);
+    }
+  }
+  if (flags_.speakerMuted.load() == 0) {
+    if (speaker_->OpenOutput(error)) {
+      speakerFailureShown_ = false;
+    } else {
+      Report(speakerFailureShown_, "Could not open output audio device.", error);
     }
   }
   spool_->RequestReset();

@@ -14,6 +14,12 @@ constexpr std::size_t kSampleBytes = sizeof(int16_t);
 // Opens of a lost stream in a row that may fail before it waits for the
 // server to gain a device.
 constexpr int kMaxReconnects = 3;
+// Capture that has waited in the server's queue and the stream's for longer
+// than one callback and this much is a backlog: a server busy with the new
+// streams of a call hands on what it held back all at once, as does one
+// whose reader was held up, and the peer would hear the call that much later
+// until its spool trims it. A phone sends what is said now.
+constexpr pa_usec_t kCaptureSlackUsec = 60'000;
 
 // libpulse itself sends an unnamed stream to PULSE_SINK or PULSE_SOURCE:
 // that is the user's choice of device, to come back to like a named one.
@@ -51,6 +57,7 @@ bool CPulseStream::Start(bool input, const std::string& device, const std::strin
   }
   buffer_.assign(static_cast<std::size_t>(request.framesPerCallback) * spec_.channels, 0);
   const auto callbackBytes = static_cast<uint32_t>(buffer_.size() * kSampleBytes);
+  freshUsec_ = pa_bytes_to_usec(callbackBytes, &spec_) + kCaptureSlackUsec;
   // The queue in whole callbacks, as asked, and at least one.
   const auto queueCallbacks = static_cast<uint32_t>(
       std::max(1.0, std::ceil(request.latencySeconds * request.sampleRate / request.framesPerCallback - 1e-9)));
@@ -323,10 +330,24 @@ void CPulseStream::OnReadable(pa_stream* stream, std::size_t, void* self) {
   const void* data = nullptr;
   std::size_t bytes = 0;
   while (pa_stream_readable_size(stream) > 0 && pa_stream_peek(stream, &data, &bytes) == 0 && bytes > 0) {
-    // A hole (data lost on the way) still took its time: it counts as silence.
-    me.Record(static_cast<const int16_t*>(data), bytes / kSampleBytes);
+    if (me.Stale(stream)) {
+      // The frame under way is older still.
+      me.filled_ = 0;
+    } else {
+      // A hole (data lost on the way) still took its time: it counts as silence.
+      me.Record(static_cast<const int16_t*>(data), bytes / kSampleBytes);
+    }
     pa_stream_drop(stream);
   }
+}
+
+bool CPulseStream::Stale(pa_stream* stream) const {
+  const pa_timing_info* timing = pa_stream_get_timing_info(stream);
+  pa_usec_t latency = 0;
+  int negative = 0;
+  if (!timing || pa_stream_get_latency(stream, &latency, &negative) != 0 || negative) return false;
+  // What the device itself holds before the server has it is no backlog.
+  return latency > timing->source_usec + freshUsec_;
 }
 
 void CPulseStream::Record(const int16_t* samples, std::size_t count) {

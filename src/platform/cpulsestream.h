@@ -79,6 +79,8 @@ class CPulseStream : public AudioStream {
   static void OnMoved(pa_stream* stream, void* self);
   static void OnWritable(pa_stream* stream, std::size_t bytes, void* self);
   static void OnReadable(pa_stream* stream, std::size_t bytes, void* self);
+  // Whether the capture at the head of the stream's queue is a backlog.
+  bool Stale(pa_stream* stream) const;
   void Record(const int16_t* samples, std::size_t count);
   void NoteLatency(pa_stream* stream);
 
@@ -105,5 +107,7 @@ class CPulseStream : public AudioStream {
   // server reads, which need not fall on callback boundaries.
   std::vector<int16_t> buffer_;
   std::size_t filled_ = 0;
+  // The age past which capture is a backlog (OnReadable).
+  pa_usec_t freshUsec_ = 0;
   CStreamDelayMeter delay_;
 };

@@ -13,6 +13,15 @@ import time
 BINARY = os.environ.get("ONDREL_BINARY", "ondrel")
 
 
+def sanitized():
+    """Whether the program runs under a sanitizer: ONDREL_SANITIZED says so, or
+    the binary links a sanitizer's runtime (the ThreadSanitizer run)."""
+    if os.environ.get("ONDREL_SANITIZED"):
+        return True
+    linked = subprocess.run(["ldd", BINARY], capture_output=True, text=True).stdout
+    return "libtsan" in linked or "libasan" in linked
+
+
 def free_udp_port(*addresses):
     """A port that is free on every given address."""
     for _ in range(50):

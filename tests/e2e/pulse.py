@@ -12,7 +12,18 @@ import tempfile
 import time
 
 PROBE_LATENCY_MS = 20
+MICROPHONE_LATENCY_MS = 10
 PROBE_SETTLE_SECONDS = 2.0  # loopbacks steer their latency to the target in their first seconds
+SERVER = os.environ.get("ONDREL_SOUND_SERVER", "pulseaudio")
+
+
+def sound_server(sinks):
+    """The server the tests run on: PulseAudio, or PipeWire with its PulseAudio
+    service when ONDREL_SOUND_SERVER is "pipewire"."""
+    if SERVER == "pipewire":
+        from pipewire import PipeWireServer
+        return PipeWireServer(sinks)
+    return PulseServer(sinks)
 
 
 class PulseServer:
@@ -20,6 +31,7 @@ class PulseServer:
         self.runtime = tempfile.mkdtemp(prefix="ondrel-pulse-")
         os.chmod(self.runtime, 0o700)
         self.sinks = list(sinks)
+        self.microphones = {}
         self.env = dict(os.environ)
         self.env["XDG_RUNTIME_DIR"] = self.runtime
         self.env["PULSE_RUNTIME_PATH"] = os.path.join(self.runtime, "pulse")
@@ -42,6 +54,10 @@ class PulseServer:
         raise RuntimeError("the PulseAudio server did not come up")
 
     def stop(self):
+        for recorder in self.microphones.values():
+            recorder.kill()
+            recorder.wait()
+        self.microphones = {}
         subprocess.run(["pulseaudio", "--kill"], env=self.env, capture_output=True, timeout=30)
         pid_file = os.path.join(self.runtime, "pulse", "pid")
         if os.path.exists(pid_file):
@@ -54,10 +70,37 @@ class PulseServer:
 
     def client_env(self, speaker, microphone):
         """What a copy of the program needs to play to speaker and record microphone's monitor."""
+        self.hold_microphone_latency(microphone)
         env = dict(self.env)
         env["PULSE_SINK"] = speaker
         env["PULSE_SOURCE"] = microphone + ".monitor"
         return env
+
+    def hold_microphone_latency(self, microphone):
+        """Makes microphone's monitor deliver what is played into it at once,
+        as a real microphone delivers each fragment as soon as it is recorded.
+
+        A null sink renders ahead in blocks as long as the lowest latency any
+        of its streams (its monitor's included) asks for, two seconds when
+        none asks, and a new recording of its monitor gets its first sound
+        only when the block under way ends: a call's first second would be
+        the harness's, not the program's. One recorder holding a low latency
+        keeps the blocks short from the start."""
+        if microphone in self.microphones:
+            return
+        # What it records goes to a file, at a rate low enough to be no
+        # burden: its first bytes tell that the long block has ended.
+        path = os.path.join(self.runtime, microphone + ".held")
+        with open(path, "wb") as out:
+            self.microphones[microphone] = subprocess.Popen(
+                ["pacat", "--record", "--device=" + microphone + ".monitor", "--raw",
+                 "--latency-msec=%d" % MICROPHONE_LATENCY_MS, "--format=s16le", "--rate=1000", "--channels=1"],
+                env=self.env, stdout=out)
+        deadline = time.monotonic() + 5
+        while os.path.getsize(path) == 0:
+            if time.monotonic() > deadline:
+                raise RuntimeError("the monitor of %s delivers nothing" % microphone)
+            time.sleep(0.02)
 
     def probe(self, reference, output):
         """Feeds two sources into the two channels of one sink, "probe", so

@@ -10,10 +10,12 @@ import socket
 import threading
 import time
 
+A_SIDE, B_SIDE = "127.1.0.5", "127.1.0.6"  # the relay's stand-ins for A and for B
+
 
 class ImpairedRelay:
     def __init__(self, port, a_address, b_address, a_side, b_side, loss=0.05, jitter_ms=30.0,
-                 duplicate=0.01, seed=1):
+                 duplicate=0.01, seed=1, record=False):
         self.port = port
         self.peers = {"a": a_address, "b": b_address}
         self.loss, self.jitter, self.duplicate = loss, jitter_ms / 1000.0, duplicate
@@ -27,6 +29,8 @@ class ImpairedRelay:
         self._last_due = {"a": 0.0, "b": 0.0}
         self.threads = []
         self._order = itertools.count()
+        # (arrival time, "a" or "b" for the copy it is on its way to, datagram)
+        self.seen = [] if record else None
 
     def _bind(self, address):
         s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
@@ -61,6 +65,8 @@ class ImpairedRelay:
                 continue
             copies = 1
             with self.lock:
+                if self.seen is not None:
+                    self.seen.append((time.monotonic(), to, data))
                 if self.rng.random() < self.loss:
                     self.counts["lost"] += 1
                     continue

@@ -12,7 +12,7 @@ import unittest
 import numpy as np
 
 from harness import Copy, free_udp_port, wait_until
-from pulse import PulseServer
+from pulse import sound_server
 import speech
 
 A_ADDRESS = "127.1.0.1"
@@ -33,7 +33,7 @@ def setUpModule():
     workdir = tempfile.mkdtemp(prefix="ondrel-devices-")
     subprocess.run(["sox", "-n", "-r", str(RATE), "-c", "1", "-b", "16", os.path.join(workdir, "tone.wav"),
                     "synth", "60", "sine", "440", "vol", "0.5"], check=True, capture_output=True)
-    pulse = PulseServer(["a_spk", "a_mic", "b_spk", "b_mic", "spare"])
+    pulse = sound_server(["a_spk", "a_mic", "b_spk", "b_mic", "spare"])
     pulse.start()
     pulse.pactl("set-default-sink", "spare")
 

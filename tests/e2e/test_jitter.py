@@ -9,8 +9,8 @@ import time
 import unittest
 
 import test_voice as voice
-from relay import ImpairedRelay
-from test_soak import A_SIDE, B_SIDE, CONNECTED, spool
+from relay import A_SIDE, B_SIDE, ImpairedRelay
+from test_soak import CONNECTED, spool
 
 SECONDS = 20
 SANITIZED = bool(os.environ.get("ONDREL_SANITIZED"))

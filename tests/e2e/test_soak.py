@@ -13,10 +13,9 @@ import unittest
 
 import test_voice as voice
 from harness import resident_kib
-from relay import ImpairedRelay
+from relay import A_SIDE, B_SIDE, ImpairedRelay
 
 SECONDS = int(os.environ.get("ONDREL_SOAK_SECONDS", "0"))
-A_SIDE, B_SIDE = "127.1.0.5", "127.1.0.6"  # the relay's stand-ins for A and for B
 CONNECTED = 9027
 
 

@@ -143,7 +143,7 @@ TEST_F(CLinePresenterTest, EachSecondFillsThePageAndFollowsTheSettings) {
   EXPECT_EQ(line2.TakeRxBytes(), 7000u);
 }
 
-TEST_F(CLinePresenterTest, OnlyACallRingingInIsAnnouncedAndAnAnswerThatGoesThroughIsTold) {
+TEST_F(CLinePresenterTest, OnlyACallRingingInIsAnnounced) {
   line2.Incoming(peer, "Caller");
   EXPECT_EQ(ringingIn, std::vector<std::string>{"Caller"});
   line2.Incoming(peer, "Caller");  // a repeated request brings nothing new
@@ -151,11 +151,33 @@ TEST_F(CLinePresenterTest, OnlyACallRingingInIsAnnouncedAndAnAnswerThatGoesThrou
   line1.CallOut(other, "Other");  // a line in use brought to the front
   EXPECT_EQ(ringingIn.size(), 1u);
 
+}
+
+// The answer that brings the current line's call up opens its devices at
+// once rather than at the next tick.
+TEST_F(CLinePresenterTest, TheCurrentLinesCallComingUpIsTold) {
+  line2.Incoming(peer, "Caller");  // current now
   line2.Answer();
   EXPECT_TRUE(connected.empty());
-  line2.ReceiveCode(code::kAnswerConfirmation);
-  line1.ReceiveCode(code::kAnswer);
+  line2.ReceiveCode(code::kAnswerConfirmation);  // the called side
+  EXPECT_EQ(connected, std::vector<int>{2});
+
+  line1.CallOut(other, "Other");  // current now
+  state.restarting = true;
+  line1.ReceiveCode(code::kAnswer);  // a restart opens the devices itself
+  EXPECT_EQ(connected, std::vector<int>{2});
+  state.restarting = false;
   line1.ReceiveCode(code::kAnswer);  // the caller confirms a repeated answer again, and that is all
+  EXPECT_EQ(connected, std::vector<int>{2});
+
+  Release(line1);
+  Release(line2);
+  line2.CallOut(other, "Other");
+  line1.Incoming(peer, "Caller");  // line 1 current, line 2 behind it
+  line2.ReceiveCode(code::kAnswer);
+  EXPECT_EQ(connected, std::vector<int>{2}) << "not the current line";
+  line1.Answer();
+  line1.ReceiveCode(code::kAnswerConfirmation);
   EXPECT_EQ(connected, (std::vector<int>{2, 1}));
 }
 

@@ -366,8 +366,9 @@ TEST_F(CAudioPathsTest, ADeviceThatKeepsFailingIsReportedOnce) {
   UseType(9050);
   caller->backend.fail = true;
   for (int tick = 0; tick < 5; ++tick) caller->paths->OpenDevices();
-  EXPECT_EQ(caller->boxes.errors, (std::vector<std::string>{"Could not open output audio device.",
-                                                            "Could not open input audio device."}));
+  // The microphone is tried first: the call's first words wait for it.
+  EXPECT_EQ(caller->boxes.errors, (std::vector<std::string>{"Could not open input audio device.",
+                                                            "Could not open output audio device."}));
   caller->paths->CloseDevices();  // audio no longer wanted
   caller->paths->OpenDevices();
   EXPECT_EQ(caller->boxes.errors.size(), 4u);
