@@ -2,7 +2,6 @@
 
 #include "audio/soundtypes.h"
 #include "core/messageboxport.h"
-#include "net/transport.h"
 
 void CCallEventHandler::SoundTypeRequested(int32_t code) {
   if (state_.quitting.load() > 0 || state_.restarting.load()) return;
@@ -17,8 +16,8 @@ void CCallEventHandler::SpeexOptionReceived(uint32_t code, int32_t value) {
   if (actions_.speexOption) actions_.speexOption(code, value);
 }
 
-void CCallEventHandler::CallRefused(uint32_t from) {
-  boxes_.ShowInfo("Restricted access. " + net::AddressText(from) + " denied connection.");
+void CCallEventHandler::CallRefused(const NetAddress& from) {
+  boxes_.ShowInfo("Restricted access. " + from.Text() + " denied connection.");
 }
 
 void CCallEventHandler::SignalHandled() {

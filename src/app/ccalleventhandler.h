@@ -27,7 +27,7 @@ class CCallEventHandler : public CallEvents {
 
   void SoundTypeRequested(int32_t code) override;
   void SpeexOptionReceived(uint32_t code, int32_t value) override;
-  void CallRefused(uint32_t from) override;
+  void CallRefused(const NetAddress& from) override;
   void SignalHandled() override;
 
  private:

@@ -25,7 +25,7 @@ void CCallReport::Tick() {
   }
 }
 
-void CCallReport::Begin(int line, uint32_t peer) {
+void CCallReport::Begin(int line, const NetAddress& peer) {
   line_ = line;
   peer_ = peer;
   roundTripMs_ = -1;
@@ -41,7 +41,7 @@ void CCallReport::End() {
   }
   if (graph_.window) graph_.window->ShowCallQuality(line_, 0, "");
   line_ = 0;
-  peer_ = 0;
+  peer_ = {};
   latest_.reset();
 }
 

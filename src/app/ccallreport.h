@@ -5,6 +5,7 @@
 
 #include "audio/callfigures.h"
 #include "audio/cspoolsp.h"
+#include "core/netaddress.h"
 
 struct CObjectGraph;
 
@@ -21,13 +22,13 @@ class CCallReport {
   const std::optional<CallFigures>& Latest() const { return latest_; }
 
  private:
-  void Begin(int line, uint32_t peer);
+  void Begin(int line, const NetAddress& peer);
   void End();
   std::optional<CallFigures> Measure(double roundTripMs);
 
   CObjectGraph& graph_;
   int line_ = 0;
-  uint32_t peer_ = 0;
+  NetAddress peer_;
   double roundTripMs_ = -1;
   // The spool counts from before the call, and the spool they belong to: a
   // change of sound type during the call brings a new spool counting from 0.

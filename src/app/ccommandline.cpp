@@ -30,8 +30,9 @@ std::optional<CCommandLine> CCommandLine::Parse(const std::vector<std::string>& 
     } else if (arg == "--bind") {
       if (!hasValue) return error = "--bind needs an IPv4 address", std::nullopt;
       line.bindText = args[++i];
-      line.bindAddress = net::ParseAddress(line.bindText);
-      if (line.bindAddress == 0) return error = "--bind: not an IPv4 address: " + line.bindText, std::nullopt;
+      line.bindAddress = NetAddress::Parse(line.bindText);
+      if (!line.bindAddress.IsIPv4() || line.bindAddress.IsUnspecified())
+        return error = "--bind: not an IPv4 address: " + line.bindText, std::nullopt;
     } else if (arg == "--command") {
       if (!hasValue || !IsDecimalInteger(args[i + 1])) {
         return error = "--command needs a command number", std::nullopt;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include "core/netaddress.h"
 
 // What the program was started with:
 //   ondrel [--config-dir DIR] [--bind ADDRESS]
@@ -31,7 +32,7 @@ struct CCommandLine {
   bool showHelp = false;
   bool showVersion = false;
   std::filesystem::path configDir;
-  uint32_t bindAddress = 0;  // network order; 0 binds all local addresses
+  NetAddress bindAddress;  // none binds all local addresses
   std::string bindText;
   bool sendCommand = false;
   int commandNumber = 0;

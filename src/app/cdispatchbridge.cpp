@@ -38,7 +38,7 @@ void CDispatchBridge::HangUp(int line) {
   if (CClient* client = graph_.Line(line)) client->HangUp();
 }
 
-void CDispatchBridge::PlaceCall(int line, uint32_t address, const std::string& name) {
+void CDispatchBridge::PlaceCall(int line, const NetAddress& address, const std::string& name) {
   if (CClient* client = graph_.Line(line)) client->CallOut(address, name);
 }
 
@@ -70,10 +70,10 @@ void CDispatchBridge::ShowSliders() {
 }
 
 
-void CDispatchBridge::SendSignalling(uint32_t address, uint32_t code, const std::string& text) {
-  if (address == 0) return;
+void CDispatchBridge::SendSignalling(const NetAddress& address, uint32_t code, const std::string& text) {
+  if (address.IsNone()) return;
   const auto bytes = datagram::BuildSignalling(code, text);
-  graph_.socket->SendToPeer(address, bytes);
+  graph_.socket->Send(address, bytes);
 }
 
 void CDispatchBridge::MixerChanged(int64_t control) {

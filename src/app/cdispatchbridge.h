@@ -12,7 +12,7 @@ class CDispatchBridge : public DispatchTargets {
 
   LineView Line(int line) override;
   void HangUp(int line) override;
-  void PlaceCall(int line, uint32_t address, const std::string& name) override;
+  void PlaceCall(int line, const NetAddress& address, const std::string& name) override;
 
   void ApplyRemoteSpeexOption(uint32_t code, int32_t value) override;
   void ReloadPreBuffer() override;
@@ -27,7 +27,7 @@ class CDispatchBridge : public DispatchTargets {
   // The sliders where the mixers put them.
   void ShowSliders();
 
-  void SendSignalling(uint32_t address, uint32_t code, const std::string& text) override;
+  void SendSignalling(const NetAddress& address, uint32_t code, const std::string& text) override;
 
  private:
   CObjectGraph& graph_;

@@ -16,7 +16,7 @@ CHostResolver::~CHostResolver() {
 
 void CHostResolver::Resolve(const std::string& host, Done done) {
   std::thread([listener = listener_, lookup = lookup_, host, done = std::move(done)]() mutable {
-    std::vector<uint32_t> found = lookup(host);
+    std::vector<NetAddress> found = lookup(host);
     std::lock_guard lock(listener->mutex);
     if (!listener->alive) return;
     QMetaObject::invokeMethod(

@@ -14,7 +14,7 @@
 // dropped; a lookup still waiting then does not hold up the quit either.
 class CHostResolver : public HostResolver {
  public:
-  using Lookup = std::function<std::vector<uint32_t>(const std::string& host)>;
+  using Lookup = std::function<std::vector<NetAddress>(const std::string& host)>;
 
   // lookup runs on the worker thread; by default the system's resolver.
   explicit CHostResolver(Lookup lookup = {});

@@ -7,6 +7,7 @@
 #include "core/codes.h"
 #include "core/mainwindowview.h"
 #include "core/windowmessage.h"
+#include "settings/ccommand.h"
 #include "settings/cparams.h"
 
 CMessageDispatcher::CMessageDispatcher(CAppState& state, MainWindowView& window, CParams& params,
@@ -90,7 +91,8 @@ void CMessageDispatcher::HandleCommand(int command, TextRecord record) {
   if (state_.quitting.load() > 0) return;
   switch (command) {
     case 2:
-      targets_.PlaceCall(2, static_cast<uint32_t>(record.number), record.text);
+      // The remote control calls an address under a name of its own.
+      targets_.PlaceCall(2, NetAddress::Parse(record.text), CCommand::kRemoteCallName);
       break;
     case 3:
       targets_.HangUp(2);

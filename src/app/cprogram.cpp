@@ -194,7 +194,7 @@ void CProgram::BuildCallSide() {
   graph_.line2 =
       std::make_unique<CClient>(2, *graph_.params, *graph_.log, *graph_.linePresenter, *graph_.socket);
   for (CClient* line : {graph_.line1.get(), graph_.line2.get()})
-    line->SetSourceAddress([this](uint32_t peer) { return graph_.localAddresses->Toward(peer); });
+    line->SetSourceAddress([this](const NetAddress& peer) { return graph_.localAddresses->Toward(peer); });
   graph_.lines = std::make_unique<CClients>(*graph_.line1, *graph_.line2, *graph_.params, *graph_.log,
                                             *graph_.contacts, *graph_.boxes, *graph_.socket);
   graph_.lines->SetResolver(graph_.resolver.get());
@@ -215,7 +215,8 @@ void CProgram::BuildCallSide() {
       std::make_unique<CSignalling>(graph_.state.quitting, *graph_.lines, *graph_.presence, *graph_.callEvents,
                                     *graph_.params, *graph_.localAddresses, *graph_.log, *graph_.socket);
   graph_.windowPort->SetSignalHandler(graph_.signalling.get());
-  graph_.lines->SetOwnAddressCheck([this](uint32_t address) { return graph_.localAddresses->IsOwn(address); });
+  graph_.lines->SetOwnAddressCheck(
+      [this](const NetAddress& address) { return graph_.localAddresses->IsOwn(address); });
   clientRows_ = std::make_unique<CClientRowSource>(*graph_.contacts);
   graph_.window->SetClientRows(clientRows_.get());
   graph_.contacts->LoadFromStore();

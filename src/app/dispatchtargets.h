@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/linestate.h"
+#include "core/netaddress.h"
 #include "core/soundtype.h"
 
 // What one call line tells the window: its state and what may be done.
@@ -11,7 +12,7 @@ struct LineView {
   LineState state = LineState::kIdle;
   bool canHangUp = false;
   bool canAnswer = false;
-  uint32_t peerAddress = 0;
+  NetAddress peerAddress;
   std::string peerAddressText;
   bool outgoing = false;  // this side placed the call
 };
@@ -27,7 +28,7 @@ class DispatchTargets {
   // Call lines, by line number 1 or 2.
   virtual LineView Line(int line) = 0;
   virtual void HangUp(int line) = 0;
-  virtual void PlaceCall(int line, uint32_t address, const std::string& name) = 0;
+  virtual void PlaceCall(int line, const NetAddress& address, const std::string& name) = 0;
 
   // Audio side.
   virtual void ApplyRemoteSpeexOption(uint32_t code, int32_t value) = 0;
@@ -41,5 +42,5 @@ class DispatchTargets {
   virtual void MixerChanged(int64_t control) = 0;
 
   // One signalling datagram to the address.
-  virtual void SendSignalling(uint32_t address, uint32_t code, const std::string& text) = 0;
+  virtual void SendSignalling(const NetAddress& address, uint32_t code, const std::string& text) = 0;
 };

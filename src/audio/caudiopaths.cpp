@@ -295,7 +295,7 @@ int32_t CAudioPaths::MicLevel() {
   return micTap_ ? micTap_->ReadLevel() : 0;
 }
 
-void CAudioPaths::ReceiveAudio(std::span<const uint8_t> datagram, SoundType type, uint32_t sender) {
+void CAudioPaths::ReceiveAudio(std::span<const uint8_t> datagram, SoundType type, const NetAddress& sender) {
   if (flags_.quitting.load() > 0 || flags_.restarting.load() || flags_.speakerMuted.load() != 0 ||
       SoundTestOn() || !receivePath_) {
     return;

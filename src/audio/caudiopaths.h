@@ -107,7 +107,7 @@ class CAudioPaths : public AudioReceiver {
   // paths go, but for the moments of a restart.
   void SetReceiverSlot(AudioReceiverSlot* slot);
 
-  void ReceiveAudio(std::span<const uint8_t> datagram, SoundType type, uint32_t sender) override;
+  void ReceiveAudio(std::span<const uint8_t> datagram, SoundType type, const NetAddress& sender) override;
 
  private:
   const AudioLine* CurrentLine() const;

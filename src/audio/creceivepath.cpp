@@ -15,7 +15,6 @@
 #include "net/cudpsocket.h"
 #include "net/datagramreader.h"
 #include "net/datagramwriter.h"
-#include "net/transport.h"
 #include "settings/clog.h"
 
 // PCM travels little-endian; frames are copied from the wire as they lie in
@@ -25,10 +24,10 @@ static_assert(std::endian::native == std::endian::little);
 CReceivePath::CReceivePath(const PathParts& parts, CProgress& tap, WindowPort& window, CLog& log)
     : parts_(parts), tap_(tap), window_(window), log_(log), frame_(parts.format.FrameSamples(), 0) {}
 
-void CReceivePath::Receive(std::span<const uint8_t> datagram, SoundType type, uint32_t sender) {
+void CReceivePath::Receive(std::span<const uint8_t> datagram, SoundType type, const NetAddress& sender) {
   AudioLine* line = parts_.CurrentLine();
   // Only the peer of the call is heard; anybody else's audio is dropped.
-  if (!line || line->State() != LineState::kConnected || line->PeerAddress() != sender) return;
+  if (!line || line->State() != LineState::kConnected || !line->PeerAddress().SameHost(sender)) return;
   if (type != parts_.format.Type()) {
     RefuseWrongType(*line, type, sender);
     return;
@@ -42,7 +41,7 @@ void CReceivePath::Receive(std::span<const uint8_t> datagram, SoundType type, ui
   }
 }
 
-void CReceivePath::RefuseWrongType(AudioLine& line, SoundType type, uint32_t sender) {
+void CReceivePath::RefuseWrongType(AudioLine& line, SoundType type, const NetAddress& sender) {
   if (!line.IsIncoming()) {
     // The caller's type wins: ask the called side to follow.
     line.SendValue(code::kSoundTypeRequest, static_cast<int32_t>(WireCode(parts_.format.Type())));
@@ -52,8 +51,8 @@ void CReceivePath::RefuseWrongType(AudioLine& line, SoundType type, uint32_t sen
     window_.PostCode(code::kSoundTypeRequest, WireCode(type));
     return;
   }
-  log_.Write("Remote rejected, wrong codec", net::AddressText(sender));
-  parts_.socket.SendToPeer(sender, datagram::BuildShort(code::kRejection));
+  log_.Write("Remote rejected, wrong codec", sender.Text());
+  parts_.socket.Send(sender.Host(), datagram::BuildShort(code::kRejection));
   // The lines belong to the main thread; it hangs up there.
   window_.Post(WindowMessage::kHangUpFront, 0);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "audio/pathparts.h"
+#include "core/netaddress.h"
 #include "net/datagramlayout.h"
 
 class CCodecSet;
@@ -30,7 +31,7 @@ class CReceivePath {
   CReceivePath& operator=(const CReceivePath&) = delete;
 
   // Receive thread. datagram is exactly the received bytes, of sound type type.
-  void Receive(std::span<const uint8_t> datagram, SoundType type, uint32_t sender);
+  void Receive(std::span<const uint8_t> datagram, SoundType type, const NetAddress& sender);
 
   // The playback device's frame callback; user is the path.
   static void PlayFrame(int16_t* frame, void* user);
@@ -38,7 +39,7 @@ class CReceivePath {
   void Play(int16_t* frame);
 
  private:
-  void RefuseWrongType(AudioLine& line, SoundType type, uint32_t sender);
+  void RefuseWrongType(AudioLine& line, SoundType type, const NetAddress& sender);
   bool Decode(CCodecSet& codecs, std::span<const uint8_t> datagram);
 
   const PathParts parts_;

@@ -45,7 +45,7 @@ void CSendPath::Send(std::span<int16_t> frame) {
   const std::size_t length = datagram::BuildAudio(
       parts_.format.Type(), std::span<const uint8_t>(encoded_.data(), payload), datagram_);
   if (length == 0) return;
-  parts_.socket.SendToPeer(line->PeerAddress(), std::span<const uint8_t>(datagram_.data(), length));
+  parts_.socket.Send(line->PeerAddress(), std::span<const uint8_t>(datagram_.data(), length));
   line->AddTxBytes(length);
 }
 

@@ -23,9 +23,10 @@ NetAddress NetAddress::IPv6(const Bytes& bytes, uint16_t port) {
 }
 
 NetAddress NetAddress::Parse(std::string_view text) {
-  // inet_pton wants a terminated text; anything longer is no address.
+  // inet_pton wants a terminated text; anything longer is no address, and
+  // neither is one that a zero byte would cut short.
   char buffer[INET6_ADDRSTRLEN] = {};
-  if (text.empty() || text.size() >= sizeof buffer) return {};
+  if (text.empty() || text.size() >= sizeof buffer || text.find('\0') != std::string_view::npos) return {};
   std::copy(text.begin(), text.end(), buffer);
   in_addr v4{};
   if (::inet_pton(AF_INET, buffer, &v4) == 1) return IPv4(v4.s_addr);

@@ -34,6 +34,8 @@ class NetAddress {
   const Bytes& bytes() const { return bytes_; }  // IPv4 in the first four
   uint16_t port() const { return port_; }
   NetAddress WithPort(uint16_t port) const;
+  // The computer alone: the port not known, so the netPort is meant.
+  NetAddress Host() const { return WithPort(0); }
 
   // The address without the port, in its shortest usual form; "" for none.
   std::string Text() const;

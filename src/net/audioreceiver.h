@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 
+#include "core/netaddress.h"
 #include "core/soundtype.h"
 
 // The audio receive path as the receive thread sees it. Audio is handed over
@@ -14,8 +15,8 @@ class AudioReceiver {
 
   // datagram is exactly the received bytes (read it with the functions of
   // net/datagramreader.h); type is the sound type its code names; sender is
-  // the peer's IPv4 address in network order.
-  virtual void ReceiveAudio(std::span<const uint8_t> datagram, SoundType type, uint32_t sender) = 0;
+  // where it came from.
+  virtual void ReceiveAudio(std::span<const uint8_t> datagram, SoundType type, const NetAddress& sender) = 0;
 };
 
 // Where the receive thread finds the audio receiver. The one rule for

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "core/netaddress.h"
+
 // What the signalling hands to the rest of the program: requests the peer
 // of a call makes of this side's sound system, and a call refused. Main
 // thread.
@@ -15,7 +17,7 @@ class CallEvents {
   // The peer sets this side's Speex 8 kHz encoder (codes 9100 to 9105).
   virtual void SpeexOptionReceived(uint32_t code, int32_t value) = 0;
   // The peer of a call this side placed or held refused it; the line has hung up.
-  virtual void CallRefused(uint32_t from) = 0;
+  virtual void CallRefused(const NetAddress& from) = 0;
   // After each signal: what the window offers may have changed.
   virtual void SignalHandled() = 0;
 };

@@ -88,7 +88,7 @@ CClient::CClient(int lineNumber, CParams& params, CLog& log, LineObserver& obser
 void CClient::Reset() {
   // State first: the audio paths stop at the state before the peer goes.
   state_ = LineState::kIdle;
-  peerAddress_ = 0;
+  peerAddress_.Store({});
   incoming_ = false;
   direction_ = 0;
   shownState_ = LineState::kIdle;
@@ -105,16 +105,16 @@ void CClient::Reset() {
   peerAddressText_.fill('\0');
 }
 
-void CClient::TakePeer(uint32_t address, std::string_view name, uint32_t direction) {
-  CopyToField(peerAddressText_, net::AddressText(address));
+void CClient::TakePeer(const NetAddress& address, std::string_view name, uint32_t direction) {
+  CopyToField(peerAddressText_, address.Text());
   CopyToField(peerName_, name);
   direction_ = direction;
   startTime_ = clock_();
-  peerAddress_ = address;
+  peerAddress_.Store(address);
 }
 
-void CClient::CallOut(uint32_t address, std::string_view name) {
-  if (address == 0) return;
+void CClient::CallOut(const NetAddress& address, std::string_view name) {
+  if (address.IsNone()) return;
   if (!IsFree()) {
     observer_.LineStarted(*this);
     return;
@@ -126,8 +126,8 @@ void CClient::CallOut(uint32_t address, std::string_view name) {
   observer_.LineStarted(*this);
 }
 
-void CClient::Incoming(uint32_t address, std::string_view name) {
-  if (address == 0) return;
+void CClient::Incoming(const NetAddress& address, std::string_view name) {
+  if (address.IsNone()) return;
   if (!IsFree()) {
     // Only the line's own peer repeats a request here; another caller has
     // no business with this line.
@@ -146,8 +146,8 @@ void CClient::Incoming(uint32_t address, std::string_view name) {
   state_ = LineState::kRinging;
 }
 
-void CClient::SetPeerName(uint32_t address, std::string_view text) {
-  if (address == 0 || address != PeerAddress()) return;
+void CClient::SetPeerName(const NetAddress& address, std::string_view text) {
+  if (address.IsNone() || address != PeerAddress()) return;
   CopyToField(peerName_, text);
   if (PeerName().size() < kShortestName) CopyToField(peerName_, PeerAddressText());
   ShowPeerName();
@@ -173,6 +173,10 @@ void CClient::HangUp() {
 
 bool CClient::Accepts(uint32_t c) const {
   if (releaseTicks_ > 0) return c == code::kHangUp || c == code::kHangUpAck;
+  // Only this user's answer brings up a call that rings here; a caller that
+  // answered or confirmed by itself would open the microphone unasked.
+  if (IsIncoming() && State() == LineState::kRinging && (c == code::kAnswer || c == code::kAnswerConfirmation))
+    return false;
   return InTable(c, State());
 }
 
@@ -302,9 +306,9 @@ void CClient::SendValue(uint32_t c, int32_t value) {
 }
 
 void CClient::SendBytes(const datagram::SignallingDatagram& bytes) {
-  const uint32_t peer = PeerAddress();
-  if (peer == 0) return;
-  socket_.SendToPeer(peer, bytes);
+  const NetAddress peer = PeerAddress();
+  if (peer.IsNone()) return;
+  socket_.Send(peer, bytes);
 }
 
 void CClient::SendAndRemember(LineState next, std::string_view text) {
@@ -326,8 +330,8 @@ std::string CClient::RequestText() {
     params_.GetString("userName", setting);
     CopyToField(request, setting);
     if (FieldText(request).size() < kShortestName) {
-      const uint32_t own = sourceAddress_ ? sourceAddress_(peerAddress_) : 0;
-      CopyToField(request, own != 0 ? net::AddressText(own) : std::string());
+      const NetAddress own = sourceAddress_ ? sourceAddress_(PeerAddress()) : NetAddress();
+      CopyToField(request, own.Text());
     }
   }
   return FieldText(request);

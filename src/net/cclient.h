@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/audioline.h"
+#include "core/catomicaddress.h"
 #include "core/linestate.h"
 #include "core/roundtrip.h"
 #include "net/datagramlayout.h"
@@ -45,18 +46,18 @@ class CClient : public AudioLine {
   CClient& operator=(const CClient&) = delete;
 
   // This side's address as the peer should see it, for a request without
-  // a handle; 0 when there is none. Unset, such a request is empty.
-  using SourceAddress = std::function<uint32_t(uint32_t peer)>;
+  // a handle; none when there is none. Unset, such a request is empty.
+  using SourceAddress = std::function<NetAddress(const NetAddress& peer)>;
   void SetSourceAddress(SourceAddress source) { sourceAddress_ = std::move(source); }
 
   // Calls the peer; on a line that already has a peer it only brings the
   // line's page to the front.
-  void CallOut(uint32_t address, std::string_view name);
+  void CallOut(const NetAddress& address, std::string_view name);
   // Takes a call request that passed access control; a repeated request of
   // the line's own peer is answered as a repetition.
-  void Incoming(uint32_t address, std::string_view name);
+  void Incoming(const NetAddress& address, std::string_view name);
   // The caller's name reply; ignored unless it comes from the line's peer.
-  void SetPeerName(uint32_t address, std::string_view text);
+  void SetPeerName(const NetAddress& address, std::string_view text);
   void Answer();
   void HangUp();
   bool CanAnswer() const;
@@ -80,8 +81,8 @@ class CClient : public AudioLine {
   // Safe from any thread: the audio paths read these while the main thread
   // runs the signalling.
   LineState State() const override { return state_.load(); }
-  uint32_t PeerAddress() const override { return peerAddress_.load(); }
-  bool IsFree() const { return PeerAddress() == 0; }
+  NetAddress PeerAddress() const override { return peerAddress_.Load(); }
+  bool IsFree() const { return PeerAddress().IsNone(); }
   bool IsIncoming() const override { return incoming_.load(); }
   void AddRxBytes(uint64_t bytes) override { rxBytes_.fetch_add(bytes); }
   void AddTxBytes(uint64_t bytes) override { txBytes_.fetch_add(bytes); }
@@ -99,7 +100,7 @@ class CClient : public AudioLine {
 
  private:
   void Reset();
-  void TakePeer(uint32_t address, std::string_view name, uint32_t direction);
+  void TakePeer(const NetAddress& address, std::string_view name, uint32_t direction);
   bool Accepts(uint32_t code) const;
   void SendBytes(const datagram::SignallingDatagram& bytes);
   void SendAndRemember(LineState next, std::string_view text);
@@ -127,7 +128,7 @@ class CClient : public AudioLine {
 
   std::atomic<bool> incoming_{false};
   std::atomic<LineState> state_{LineState::kIdle};
-  std::atomic<uint32_t> peerAddress_{0};
+  CAtomicAddress peerAddress_;
   uint32_t direction_ = 0;
   LineState shownState_ = LineState::kIdle;
   int silenceTicks_ = 0;

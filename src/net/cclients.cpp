@@ -60,42 +60,46 @@ void CClients::TickAll() {
   for (CClient* line : lines_) line->Tick(passed);
 }
 
-CClient* CClients::ChooseLine(uint32_t address) {
-  // A free line's peer is 0 too: address 0 must not pick it as "its" line.
-  if (address == 0) return nullptr;
+CClient* CClients::ChooseLine(const NetAddress& address) {
+  // A free line's peer is none too: no address must pick it as "its" line.
+  // The unspecified address names no peer: a datagram sent there is this
+  // computer's own.
+  if (address.IsNone() || address.IsUnspecified()) return nullptr;
   CClient* chosen = nullptr;
   for (CClient* line : lines_) {
-    if (line->PeerAddress() == address) return line;
+    if (line->PeerAddress().SameHost(address)) return line;
     if (line->IsFree()) chosen = line;
   }
   return chosen;
 }
 
 void CClients::PlaceCall(const std::string& addressText, std::string_view name) {
-  const uint32_t address = net::ParseAddress(addressText);
+  const NetAddress address = NetAddress::Parse(addressText);
   if (CClient* line = ChooseLine(address)) line->CallOut(address, name);
 }
 
-void CClients::AcceptCall(uint32_t address, std::string_view name) {
-  if (CClient* line = ChooseLine(address)) line->Incoming(address, name);
+void CClients::AcceptCall(const NetAddress& address, std::string_view name) {
+  // Answered on the netPort, as every peer listens there.
+  if (CClient* line = ChooseLine(address)) line->Incoming(address.Host(), name);
 }
 
-void CClients::RouteCode(uint32_t address, uint32_t c) {
+void CClients::RouteCode(const NetAddress& address, uint32_t c) {
   if (CClient* line = LineOf(address)) line->ReceiveCode(c);
 }
 
-CClient* CClients::LineOf(uint32_t address) const {
-  if (address == 0) return nullptr;
+CClient* CClients::LineOf(const NetAddress& address) const {
+  if (address.IsNone()) return nullptr;
   const auto it = std::find_if(lines_.begin(), lines_.end(),
-                               [&](const CClient* line) { return line->PeerAddress() == address; });
+                               [&](const CClient* line) { return line->PeerAddress().SameHost(address); });
   return it == lines_.end() ? nullptr : *it;
 }
 
-bool CClients::EndRefusedCall(uint32_t from) {
+bool CClients::EndRefusedCall(const NetAddress& from) {
   for (CClient* line : lines_) {
     const LineState state = line->State();
     const bool callingOut = !line->IsIncoming() && (state == LineState::kCalling || state == LineState::kRinging);
-    if (from == 0 || line->PeerAddress() != from || !(callingOut || state == LineState::kConnected)) continue;
+    if (from.IsNone() || !line->PeerAddress().SameHost(from) || !(callingOut || state == LineState::kConnected))
+      continue;
     line->HangUp();
     return true;
   }
@@ -107,8 +111,8 @@ bool CClients::AnyRinging() const {
                      [](const CClient* line) { return line->State() == LineState::kRinging; });
 }
 
-void CClients::ReceiveCallRequest(uint32_t address, std::string_view text) {
-  if (address == 0) return;
+void CClients::ReceiveCallRequest(const NetAddress& address, std::string_view text) {
+  if (address.IsNone()) return;
   const std::string request = BoundedText(text, datagram::kMaxTextChars);
   const bool password = CarriesPassword(request);
   if (params_.GetInt("KeyOn") != 0 && !(password && PasswordAccepted(request))) {
@@ -130,11 +134,11 @@ bool CClients::PasswordAccepted(std::string_view request) {
   return DecodedPassword(stored) == DecodedPassword(request.substr(CClient::kPasswordPrefix.size()));
 }
 
-void CClients::Refuse(uint32_t address, std::string_view reason) {
-  if (address == 0) return;
+void CClients::Refuse(const NetAddress& address, std::string_view reason) {
+  if (address.IsNone()) return;
   const auto bytes = datagram::BuildShort(code::kRejection);
-  socket_.SendToPeer(address, bytes);
-  log_.Write(reason, net::AddressText(address));
+  socket_.Send(address.Host(), bytes);
+  log_.Write(reason, address.Text());
 }
 
 void CClients::AutoCallOut() {
@@ -143,16 +147,16 @@ void CClients::AutoCallOut() {
   std::string stored;
   params_.GetString("AutoCallOutIp", stored);
   if (stored.size() <= kLongestNonAddress) return;
-  const uint32_t address = net::ParseAddress(stored);
-  if (address == 0) return;
+  const NetAddress address = NetAddress::Parse(stored);
+  if (address.IsNone()) return;
   const std::optional<std::string> name = clients_.NameOf(address);
   if (!name) return;
-  const std::string target = net::AddressText(address);
+  const std::string target = address.Text();
   if (params_.GetInt("AutoCallOutIpDns") == 0) {
     CallAutomatically(target);
     return;
   }
-  resolver_->Resolve(*name, [this, target, name = *name](const std::vector<uint32_t>& found) {
+  resolver_->Resolve(*name, [this, target, name = *name](const std::vector<NetAddress>& found) {
     if (found.empty()) {
       boxes_.ShowError(HostResolver::kNotFound);
       CallAutomatically(target);
@@ -160,7 +164,7 @@ void CClients::AutoCallOut() {
     }
     // The start-up call goes to the stored address when the one found
     // cannot be taken; the log says why.
-    const std::string resolved = net::AddressText(found.front());
+    const std::string resolved = found.front().Text();
     const std::string refused = Readdress(target, name, resolved);
     if (!refused.empty()) log_.Write(refused, resolved);
     CallAutomatically(refused.empty() ? resolved : target);
@@ -174,12 +178,12 @@ void CClients::ConnectWithDns(const std::string& addressText, const std::string&
     return;
   }
   // The call is placed when the answer comes; the window goes on meanwhile.
-  resolver_->Resolve(name, [this, addressText, name](const std::vector<uint32_t>& found) {
+  resolver_->Resolve(name, [this, addressText, name](const std::vector<NetAddress>& found) {
     if (found.empty()) {
       boxes_.ShowError(HostResolver::kNotFound);
       return;
     }
-    const std::string resolved = net::AddressText(found.front());
+    const std::string resolved = found.front().Text();
     if (const std::string refused = Readdress(addressText, name, resolved); !refused.empty()) {
       boxes_.ShowInfo(refused);
       return;
@@ -189,7 +193,7 @@ void CClients::ConnectWithDns(const std::string& addressText, const std::string&
 }
 
 void CClients::CallAutomatically(const std::string& addressText) {
-  if (const std::optional<std::string> callee = clients_.NameOf(net::ParseAddress(addressText))) {
+  if (const std::optional<std::string> callee = clients_.NameOf(NetAddress::Parse(addressText))) {
     PlaceCall(addressText, *callee);
   }
 }
@@ -197,10 +201,10 @@ void CClients::CallAutomatically(const std::string& addressText) {
 std::string CClients::Readdress(const std::string& addressText, const std::string& name,
                                 const std::string& found) {
   const std::string nothing = ". Nothing was changed.";
-  if (isOwn_ && isOwn_(net::ParseAddress(found)))
+  if (isOwn_ && isOwn_(NetAddress::Parse(found)))
     return name + " resolves to " + found + ", an address of this computer" + nothing;
   // Asked before the change: the client found must not be this one.
-  const std::optional<std::string> holder = clients_.NameOf(net::ParseAddress(found));
+  const std::optional<std::string> holder = clients_.NameOf(NetAddress::Parse(found));
   switch (clients_.ChangeAddress(addressText, found)) {
     case ClientDirectory::AddressChange::kDone:
       return "";

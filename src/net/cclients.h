@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/hostresolver.h"
+#include "core/netaddress.h"
 #include "net/cblockingresolver.h"
 #include "net/wallclock.h"
 
@@ -39,29 +40,29 @@ class CClients {
   // The line already talking to the address, else the last free line, else
   // none: a repeated request reaches the line that already has its caller,
   // and a second call to a peer only brings its line to the front.
-  CClient* ChooseLine(uint32_t address);
+  CClient* ChooseLine(const NetAddress& address);
   void PlaceCall(const std::string& addressText, std::string_view name);
   // No line free: the request is dropped without a reply, and the caller
   // repeats it until it gives up.
-  void AcceptCall(uint32_t address, std::string_view name);
-  void RouteCode(uint32_t address, uint32_t code);
+  void AcceptCall(const NetAddress& address, std::string_view name);
+  void RouteCode(const NetAddress& address, uint32_t code);
   bool AnyRinging() const;
   // The line in a call with the address, or none.
-  CClient* LineOf(uint32_t address) const;
+  CClient* LineOf(const NetAddress& address) const;
   // A peer's rejection: anybody can send one, so only the peer of a call
   // this side places or holds ends it, and only once (the line is free
   // after it). True when it ended a call.
-  bool EndRefusedCall(uint32_t from);
+  bool EndRefusedCall(const NetAddress& from);
   // Line 1 or 2; nullptr for any other number.
   CClient* Line(int line) const { return line == 1 || line == 2 ? lines_[static_cast<std::size_t>(line - 1)] : nullptr; }
 
   // A call request (9023) from address with the request text: refused with
   // a rejection and a log line, or accepted onto a line.
-  void ReceiveCallRequest(uint32_t address, std::string_view text);
+  void ReceiveCallRequest(const NetAddress& address, std::string_view text);
   // The rejection datagram to address and the log line with the reason.
   // Touches only the socket and the log, so the audio receive path may
   // refuse a sound type from its own thread.
-  void Refuse(uint32_t address, std::string_view reason);
+  void Refuse(const NetAddress& address, std::string_view reason);
 
   // The start-up call to the client named by "AutoCallOutIp", with its
   // address refreshed through DNS first when "AutoCallOutIpDns" is set; the
@@ -75,7 +76,7 @@ class CClients {
   // then stays as it was and nothing is called.
   void ConnectWithDns(const std::string& addressText, const std::string& name);
   // Which addresses are this computer's, which no client can have.
-  void SetOwnAddressCheck(std::function<bool(uint32_t)> isOwn) { isOwn_ = std::move(isOwn); }
+  void SetOwnAddressCheck(std::function<bool(const NetAddress&)> isOwn) { isOwn_ = std::move(isOwn); }
   // Where names are looked up; by default at once, on this thread. The
   // resolver must outlive the line set or be replaced first.
   void SetResolver(HostResolver* resolver) { resolver_ = resolver ? resolver : &blockingResolver_; }
@@ -97,5 +98,5 @@ class CClients {
   const WallClock clock_;
   int64_t lastTickSecond_ = 0;
   bool autoCallDone_ = false;
-  std::function<bool(uint32_t)> isOwn_;
+  std::function<bool(const NetAddress&)> isOwn_;
 };

@@ -41,17 +41,17 @@ bool IsSignal(uint32_t c) {
 
 CDatagramRouter::CDatagramRouter(SignalPort& port) : signals_(port) {}
 
-void CDatagramRouter::OnDatagram(std::span<const uint8_t> bytes, uint32_t sender) {
+void CDatagramRouter::OnDatagram(std::span<const uint8_t> bytes, const NetAddress& sender) {
   const uint32_t c = datagram::ReadCode(bytes);
   if (code::IsSoundType(c)) {
     RouteAudio(bytes, c, sender);
   } else if (IsSignal(c)) {
-    signals_.Post(ReceivedSignal{NetAddress::IPv4(sender), c, std::string(datagram::ReadText(bytes)),
+    signals_.Post(ReceivedSignal{sender, c, std::string(datagram::ReadText(bytes)),
                                  datagram::ReadNumber(bytes)});
   }
 }
 
-void CDatagramRouter::RouteAudio(std::span<const uint8_t> bytes, uint32_t code, uint32_t sender) {
+void CDatagramRouter::RouteAudio(std::span<const uint8_t> bytes, uint32_t code, const NetAddress& sender) {
   // Counted before the receiver is loaded: SetAudioReceiver stores first and
   // counts after, so either this call sees the new receiver or the setter
   // sees this call and waits for it.

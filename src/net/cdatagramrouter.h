@@ -19,14 +19,14 @@ class CDatagramRouter : public DatagramSink, public AudioReceiverSlot {
   CDatagramRouter& operator=(const CDatagramRouter&) = delete;
 
   // Called on the receive thread.
-  void OnDatagram(std::span<const uint8_t> bytes, uint32_t sender) override;
+  void OnDatagram(std::span<const uint8_t> bytes, const NetAddress& sender) override;
 
   // Any thread but the receive thread inside ReceiveAudio. It waits for at
   // most the one decode the receive thread may be in, asleep.
   void SetAudioReceiver(AudioReceiver* receiver) override;
 
  private:
-  void RouteAudio(std::span<const uint8_t> bytes, uint32_t code, uint32_t sender);
+  void RouteAudio(std::span<const uint8_t> bytes, uint32_t code, const NetAddress& sender);
 
   SignalPort& signals_;
   std::atomic<AudioReceiver*> audio_{nullptr};

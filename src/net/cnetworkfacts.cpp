@@ -2,28 +2,24 @@
 
 #include "core/hostresolver.h"
 #include "net/clocaladdresses.h"
-#include "net/transport.h"
 
-std::vector<uint32_t> CNetworkFacts::OwnAddresses() const {
+std::vector<NetAddress> CNetworkFacts::OwnAddresses() const {
   return own_.All();
 }
 
-bool CNetworkFacts::IsOwnAddress(uint32_t address) const {
+bool CNetworkFacts::IsOwnAddress(const NetAddress& address) const {
   return own_.IsOwn(address);
 }
 
-uint32_t CNetworkFacts::ParseAddress(const std::string& text) const {
-  return net::ParseAddress(text);
-}
-
-std::string CNetworkFacts::AddressText(uint32_t address) const {
-  return net::AddressText(address);
+NetAddress CNetworkFacts::ParseAddress(const std::string& text) const {
+  const NetAddress address = NetAddress::Parse(text);
+  return address.IsIPv4() && !address.IsUnspecified() ? address : NetAddress();
 }
 
 void CNetworkFacts::ResolveAll(const std::string& host, Resolved done) {
-  resolver_.Resolve(host, [done = std::move(done)](const std::vector<uint32_t>& addresses) {
+  resolver_.Resolve(host, [done = std::move(done)](const std::vector<NetAddress>& addresses) {
     std::vector<std::string> dotted;
-    for (const uint32_t address : addresses) dotted.push_back(net::AddressText(address));
+    for (const NetAddress& address : addresses) dotted.push_back(address.Text());
     done(dotted);
   });
 }

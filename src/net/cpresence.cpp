@@ -13,12 +13,12 @@ CPresence::CPresence(CContacts& contacts, CClients& lines, const net::CUdpSocket
     : contacts_(contacts), lines_(lines), socket_(socket) {}
 
 void CPresence::Tick() {
-  contacts_.Tick([this](uint32_t address) {
+  contacts_.Tick([this](const NetAddress& address) {
     SendShort(address, code::kPresenceQuery);
     SendShort(address, busy_ ? code::kBusyNotice : code::kFreeNotice);
     // The probe's answer also times the way to a peer in a call.
     for (int n = 1; n <= 2; ++n) {
-      if (CClient* line = lines_.Line(n); line && line->PeerAddress() == address)
+      if (CClient* line = lines_.Line(n); line && line->PeerAddress().SameHost(address))
         line->NoteProbeSent(CRoundTrip::SteadySeconds());
     }
   });
@@ -30,24 +30,24 @@ void CPresence::SetBusy(bool busy) {
   TellEveryClient(busy ? code::kBusyNotice : code::kFreeNotice);
 }
 
-void CPresence::ProbeReceived(uint32_t from) {
+void CPresence::ProbeReceived(const NetAddress& from) {
   SendShort(from, code::kPresenceReply);
   contacts_.MarkOnline(from);
 }
 
-void CPresence::ReplyReceived(uint32_t from) {
+void CPresence::ReplyReceived(const NetAddress& from) {
   for (int n = 1; n <= 2; ++n) {
-    if (CClient* line = lines_.Line(n); line && line->PeerAddress() == from)
+    if (CClient* line = lines_.Line(n); line && line->PeerAddress().SameHost(from))
       line->NoteProbeAnswered(CRoundTrip::SteadySeconds());
   }
   contacts_.MarkOnline(from);
 }
 
-void CPresence::BusyReceived(uint32_t from, bool busy) {
+void CPresence::BusyReceived(const NetAddress& from, bool busy) {
   contacts_.BusyChanged(from, busy);
 }
 
-void CPresence::GoodbyeReceived(uint32_t from) {
+void CPresence::GoodbyeReceived(const NetAddress& from) {
   contacts_.GoneOffline(from);
   lines_.RouteCode(from, code::kHangUp);
 }
@@ -56,15 +56,16 @@ void CPresence::SayGoodbye() {
   TellEveryClient(code::kOfflineNotice);
 }
 
-void CPresence::SendShort(uint32_t to, uint32_t c) {
-  if (to == 0) return;
+void CPresence::SendShort(const NetAddress& to, uint32_t c) {
+  if (to.IsNone()) return;
   const auto bytes = datagram::BuildShort(c);
-  socket_.SendToPeer(to, bytes);
+  // To the netPort, where every peer's copy listens.
+  socket_.Send(to.Host(), bytes);
 }
 
 void CPresence::TellEveryClient(uint32_t c) {
   // Its own walk, so that a walk of the dialogs going on is not disturbed.
   contacts_.RewindBroadcast();
   std::string address, name;
-  while (contacts_.NextBroadcast(address, name)) SendShort(CContact::AddressFromText(address), c);
+  while (contacts_.NextBroadcast(address, name)) SendShort(NetAddress::Parse(address), c);
 }

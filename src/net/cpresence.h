@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "core/netaddress.h"
+
 class CClients;
 class CContacts;
 namespace net {
@@ -12,7 +14,7 @@ class CUdpSocket;
 // (online, busy) fresh, the answers to other copies' probes, the busy and
 // free notices, and the goodbye at quitting. The marks themselves are the
 // client list's; the lines learn their round trip from the probes. Main
-// thread. Addresses are IPv4 in network order.
+// thread.
 class CPresence {
  public:
   CPresence(CContacts& contacts, CClients& lines, const net::CUdpSocket& socket);
@@ -25,16 +27,16 @@ class CPresence {
 
   // A copy probed us: answered whether or not it is a client, so that a
   // peer that lists us sees us online even while we do not list it.
-  void ProbeReceived(uint32_t from);
-  void ReplyReceived(uint32_t from);
-  void BusyReceived(uint32_t from, bool busy);
+  void ProbeReceived(const NetAddress& from);
+  void ReplyReceived(const NetAddress& from);
+  void BusyReceived(const NetAddress& from, bool busy);
   // The copy quits: its mark goes, and so does a call with it.
-  void GoodbyeReceived(uint32_t from);
+  void GoodbyeReceived(const NetAddress& from);
   // This side quits: every client is told.
   void SayGoodbye();
 
  private:
-  void SendShort(uint32_t to, uint32_t code);
+  void SendShort(const NetAddress& to, uint32_t code);
   void TellEveryClient(uint32_t code);
 
   CContacts& contacts_;

@@ -1,7 +1,5 @@
 #include "net/creceivethread.h"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -12,7 +10,7 @@
 #include "net/cudpsocket.h"
 #include "net/datagramsink.h"
 
-CReceiveThread::CReceiveThread(const net::CUdpSocket& socket, std::vector<uint32_t> ownAddresses,
+CReceiveThread::CReceiveThread(const net::CUdpSocket& socket, std::vector<NetAddress> ownAddresses,
                                const std::atomic<int>& quitting, DatagramSink& sink, WindowPort& window)
     : socket_(socket),
       ownAddresses_(std::move(ownAddresses)),
@@ -59,23 +57,20 @@ bool CReceiveThread::Stop(std::chrono::milliseconds limit) {
 void CReceiveThread::Run() {
   for (;;) {
     buffer_.fill(0);
-    sockaddr_in from{};
-    socklen_t fromLength = sizeof from;
-    const ssize_t received = ::recvfrom(socket_.Descriptor(), buffer_.data(), buffer_.size(), 0,
-                                        reinterpret_cast<sockaddr*>(&from), &fromLength);
+    NetAddress from;
+    const ssize_t received = socket_.Receive(buffer_, from);
     // After a wake-up the socket answers every receive at once, with 0 bytes
     // or an error, so the stop request has to be checked before anything else.
     if (stopRequested_.load()) break;
     if (received < 0) {
       if (quitting_.load() == 1 || errno == EBADF || errno == ENOTSOCK) break;
-      std::this_thread::yield();
-      continue;
+      continue;  // an error of one datagram (a refused port, a signal): the next one is waited for
     }
     if (quitting_.load() > 0) continue;
-    if (std::find(ownAddresses_.begin(), ownAddresses_.end(), from.sin_addr.s_addr) != ownAddresses_.end())
-      continue;
-    sink_.OnDatagram(std::span<const uint8_t>(buffer_.data(), static_cast<std::size_t>(received)),
-                     from.sin_addr.s_addr);
+    const bool own = std::any_of(ownAddresses_.begin(), ownAddresses_.end(),
+                                 [&](const NetAddress& address) { return address.SameHost(from); });
+    if (own) continue;
+    sink_.OnDatagram(std::span<const uint8_t>(buffer_.data(), static_cast<std::size_t>(received)), from);
   }
   window_.Post(WindowMessage::kCloseRequest, 0);
   // The last this thread touches of the object: Stop may return (and the

@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/netaddress.h"
+
 class DatagramSink;
 namespace net {
 class CUdpSocket;
@@ -25,7 +27,7 @@ class CReceiveThread {
 
   // The socket outlives the thread.
   // ownAddresses: where this program's own datagrams come from.
-  CReceiveThread(const net::CUdpSocket& socket, std::vector<uint32_t> ownAddresses,
+  CReceiveThread(const net::CUdpSocket& socket, std::vector<NetAddress> ownAddresses,
                  const std::atomic<int>& quitting, DatagramSink& sink, WindowPort& window);
   ~CReceiveThread();
   CReceiveThread(const CReceiveThread&) = delete;
@@ -45,7 +47,7 @@ class CReceiveThread {
   void Run();
 
   const net::CUdpSocket& socket_;
-  const std::vector<uint32_t> ownAddresses_;
+  const std::vector<NetAddress> ownAddresses_;
   const std::atomic<int>& quitting_;
   DatagramSink& sink_;
   WindowPort& window_;

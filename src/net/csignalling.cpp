@@ -8,7 +8,6 @@
 #include "net/cpresence.h"
 #include "net/cudpsocket.h"
 #include "net/datagramwriter.h"
-#include "net/transport.h"
 #include "settings/clog.h"
 #include "settings/cparams.h"
 
@@ -26,7 +25,7 @@ CSignalling::CSignalling(const std::atomic<int>& quitting, CClients& lines, CPre
 
 void CSignalling::OnSignal(const ReceivedSignal& signal) {
   if (quitting_.load() > 0) return;
-  const uint32_t from = signal.from.IPv4NetworkOrder();
+  const NetAddress& from = signal.from;
   const uint32_t c = signal.code;
   if (code::IsSpeexOption(c)) {
     events_.SpeexOptionReceived(c, signal.number);
@@ -70,25 +69,25 @@ void CSignalling::OnSignal(const ReceivedSignal& signal) {
   events_.SignalHandled();
 }
 
-void CSignalling::NameRequested(uint32_t from) {
+void CSignalling::NameRequested(const NetAddress& from) {
   // The called side of a call asks: only the line in a call with it answers.
   CClient* line = lines_.LineOf(from);
   if (!line) return;
   std::string name;
   if (!params_.GetString("userName", name)) {
-    if (const uint32_t address = own_.Toward(from); address != 0) name = net::AddressText(address);
+    name = own_.Toward(from).Text();
   }
   line->Send(code::kNameReply, name);
 }
 
-void CSignalling::NameReplied(uint32_t from, const std::string& name) {
-  if (CClient* line = lines_.LineOf(from)) line->SetPeerName(from, name);
+void CSignalling::NameReplied(const NetAddress& from, const std::string& name) {
+  if (CClient* line = lines_.LineOf(from)) line->SetPeerName(line->PeerAddress(), name);
 }
 
-void CSignalling::Rejected(uint32_t from) {
+void CSignalling::Rejected(const NetAddress& from) {
   if (lines_.EndRefusedCall(from)) {
     events_.CallRefused(from);
   } else {
-    log_.Write("Rejection without a call dropped", net::AddressText(from));
+    log_.Write("Rejection without a call dropped", from.Text());
   }
 }

@@ -27,9 +27,9 @@ class CSignalling : public SignalHandler {
   void OnSignal(const ReceivedSignal& signal) override;
 
  private:
-  void NameRequested(uint32_t from);
-  void NameReplied(uint32_t from, const std::string& name);
-  void Rejected(uint32_t from);
+  void NameRequested(const NetAddress& from);
+  void NameReplied(const NetAddress& from, const std::string& name);
+  void Rejected(const NetAddress& from);
 
   const std::atomic<int>& quitting_;
   CClients& lines_;

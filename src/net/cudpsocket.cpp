@@ -8,11 +8,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "net/transport.h"
 
 namespace net {
 
-CUdpSocket::CUdpSocket(int port, uint32_t bindAddress) {
+CUdpSocket::CUdpSocket(int port, const NetAddress& bindAddress) {
   const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   if (fd < 0) {
     error_ = std::strerror(errno);
@@ -24,7 +23,7 @@ CUdpSocket::CUdpSocket(int port, uint32_t bindAddress) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = bindAddress;
+  address.sin_addr.s_addr = bindAddress.IPv4NetworkOrder();
   if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
     error_ = std::strerror(errno);
     ::close(fd);
@@ -40,23 +39,25 @@ CUdpSocket::~CUdpSocket() {
   Close();
 }
 
-void CUdpSocket::SendTo(uint32_t peer, int port, std::span<const uint8_t> bytes) const {
+void CUdpSocket::Send(const NetAddress& to, std::span<const uint8_t> bytes) const {
   const int fd = fd_.load();
-  if (fd < 0 || bytes.empty()) return;
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = htons(static_cast<uint16_t>(port));
-  to.sin_addr.s_addr = peer;
-  ::sendto(fd, bytes.data(), bytes.size(), MSG_DONTWAIT | MSG_NOSIGNAL,
-           reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  if (fd < 0 || bytes.empty() || !to.IsIPv4()) return;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(to.port() != 0 ? to.port() : static_cast<uint16_t>(port_));
+  address.sin_addr.s_addr = to.IPv4NetworkOrder();
+  ::sendto(fd, bytes.data(), bytes.size(), MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&address),
+           sizeof address);
 }
 
-void CUdpSocket::SendToPeer(uint32_t peer, std::span<const uint8_t> bytes) const {
-  SendTo(peer, port_, bytes);
-}
-
-void CUdpSocket::SendToPeer(const std::string& peer, std::span<const uint8_t> bytes) const {
-  if (const uint32_t address = ParseAddress(peer); address != 0) SendToPeer(address, bytes);
+ssize_t CUdpSocket::Receive(std::span<uint8_t> buffer, NetAddress& from) const {
+  sockaddr_in sender{};
+  socklen_t length = sizeof sender;
+  const ssize_t received = ::recvfrom(fd_.load(), buffer.data(), buffer.size(), 0,
+                                      reinterpret_cast<sockaddr*>(&sender), &length);
+  from = received >= 0 && sender.sin_family == AF_INET ? NetAddress::IPv4(sender.sin_addr.s_addr, ntohs(sender.sin_port))
+                                                       : NetAddress();
+  return received;
 }
 
 void CUdpSocket::WakeReceivers() const {

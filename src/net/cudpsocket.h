@@ -1,17 +1,21 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <atomic>
 #include <cstdint>
 #include <span>
 #include <string>
 
+#include "core/netaddress.h"
+
 namespace net {
 
-// The one IPv4 UDP socket a copy of the program talks on, bound to its port.
+// The one UDP socket a copy of the program talks on, bound to its port.
 // Every peer listens on the same port number, so the socket's own port is
-// also where everything it sends goes. Made by the object graph before the
-// lines, the receive thread and the audio paths, which hold it by reference,
-// and destroyed after all of them.
+// also where everything it sends goes unless the address says otherwise.
+// Made by the program before the lines, the receive thread and the audio
+// paths, which hold it by reference, and destroyed after all of them.
 //
 // Sends come from the main thread, the capture thread and the receive
 // thread; they never block (a full send queue drops the datagram, as a lost
@@ -21,9 +25,9 @@ class CUdpSocket {
  public:
   static constexpr int kClosed = -1;
 
-  // Binds port on bindAddress (0: all local addresses); port 0 takes a free
-  // one. IsOpen() tells whether it worked and Error() why not.
-  explicit CUdpSocket(int port, uint32_t bindAddress = 0);
+  // Binds port on bindAddress (none: all local addresses); port 0 takes a
+  // free one. IsOpen() tells whether it worked and Error() why not.
+  explicit CUdpSocket(int port, const NetAddress& bindAddress = {});
   ~CUdpSocket();
   CUdpSocket(const CUdpSocket&) = delete;
   CUdpSocket& operator=(const CUdpSocket&) = delete;
@@ -32,14 +36,16 @@ class CUdpSocket {
   const std::string& Error() const { return error_; }
   // The bound port (the one taken when 0 was asked for).
   int Port() const { return port_; }
-  // For the thread that receives on it; kClosed once closed.
+  // kClosed once closed; for what reads the socket itself.
   int Descriptor() const { return fd_.load(); }
 
-  // To the peer's copy of the program, on this socket's port.
-  void SendToPeer(uint32_t peer, std::span<const uint8_t> bytes) const;
-  // A dotted address; a text that is none sends nothing.
-  void SendToPeer(const std::string& peer, std::span<const uint8_t> bytes) const;
-  void SendTo(uint32_t address, int port, std::span<const uint8_t> bytes) const;
+  // To the address's port, or this socket's own where it has none (a peer's
+  // copy of the program listens on the same port). An address of no family
+  // the socket speaks sends nothing.
+  void Send(const NetAddress& to, std::span<const uint8_t> bytes) const;
+  // The receive thread's: waits for a datagram and says who sent it; -1,
+  // with errno, on failure (and at once after WakeReceivers).
+  ssize_t Receive(std::span<uint8_t> buffer, NetAddress& from) const;
 
   // Wakes a thread blocked receiving on the socket; it then answers every
   // receive at once. The socket stays open for the thread's last read.

@@ -1,6 +1,6 @@
 #include "settings/ccommand.h"
 
-#include <arpa/inet.h>
+#include "core/netaddress.h"
 
 #include "core/boundedtext.h"
 #include "core/codes.h"
@@ -19,7 +19,6 @@ constexpr int kPort = 5;
 constexpr int kSoundType = 6;
 
 // The name the window shows for a call placed by remote control.
-constexpr const char* kRemoteCallName = "ecc";
 
 // A decimal integer in [low, high], the whole text and nothing else, as the
 // properties dialog converts its numbers.
@@ -65,9 +64,9 @@ bool CCommand::Call(const std::string& text) {
   // Dotted IPv4 texts are 7 to 15 characters; within that a text that is no
   // address is refused too, rather than calling whatever it parses to.
   if (text.size() < 7 || text.size() > 15) return false;
-  in_addr address{};
-  if (::inet_pton(AF_INET, text.c_str(), &address) != 1 || address.s_addr == 0) return false;
-  window_.PostCommand(kCall, TextRecord{static_cast<int32_t>(address.s_addr), kRemoteCallName});
+  const NetAddress address = NetAddress::Parse(text);
+  if (!address.IsIPv4() || address.IsUnspecified()) return false;
+  window_.PostCommand(kCall, TextRecord{0, address.Text()});
   return true;
 }
 

@@ -14,6 +14,8 @@ class CCommand {
  public:
   // The longest text a command carries; longer ones are cut.
   static constexpr std::size_t kMaxTextChars = 254;
+  // The name a call placed by command 2 shows for its peer.
+  static constexpr const char* kRemoteCallName = "ecc";
 
   CCommand(CParams& params, WindowPort& window, MessageBoxPort& boxes);
 

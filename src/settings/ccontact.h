@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/netaddress.h"
+
 
 // One client: a named IPv4 address, and what its probes and announcements
 // have told about it. Presence is counted in probes that went unanswered,
@@ -27,9 +29,9 @@ class CContact {
 
   const std::string& Ip() const { return ip_; }
   const std::string& Name() const { return name_; }
-  // The address in network order; 0 when the text is not a dotted IPv4
-  // address, and such a client is never probed.
-  uint32_t Address() const { return address_; }
+  // The address the text names; none when it names none (or the
+  // unspecified one), and such a client is never probed.
+  const NetAddress& Address() const { return address_; }
   bool IsOnline() const { return missed_ < kMissedWhenOffline; }
   bool IsBusy() const { return busy_; }
 
@@ -44,14 +46,11 @@ class CContact {
   // when something it shows has changed.
   bool TakeChange();
 
-  // Network order; 0 for anything but a complete dotted IPv4 address.
-  static uint32_t AddressFromText(std::string_view text);
-  static std::string TextFromAddress(uint32_t address);
 
  private:
   std::string ip_;
   std::string name_;
-  uint32_t address_;
+  NetAddress address_;
   int32_t missed_ = kMissedWhenOffline;
   int32_t tick_ = 0;
   bool busy_ = false;

@@ -120,12 +120,13 @@ const CContact* CContacts::At(int row) const {
   return byDisplay_[static_cast<std::size_t>(row)];
 }
 
-const CContact* CContacts::FindByAddress(uint32_t address) const {
-  const auto it = byAddress_.find(CContact::TextFromAddress(address));
+const CContact* CContacts::FindByAddress(const NetAddress& address) const {
+  if (address.IsNone()) return nullptr;
+  const auto it = byAddress_.find(address.Text());
   return it == byAddress_.end() ? nullptr : it->second.get();
 }
 
-CContact* CContacts::Find(uint32_t address) {
+CContact* CContacts::Find(const NetAddress& address) {
   return const_cast<CContact*>(FindByAddress(address));
 }
 
@@ -133,27 +134,27 @@ bool CContacts::Contains(const std::string& address) {
   return byAddress_.contains(KeyOf(address));
 }
 
-std::optional<std::string> CContacts::NameOf(uint32_t address) {
+std::optional<std::string> CContacts::NameOf(const NetAddress& address) {
   const CContact* contact = FindByAddress(address);
   if (contact == nullptr) return std::nullopt;
   return contact->Name();
 }
 
-void CContacts::MarkOnline(uint32_t address) {
+void CContacts::MarkOnline(const NetAddress& address) {
   if (CContact* contact = Find(address)) contact->MarkOnline();
 }
 
-void CContacts::BusyChanged(uint32_t address, bool busy) {
+void CContacts::BusyChanged(const NetAddress& address, bool busy) {
   // Peers repeat their busy state with every probe; only a change repaints.
   CContact* contact = Find(address);
   if (contact != nullptr && contact->SetBusy(busy)) observer_.MarksChanged();
 }
 
-void CContacts::GoneOffline(uint32_t address) {
+void CContacts::GoneOffline(const NetAddress& address) {
   if (CContact* contact = Find(address)) contact->MarkOffline();
 }
 
-void CContacts::Tick(const std::function<void(uint32_t)>& probe) {
+void CContacts::Tick(const std::function<void(const NetAddress&)>& probe) {
   bool changed = false;
   for (CContact* contact : byDisplay_) {
     if (contact->Tick()) probe(contact->Address());

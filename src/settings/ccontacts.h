@@ -49,17 +49,17 @@ class CContacts : public ClientDirectory, public ClientBook {
   // Pointers stay valid until their client is removed.
   const CContact* At(int row) const;
   bool ClientAt(int row, std::string& address, std::string& name) const override;
-  const CContact* FindByAddress(uint32_t address) const;
+  const CContact* FindByAddress(const NetAddress& address) const;
   bool Contains(const std::string& address) override;
-  std::optional<std::string> NameOf(uint32_t address) override;
+  std::optional<std::string> NameOf(const NetAddress& address) override;
 
-  // Presence marks, as the signalling learns them; addresses in network
-  // order, and those of no client change nothing.
-  void MarkOnline(uint32_t address);
-  void BusyChanged(uint32_t address, bool busy);
-  void GoneOffline(uint32_t address);
+  // Presence marks, as the signalling learns them; addresses of no client
+  // change nothing.
+  void MarkOnline(const NetAddress& address);
+  void BusyChanged(const NetAddress& address, bool busy);
+  void GoneOffline(const NetAddress& address);
   // Once a second: probe is called for every client whose probe is due.
-  void Tick(const std::function<void(uint32_t address)>& probe);
+  void Tick(const std::function<void(const NetAddress& address)>& probe);
 
   // Two independent walks in address-text order: the first for shutdown and
   // the dialogs, the second only for the busy and free announcements, so
@@ -80,7 +80,7 @@ class CContacts : public ClientDirectory, public ClientBook {
  private:
   using ByAddress = std::map<std::string, std::unique_ptr<CContact>>;
 
-  CContact* Find(uint32_t address);
+  CContact* Find(const NetAddress& address);
   bool Step(ByAddress::const_iterator& cursor, std::string& address, std::string& name) const;
 
   CParams& store_;

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "core/netaddress.h"
+
 // What the call side asks of the client list: whether a caller is a client
 // and under which name, and the re-addressing of a client whose name
 // resolved to a new address. The live client list implements it.
@@ -18,8 +20,8 @@ class ClientDirectory {
 
   virtual ~ClientDirectory() = default;
 
-  // The client's name when the address (IPv4, network order) is a client.
-  virtual std::optional<std::string> NameOf(uint32_t address) = 0;
+  // The client's name when the address (whatever its port) is a client's.
+  virtual std::optional<std::string> NameOf(const NetAddress& address) = 0;
   // Whether a client has exactly this address text.
   virtual bool Contains(const std::string& addressText) = 0;
   virtual bool Add(const std::string& addressText, const std::string& name) = 0;

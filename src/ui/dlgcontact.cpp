@@ -206,10 +206,10 @@ void TDlgCntact::Refuse(const std::string& key, const std::string& english) {
 
 bool TDlgCntact::AddressIsValid() {
   const std::string ip = IpText();
-  const uint32_t address = network_.ParseAddress(ip);
+  const NetAddress address = network_.ParseAddress(ip);
   // Comparing with the dotted form refuses leading zeros and short forms
   // such as "10.0.0", which the parser would take for other addresses.
-  if (address != 0 && !network_.IsOwnAddress(address) && network_.AddressText(address) == ip) return true;
+  if (!address.IsNone() && !network_.IsOwnAddress(address) && address.Text() == ip) return true;
   Refuse("InvalidIPAdress", "Invalid Ip address: " + ip + "," + NameText());
   return false;
 }

@@ -399,8 +399,7 @@ void TDlgOption::LoadControls() {
   sound->micDeviceCombo->setCurrentIndex(micDevice_);
   sound->speakerDeviceCombo->setCurrentIndex(speakerDevice_);
   std::string own;
-  for (const uint32_t address : network_.OwnAddresses())
-    own += (own.empty() ? "" : ", ") + network_.AddressText(address);
+  for (const NetAddress& address : network_.OwnAddresses()) own += (own.empty() ? "" : ", ") + address.Text();
   network->ownAddressLabel->setText(FromLatin1(own));
   sound->lineInCheck->setChecked(flag("audioSource"));
   sound->lowLatencyCheck->setChecked(flag("LowLatency"));

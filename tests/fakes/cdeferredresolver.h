@@ -12,7 +12,7 @@ class CDeferredResolver : public HostResolver {
   void Resolve(const std::string& host, Done done) override { pending.push_back({host, std::move(done)}); }
 
   // Answers the oldest lookup still waiting.
-  void Answer(const std::vector<uint32_t>& addresses) {
+  void Answer(const std::vector<NetAddress>& addresses) {
     Pending first = std::move(pending.front());
     pending.erase(pending.begin());
     first.done(addresses);

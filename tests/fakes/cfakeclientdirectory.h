@@ -18,9 +18,9 @@ class CFakeClientDirectory : public ClientDirectory {
  public:
   explicit CFakeClientDirectory(CParams* params = nullptr) : params_(params) {}
 
-  std::optional<std::string> NameOf(uint32_t address) override {
-    const auto it = clients.find(net::AddressText(address));
-    if (address == 0 || it == clients.end()) return std::nullopt;
+  std::optional<std::string> NameOf(const NetAddress& address) override {
+    const auto it = clients.find(address.Text());
+    if (address.IsNone() || it == clients.end()) return std::nullopt;
     return it->second;
   }
   bool Contains(const std::string& addressText) override { return clients.count(addressText) != 0; }

@@ -12,7 +12,9 @@ class CFakeDispatchTargets : public DispatchTargets {
  public:
   LineView Line(int line) override { return lines[line]; }
   void HangUp(int line) override { Log("HangUp", line); }
-  void PlaceCall(int line, uint32_t a, const std::string& name) override { Log("PlaceCall", line, a, name); }
+  void PlaceCall(int line, const NetAddress& a, const std::string& name) override {
+    Log("PlaceCall", line, a.Text(), name);
+  }
 
   void ApplyRemoteSpeexOption(uint32_t code, int32_t value) override {
     Log("ApplyRemoteSpeexOption", code, value);
@@ -23,8 +25,8 @@ class CFakeDispatchTargets : public DispatchTargets {
   void RestartSound(SoundType type, bool announce) override { Log("RestartSound", WireCode(type), announce); }
   void SoundTypeRequested(int32_t code) override { Log("SoundTypeRequested", code); }
   void MixerChanged(int64_t control) override { Log("MixerChanged", control); }
-  void SendSignalling(uint32_t a, uint32_t code, const std::string& text) override {
-    Log("SendSignalling", a, code, text);
+  void SendSignalling(const NetAddress& a, uint32_t code, const std::string& text) override {
+    Log("SendSignalling", a.Text(), code, text);
   }
 
   std::vector<std::string> calls;

@@ -27,14 +27,14 @@ class CLoopbackPeer {
     uint32_t code = 0;
     std::string text;
     std::size_t size = 0;
-    uint32_t sender = 0;
+    NetAddress sender;  // the host alone: a copy's datagrams come from its netPort
   };
 
-  // 127.0.0.n in network order.
-  static uint32_t Loopback(uint8_t n) { return htonl(0x7F000000u | n); }
+  // 127.0.0.n.
+  static NetAddress Loopback(uint8_t n) { return NetAddress::IPv4(htonl(0x7F000000u | n)); }
 
   // Port 0 picks a free one.
-  explicit CLoopbackPeer(uint32_t address, int port = 0) : address_(address), socket_(port, address) {
+  explicit CLoopbackPeer(const NetAddress& address, int port = 0) : address_(address), socket_(port, address) {
     timeval timeout{};
     timeout.tv_sec = 10;
     ::setsockopt(socket_.Descriptor(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
@@ -43,13 +43,13 @@ class CLoopbackPeer {
   CLoopbackPeer& operator=(const CLoopbackPeer&) = delete;
 
   bool IsOpen() const { return socket_.IsOpen(); }
-  uint32_t Address() const { return address_; }
+  const NetAddress& Address() const { return address_; }
   int Port() const { return socket_.Port(); }
   // The socket by reference, as the program lends its own to the lines.
   const net::CUdpSocket& Socket() const { return socket_; }
 
   std::vector<Datagram> Collect(const net::CUdpSocket& sender) {
-    sender.SendTo(address_, Port(), datagram::BuildShort(kFence));
+    sender.Send(address_.WithPort(static_cast<uint16_t>(Port())), datagram::BuildShort(kFence));
     std::vector<Datagram> received;
     for (;;) {
       std::array<uint8_t, 4096> buffer{};
@@ -61,7 +61,7 @@ class CLoopbackPeer {
       const std::span<const uint8_t> bytes(buffer.data(), static_cast<std::size_t>(n));
       const uint32_t c = datagram::ReadCode(bytes);
       if (c == kFence) break;
-      received.push_back({c, std::string(datagram::ReadText(bytes)), bytes.size(), from.sin_addr.s_addr});
+      received.push_back({c, std::string(datagram::ReadText(bytes)), bytes.size(), NetAddress::IPv4(from.sin_addr.s_addr)});
     }
     return received;
   }
@@ -76,6 +76,6 @@ class CLoopbackPeer {
  private:
   static constexpr uint32_t kFence = 0xFFFFFFFFu;
 
-  uint32_t address_;
+  NetAddress address_;
   net::CUdpSocket socket_;
 };

@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "../fakes/cfakewindowport.h"
+#include "core/receivedsignal.h"
 #include "net/audioreceiver.h"
 #include "net/cdatagramrouter.h"
 #include "core/codes.h"
@@ -20,9 +20,9 @@ namespace {
 // Touches every byte handed over, so a span reaching past the input shows.
 class SummingReceiver : public AudioReceiver {
  public:
-  void ReceiveAudio(std::span<const uint8_t> datagram, SoundType type, uint32_t sender) override {
+  void ReceiveAudio(std::span<const uint8_t> datagram, SoundType type, const NetAddress& sender) override {
     for (const uint8_t b : datagram) sum += b;
-    sum += WireCode(type) + sender;
+    sum += WireCode(type) + sender.port();
     auto payload = datagram::SpeexPayload(datagram);
     for (const uint8_t b : payload) sum += b;
     std::array<uint8_t, datagram::kMaxFrameBytes> frame{};
@@ -61,12 +61,15 @@ void CheckRoundTrips(std::span<const uint8_t> bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const std::span<const uint8_t> bytes(data, size);
 
-  CFakeWindowPort window;
-  CDatagramRouter router(window);
-  router.OnDatagram(bytes, 0x0100007F);
+  // The signals a datagram makes, read through as the main thread would.
+  struct ReadingSignals : SignalPort {
+    void Post(ReceivedSignal signal) override { Check(signal.text.size() < 4096); }
+  } signals;
+  CDatagramRouter router(signals);
+  router.OnDatagram(bytes, NetAddress::Parse("127.0.0.1"));
   SummingReceiver receiver;
   router.SetAudioReceiver(&receiver);
-  router.OnDatagram(bytes, 0x0100007F);
+  router.OnDatagram(bytes, NetAddress::Parse("127.0.0.1"));
 
   const auto text = datagram::ReadText(bytes);
   Check(text.size() + datagram::kTextOffset <= std::max(size, datagram::kTextOffset));

@@ -31,8 +31,8 @@
 
 namespace {
 
-uint32_t Loopback(uint8_t n) {
-  return htonl(0x7F000000u | n);
+NetAddress Loopback(uint8_t n) {
+  return NetAddress::IPv4(htonl(0x7F000000u | n));
 }
 
 // One side of a connected call on line 1, its peer at 127.0.0.1.

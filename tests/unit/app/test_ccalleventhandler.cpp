@@ -57,7 +57,7 @@ TEST_F(CCallEventHandlerTest, SpeexOptionsGoToTheEncoderAndARefusedCallIsTold) {
   handler.SpeexOptionReceived(code::kSpeexVad, 1);
   handler.SignalHandled();
   EXPECT_EQ(calls, (Calls{"speex 9104 1", "recompute"}));
-  handler.CallRefused(net::ParseAddress("10.1.2.3"));
+  handler.CallRefused(NetAddress::Parse("10.1.2.3"));
   EXPECT_EQ(boxes.infos, Calls{"Restricted access. 10.1.2.3 denied connection."});
 }
 

@@ -10,7 +10,7 @@ TEST(CCommandLineTest, StartOptions) {
   ASSERT_TRUE(line) << error;
   EXPECT_EQ(line->configDir, "/tmp/x");
   EXPECT_EQ(line->bindText, "127.1.0.1");
-  EXPECT_NE(line->bindAddress, 0u);
+  EXPECT_EQ(line->bindAddress, NetAddress::Parse("127.1.0.1"));
   EXPECT_FALSE(line->sendCommand);
 }
 

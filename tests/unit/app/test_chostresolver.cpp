@@ -24,7 +24,7 @@ TEST(CHostResolverTest, ASlowResolverLeavesTheMainLoopTicking) {
   // A resolver that takes three seconds, as a dead name server would.
   CHostResolver resolver([](const std::string&) {
     std::this_thread::sleep_for(3s);
-    return std::vector<uint32_t>{net::ParseAddress("10.1.2.3")};
+    return std::vector<NetAddress>{NetAddress::Parse("10.1.2.3")};
   });
   int ticks = 0;
   QTimer heartbeat;
@@ -32,10 +32,10 @@ TEST(CHostResolverTest, ASlowResolverLeavesTheMainLoopTicking) {
   heartbeat.start(100);
   QElapsedTimer clock;
   clock.start();
-  std::optional<std::vector<uint32_t>> found;
+  std::optional<std::vector<NetAddress>> found;
   qint64 answeredAfter = 0;
   int ticksBeforeAnswer = 0;
-  resolver.Resolve("slow.example", [&](const std::vector<uint32_t>& addresses) {
+  resolver.Resolve("slow.example", [&](const std::vector<NetAddress>& addresses) {
     found = addresses;
     answeredAfter = clock.elapsed();
     ticksBeforeAnswer = ticks;
@@ -43,7 +43,7 @@ TEST(CHostResolverTest, ASlowResolverLeavesTheMainLoopTicking) {
   EXPECT_LT(clock.elapsed(), 100);  // Resolve itself does not wait
   RunEventsUntil([&] { return found.has_value(); }, 10000);
   ASSERT_TRUE(found);
-  EXPECT_EQ(*found, std::vector<uint32_t>{net::ParseAddress("10.1.2.3")});
+  EXPECT_EQ(*found, std::vector<NetAddress>{NetAddress::Parse("10.1.2.3")});
   EXPECT_GE(answeredAfter, 3000);
   // About thirty ticks of 100 ms went by while the name was looked up.
   EXPECT_GE(ticksBeforeAnswer, 20);
@@ -51,12 +51,12 @@ TEST(CHostResolverTest, ASlowResolverLeavesTheMainLoopTicking) {
 
 TEST(CHostResolverTest, TheSystemResolverFindsLocalhost) {
   CHostResolver resolver;
-  std::optional<std::vector<uint32_t>> found;
-  resolver.Resolve("localhost", [&](const std::vector<uint32_t>& addresses) { found = addresses; });
+  std::optional<std::vector<NetAddress>> found;
+  resolver.Resolve("localhost", [&](const std::vector<NetAddress>& addresses) { found = addresses; });
   RunEventsUntil([&] { return found.has_value(); }, 5000);
   ASSERT_TRUE(found);
   ASSERT_FALSE(found->empty());
-  EXPECT_EQ(net::AddressText(found->front()), "127.0.0.1");
+  EXPECT_EQ(found->front().Text(), "127.0.0.1");
 }
 
 TEST(CHostResolverTest, AnAnswerAfterTheResolverIsGoneIsDropped) {
@@ -64,9 +64,9 @@ TEST(CHostResolverTest, AnAnswerAfterTheResolverIsGoneIsDropped) {
   {
     CHostResolver resolver([](const std::string&) {
       std::this_thread::sleep_for(200ms);
-      return std::vector<uint32_t>{1};
+      return std::vector<NetAddress>{NetAddress::Parse("10.0.0.1")};
     });
-    resolver.Resolve("late.example", [&](const std::vector<uint32_t>&) { called = true; });
+    resolver.Resolve("late.example", [&](const std::vector<NetAddress>&) { called = true; });
   }
   RunEventsUntil([] { return false; }, 600);
   EXPECT_FALSE(called);

@@ -48,7 +48,7 @@ class CLinePresenterTest : public ::testing::Test {
   CParams params{store};
   CTempDirectory logFolder;
   CLog log{params, logFolder.Path(), [] { return std::string("T"); }};
-  net::CUdpSocket socket{0, net::ParseAddress("127.0.0.1")};
+  net::CUdpSocket socket{0, NetAddress::Parse("127.0.0.1")};
   CRecordingClientListObserver clientList;
   CFakeMessageBoxes boxes;
   CContacts contacts{params, clientList, boxes};
@@ -59,8 +59,8 @@ class CLinePresenterTest : public ::testing::Test {
   CClients lines{line1, line2, params, log, contacts, boxes, socket};
   std::vector<std::string> ringingIn;
   std::vector<int> connected;
-  const uint32_t peer = net::ParseAddress("127.1.0.2");
-  const uint32_t other = net::ParseAddress("127.1.0.3");
+  const NetAddress peer = NetAddress::Parse("127.1.0.2");
+  const NetAddress other = NetAddress::Parse("127.1.0.3");
 };
 
 TEST_F(CLinePresenterTest, AStartedLineShowsItsPageAndBecomesCurrent) {

@@ -45,7 +45,9 @@ class CMessageDispatcherTest : public ::testing::Test {
   CMessageDispatcher dispatcher;
   int quits = 0;
   int recomputed = 0;
-  const uint32_t peer = net::ParseAddress("10.1.2.3");
+  // A number as a message carries it: a mixer control, a sound type asked for.
+  const int64_t peer = 0x0302010A;
+  const NetAddress peerAddress = NetAddress::Parse("10.1.2.3");
 };
 
 TEST_F(CMessageDispatcherTest, MessagesReachTheirTargets) {
@@ -105,7 +107,7 @@ TEST_F(CMessageDispatcherTest, TheChosenSoundTypeWaitsForNoRestartInProgressAndM
 }
 
 TEST_F(CMessageDispatcherTest, SpeexOptionsAreAppliedOrSentInSendMode) {
-  targets.lines[1].peerAddress = peer;
+  targets.lines[1].peerAddress = peerAddress;
   dispatcher.HandleCode(code::kSpeexQuality, 7);
   dispatcher.HandleCode(Number(WindowMessage::kSpeexSendMode), 1);
   dispatcher.HandleCode(code::kSpeexComplexity, 3);  // no current line: nowhere to send
@@ -114,7 +116,7 @@ TEST_F(CMessageDispatcherTest, SpeexOptionsAreAppliedOrSentInSendMode) {
   dispatcher.HandleCode(Number(WindowMessage::kSpeexSendMode), 0);
   dispatcher.HandleCode(code::kSpeexVad, 1);
   EXPECT_EQ(targets.calls,
-            (Calls{"ApplyRemoteSpeexOption 9100 7", "SendSignalling " + std::to_string(peer) + " 9105 -2",
+            (Calls{"ApplyRemoteSpeexOption 9100 7", "SendSignalling 10.1.2.3 9105 -2",
                    "ApplyRemoteSpeexOption 9104 1"}));
 }
 
@@ -126,11 +128,11 @@ TEST_F(CMessageDispatcherTest, ARefusedSoundTypeHangsUpThePageInFront) {
 }
 
 TEST_F(CMessageDispatcherTest, CommandsDriveLineTwoAndThePort) {
-  dispatcher.HandleCommand(2, TextRecord{static_cast<int32_t>(peer), "ecc"});
+  dispatcher.HandleCommand(2, TextRecord{0, "10.1.2.3"});
   dispatcher.HandleCommand(3, TextRecord{0, ""});
   dispatcher.HandleCommand(5, TextRecord{4445, ""});
   dispatcher.HandleCommand(9, TextRecord{0, ""});
-  EXPECT_EQ(targets.calls, (Calls{"PlaceCall 2 " + std::to_string(peer) + " ecc", "HangUp 2"}));
+  EXPECT_EQ(targets.calls, (Calls{"PlaceCall 2 10.1.2.3 ecc", "HangUp 2"}));
   EXPECT_EQ(params.GetInt("netPort"), 4445);
   // Written to the file at once, not only at quitting.
   const auto& stored = store.sections["params2"];

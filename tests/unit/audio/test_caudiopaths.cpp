@@ -40,8 +40,8 @@ namespace {
 
 using Kind = CFakeWindowPort::Message::Kind;
 
-uint32_t Loopback(uint8_t n) {
-  return htonl(0x7F000000u | n);
+NetAddress Loopback(uint8_t n) {
+  return NetAddress::IPv4(htonl(0x7F000000u | n));
 }
 
 // An audio datagram of the given type and size, every payload byte fill.
@@ -53,7 +53,7 @@ std::vector<uint8_t> Datagram(uint32_t type, std::size_t size, uint8_t fill) {
 
 // One side of a call: its socket, settings, log, line and audio paths.
 struct Side {
-  Side(uint32_t address, int port, const std::filesystem::path& dir)
+  Side(const NetAddress& address, int port, const std::filesystem::path& dir)
       : params(store), log(params, dir, [] { return std::string("d t"); }) {
     socket = std::make_unique<net::CUdpSocket>(port, address);
     timeval timeout{5, 0};

@@ -44,6 +44,8 @@ TEST(NetAddressTest, ReadsIPv4AndIPv6TextExactlyAndShowsItInItsShortForm) {
     EXPECT_EQ(address.IsUnspecified(), c.unspecified);
     EXPECT_EQ(address.port(), 0);
   }
+  // What a stored text holds after a zero byte is not part of an address.
+  EXPECT_TRUE(NetAddress::Parse(std::string_view("10.0.0.7\0junk", 13)).IsNone());
 }
 
 TEST(NetAddressTest, IPv4KeepsItsNetworkOrderAndPortsSetHostsApart) {

@@ -26,9 +26,9 @@
 // is on and dateless, so its lines read "text: detail". Every side of a
 // test binds the same port, as peers do.
 struct CCallSide {
-  CCallSide(uint32_t address, int port) : peer(address, port) {
+  CCallSide(const NetAddress& address, int port) : peer(address, port) {
     params.SetInt("log", 1);
-    params.SetString("userName", "Side " + net::AddressText(address));
+    params.SetString("userName", "Side " + address.Text());
   }
   ~CCallSide() {
     std::error_code ignored;
@@ -47,7 +47,7 @@ struct CCallSide {
     params.SetString("Key", Encoded(typed));
   }
 
-  uint32_t Address() const { return peer.Address(); }
+  const NetAddress& Address() const { return peer.Address(); }
   const net::CUdpSocket& Socket() const { return peer.Socket(); }
   CClient& Line(int n) { return n == 1 ? line1 : line2; }
 
@@ -108,5 +108,5 @@ struct CCallSide {
   CClient line1{1, params, log, lines, peer.Socket(), [this] { return now; }};
   CClient line2{2, params, log, lines, peer.Socket(), [this] { return now; }};
   CClients clients{line1, line2, params, log, directory, boxes, peer.Socket(), [this] { return now; }};
-  std::vector<uint32_t> rejections;
+  std::vector<NetAddress> rejections;
 };

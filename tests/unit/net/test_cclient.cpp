@@ -20,8 +20,8 @@ namespace {
 using Codes = std::vector<uint32_t>;
 using Lines = std::vector<std::string>;
 
-const uint32_t kUs = CLoopbackPeer::Loopback(1);
-const uint32_t kThem = CLoopbackPeer::Loopback(2);
+const NetAddress kUs = CLoopbackPeer::Loopback(1);
+const NetAddress kThem = CLoopbackPeer::Loopback(2);
 const std::string kThemText = "127.0.0.2";
 
 std::string Logged(const std::string& text) {
@@ -147,21 +147,21 @@ TEST_P(CallRequestText, IsTheNameOrThePrefixedStoredPasswordCutToTheField) {
   const RequestCase& c = GetParam();
   us.SetPassword(c.keyOn, c.key);
   us.params.SetString("userName", c.userName);
-  uint32_t askedFor = 0;
-  Line().SetSourceAddress([&](uint32_t peer) {
+  NetAddress askedFor;
+  Line().SetSourceAddress([&](const NetAddress& peer) {
     askedFor = peer;
-    return net::ParseAddress("192.0.2.9");
+    return NetAddress::Parse("192.0.2.9");
   });
   Line().CallOut(kThem, "Them");
   const auto wire = Wire();
   ASSERT_EQ(wire.size(), 1u);
   EXPECT_EQ(wire[0].text, c.expected.empty() ? "192.0.2.9" : c.expected);
-  EXPECT_EQ(askedFor, c.expected.empty() ? kThem : 0u);
+  EXPECT_EQ(askedFor, c.expected.empty() ? kThem : NetAddress());
 }
 
 TEST_F(LineTest, ARequestWithoutHandleOrAddressIsEmpty) {
   us.params.SetString("userName", "");
-  Line().SetSourceAddress([](uint32_t) { return 0u; });
+  Line().SetSourceAddress([](const NetAddress&) { return NetAddress(); });
   Line().CallOut(kThem, "Them");
   const auto wire = Wire();
   ASSERT_EQ(wire.size(), 1u);
@@ -211,8 +211,8 @@ TEST_F(LineTest, IncomingAsksForTheNameAndRings) {
 }
 
 TEST_F(LineTest, AnAddressOfZeroTakesNoLine) {
-  Line().CallOut(0, "Nobody");
-  Line().Incoming(0, "Nobody");
+  Line().CallOut(NetAddress(), "Nobody");
+  Line().Incoming(NetAddress(), "Nobody");
   EXPECT_TRUE(Line().IsFree());
   EXPECT_EQ(Line().State(), LineState::kIdle);
   EXPECT_TRUE(us.TakeWindow().empty());
@@ -224,7 +224,7 @@ TEST_F(LineTest, PeerNamesAreCutToTheFieldAndAShortReplyShowsTheAddress) {
   us.TakeWindow();
 
   struct Reply {
-    uint32_t from;
+    NetAddress from;
     std::string text;
     std::string shown;  // empty: no change, nothing sent to the window
   };
@@ -234,7 +234,7 @@ TEST_F(LineTest, PeerNamesAreCutToTheFieldAndAShortReplyShowsTheAddress) {
       {kThem, "", kThemText},
       {kThem, std::string(600, 'b'), std::string(199, 'b')},
       {CLoopbackPeer::Loopback(3), "Mallory", ""},
-      {0, "Nobody", ""},
+      {NetAddress(), "Nobody", ""},
   };
   for (const Reply& r : replies) {
     const std::string before = Line().PeerName();
@@ -475,7 +475,10 @@ TEST_P(TransitionTable, AcceptsExactlyTheListedPairs) {
 
   const auto accepted = AcceptedPairs();
   const auto it = accepted.find({c.received, c.state});
-  const Outcome expected = it != accepted.end() ? it->second : Outcome{c.state, {}, {}};
+  // A call rings until this user answers it: a caller's answer or
+  // confirmation would otherwise open the microphone on its own.
+  const bool calledRingingAnswer = c.setup == LineSetup::kCalledRinging && (c.received == 9025 || c.received == 9027);
+  const Outcome expected = it != accepted.end() && !calledRingingAnswer ? it->second : Outcome{c.state, {}, {}};
 
   Line().ReceiveCode(c.received);
   EXPECT_EQ(WireCode(Line().State()), expected.state);
@@ -499,7 +502,7 @@ TEST_F(LineTest, AudioThreadsReadTheLineWhileCallsComeAndGo) {
   std::atomic<uint64_t> counted{0};
   std::thread audio([&] {
     while (!stop.load()) {
-      if (Line().State() == LineState::kConnected && Line().PeerAddress() != 0 && !Line().IsIncoming()) {
+      if (Line().State() == LineState::kConnected && !Line().PeerAddress().IsNone() && !Line().IsIncoming()) {
         Line().AddRxBytes(41);
         Line().AddTxBytes(41);
         counted.fetch_add(41);

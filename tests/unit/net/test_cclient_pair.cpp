@@ -13,8 +13,8 @@
 
 namespace {
 
-const uint32_t kCallerAddress = CLoopbackPeer::Loopback(1);
-const uint32_t kCalledAddress = CLoopbackPeer::Loopback(2);
+const NetAddress kCallerAddress = CLoopbackPeer::Loopback(1);
+const NetAddress kCalledAddress = CLoopbackPeer::Loopback(2);
 
 class CallPairTest : public LoopbackPortTest {
  protected:
@@ -183,7 +183,7 @@ TEST_F(CallPairTest, ARefusedCallerReceivesTheRejection) {
   caller.clients.PlaceCall("127.0.0.2", "Called");
   called.Receive(caller);
   caller.Receive(called);
-  EXPECT_EQ(caller.rejections, std::vector<uint32_t>{kCalledAddress});
+  EXPECT_EQ(caller.rejections, std::vector<NetAddress>{kCalledAddress});
   EXPECT_TRUE(Called().IsFree());
   EXPECT_EQ(Caller().State(), LineState::kCalling);
 }

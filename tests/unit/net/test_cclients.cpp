@@ -19,10 +19,10 @@ namespace {
 using Codes = std::vector<uint32_t>;
 using Lines = std::vector<std::string>;
 
-const uint32_t kUs = CLoopbackPeer::Loopback(1);
-const uint32_t kThem = CLoopbackPeer::Loopback(2);
-const uint32_t kOther = CLoopbackPeer::Loopback(3);
-const uint32_t kThird = CLoopbackPeer::Loopback(4);
+const NetAddress kUs = CLoopbackPeer::Loopback(1);
+const NetAddress kThem = CLoopbackPeer::Loopback(2);
+const NetAddress kOther = CLoopbackPeer::Loopback(3);
+const NetAddress kThird = CLoopbackPeer::Loopback(4);
 const std::string kThemText = "127.0.0.2";
 const std::string kOtherText = "127.0.0.3";
 
@@ -36,8 +36,8 @@ class LineSetTest : public LoopbackPortTest {
   Codes ArrivedAt(CLoopbackPeer& peer) { return peer.CollectCodes(us.Socket()); }
   // Which of our lines talks to the address: 1, 2, or 0 for none.
   int LineNumberOf(CClient* line) { return line ? line->LineNumber() : 0; }
-  void Occupy(int line, uint32_t peer) {
-    if (peer != 0) us.Line(line).CallOut(peer, "Busy");
+  void Occupy(int line, const NetAddress& peer) {
+    if (!peer.IsNone()) us.Line(line).CallOut(peer, "Busy");
   }
   void Quiet() {
     ArrivedAt(them);
@@ -53,9 +53,9 @@ class LineSetTest : public LoopbackPortTest {
 
 struct ChooseCase {
   const char* name;
-  uint32_t line1Peer;
-  uint32_t line2Peer;
-  uint32_t address;
+  NetAddress line1Peer;
+  NetAddress line2Peer;
+  NetAddress address;
   int chosen;
   friend void PrintTo(const ChooseCase& c, std::ostream* out) { *out << c.name; }
 };
@@ -70,14 +70,14 @@ TEST_P(ChooseLine, PrefersTheLineOfThePeerThenTheLastFreeLine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ChooseLine,
-                         testing::Values(ChooseCase{"BothFree", 0, 0, kThem, 2},
-                                         ChooseCase{"OnlyLine1Free", 0, kOther, kThem, 1},
-                                         ChooseCase{"OnlyLine2Free", kOther, 0, kThem, 2},
-                                         ChooseCase{"Line1HasThePeer", kThem, 0, kThem, 1},
-                                         ChooseCase{"Line2HasThePeerLine1Free", 0, kThem, kThem, 2},
+                         testing::Values(ChooseCase{"BothFree", NetAddress(), NetAddress(), kThem, 2},
+                                         ChooseCase{"OnlyLine1Free", NetAddress(), kOther, kThem, 1},
+                                         ChooseCase{"OnlyLine2Free", kOther, NetAddress(), kThem, 2},
+                                         ChooseCase{"Line1HasThePeer", kThem, NetAddress(), kThem, 1},
+                                         ChooseCase{"Line2HasThePeerLine1Free", NetAddress(), kThem, kThem, 2},
                                          ChooseCase{"Line2HasThePeerLine1Busy", kOther, kThem, kThem, 2},
                                          ChooseCase{"BothBusyWithOthers", kOther, kThird, kThem, 0},
-                                         ChooseCase{"AddressZero", 0, 0, 0, 0}),
+                                         ChooseCase{"AddressZero", NetAddress(), NetAddress(), NetAddress(), 0}),
                          [](const testing::TestParamInfo<ChooseCase>& info) {
                            return std::string(info.param.name);
                          });
@@ -134,7 +134,7 @@ TEST_F(LineSetTest, CodesReachOnlyTheLineOfTheirSender) {
   EXPECT_EQ(us.line1.State(), LineState::kCalling);
 
   us.clients.RouteCode(kThird, code::kRinging);
-  us.clients.RouteCode(0, code::kRinging);
+  us.clients.RouteCode(NetAddress(), code::kRinging);
   EXPECT_EQ(us.line1.State(), LineState::kCalling);
 
   EXPECT_EQ(us.clients.ChooseLine(kThem), &us.line2);
@@ -143,9 +143,9 @@ TEST_F(LineSetTest, CodesReachOnlyTheLineOfTheirSender) {
 }
 
 TEST_F(LineSetTest, AFreeLineIsNeverTheLineOfAddressZero) {
-  EXPECT_EQ(us.clients.ChooseLine(0), nullptr);
-  us.clients.RouteCode(0, code::kHangUp);
-  us.clients.AcceptCall(0, "Nobody");
+  EXPECT_EQ(us.clients.ChooseLine(NetAddress()), nullptr);
+  us.clients.RouteCode(NetAddress(), code::kHangUp);
+  us.clients.AcceptCall(NetAddress(), "Nobody");
   EXPECT_TRUE(us.line1.IsFree());
   EXPECT_TRUE(us.line2.IsFree());
 }
@@ -182,7 +182,7 @@ TEST_F(LineSetTest, ACallerFindingBothLinesBusyGetsNoReply) {
 
 TEST_F(LineSetTest, ARequestFromAddressZeroIsIgnored) {
   us.params.SetInt("KeyOn", 1);
-  us.clients.ReceiveCallRequest(0, "Alice");
+  us.clients.ReceiveCallRequest(NetAddress(), "Alice");
   EXPECT_TRUE(us.TakeLog().empty());
   EXPECT_TRUE(us.line2.IsFree());
 }
@@ -389,7 +389,7 @@ TEST_F(LineSetTest, TheAutomaticCallWaitsForTheResolverAndThenGoesToTheAddressFo
   EXPECT_TRUE(us.line2.IsFree());
   EXPECT_TRUE(ArrivedAt(them).empty());
 
-  resolver.Answer({net::ParseAddress(kThemText)});
+  resolver.Answer({NetAddress::Parse(kThemText)});
   EXPECT_EQ(ArrivedAt(them), Codes{code::kCallRequest});
   EXPECT_EQ(us.line2.PeerAddressText(), kThemText);
   us.clients.SetResolver(nullptr);
@@ -398,7 +398,7 @@ TEST_F(LineSetTest, TheAutomaticCallWaitsForTheResolverAndThenGoesToTheAddressFo
 // "Connect with DNS resolve" on the client at 127.0.0.2 named "them.example".
 struct DnsCallCase {
   const char* name;
-  std::vector<uint32_t> found;  // what the resolver answers
+  std::vector<NetAddress> found;  // what the resolver answers
   std::map<std::string, std::string> otherClients;
   std::string refused;  // an address the list will not take
   bool foundIsOwn;
@@ -415,7 +415,7 @@ TEST_P(ConnectWithDns, ReaddressesTheClientInPlaceAndCallsOrSaysWhyNot) {
   const DnsCallCase& c = GetParam();
   CDeferredResolver resolver;
   us.clients.SetResolver(&resolver);
-  us.clients.SetOwnAddressCheck([&](uint32_t address) { return c.foundIsOwn && address == kOther; });
+  us.clients.SetOwnAddressCheck([&](const NetAddress& address) { return c.foundIsOwn && address == kOther; });
   us.directory.clients = c.otherClients;
   us.directory.clients[kThemText] = "them.example";
   if (!c.refused.empty()) us.directory.refused.insert(c.refused);

@@ -17,8 +17,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// 10.0.0.200 in network order: the high bit is set, so a sign slip shows.
-constexpr uint32_t kSender = 0xC800000A;
+const NetAddress kSender = NetAddress::Parse("10.0.0.200");
 
 // The signals posted to the main thread, each as text, so a table row reads like the signal.
 class RecordingSignals : public SignalPort {
@@ -124,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 class RecordingReceiver : public AudioReceiver {
  public:
-  void ReceiveAudio(std::span<const uint8_t> datagram, SoundType type, uint32_t sender) override {
+  void ReceiveAudio(std::span<const uint8_t> datagram, SoundType type, const NetAddress& sender) override {
     const uint32_t code = WireCode(type);
     data = datagram.data();
     size = datagram.size();
@@ -135,7 +134,7 @@ class RecordingReceiver : public AudioReceiver {
   const uint8_t* data = nullptr;
   std::size_t size = 0;
   uint32_t lastCode = 0;
-  uint32_t lastSender = 0;
+  NetAddress lastSender;
   std::atomic<int> calls{0};
 };
 
@@ -173,7 +172,7 @@ TEST(DatagramRouterAudio, HandsEverySoundTypeOverAsReceived) {
 // still be written to after it is gone.
 class LingeringReceiver : public AudioReceiver {
  public:
-  void ReceiveAudio(std::span<const uint8_t>, SoundType, uint32_t) override {
+  void ReceiveAudio(std::span<const uint8_t>, SoundType, const NetAddress&) override {
     calls.fetch_add(1);
     for (int i = 0; i < 20; ++i) std::this_thread::yield();
     lastCallEnded = true;

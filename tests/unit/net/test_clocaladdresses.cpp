@@ -10,15 +10,15 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-std::vector<uint32_t> Addresses(const Texts& texts) {
-  std::vector<uint32_t> addresses;
-  for (const std::string& text : texts) addresses.push_back(net::ParseAddress(text));
+std::vector<NetAddress> Addresses(const Texts& texts) {
+  std::vector<NetAddress> addresses;
+  for (const std::string& text : texts) addresses.push_back(NetAddress::Parse(text));
   return addresses;
 }
 
-Texts TextsOf(const std::vector<uint32_t>& addresses) {
+Texts TextsOf(const std::vector<NetAddress>& addresses) {
   Texts texts;
-  for (const uint32_t address : addresses) texts.push_back(net::AddressText(address));
+  for (const NetAddress& address : addresses) texts.push_back(address.Text());
   return texts;
 }
 
@@ -37,24 +37,23 @@ TEST_P(LocalAddresses, AreTheBoundOneOrTheInterfacesButNeverALoopbackOne) {
   const OwnCase& c = GetParam();
   int askedPort = 0;
   const CLocalAddresses own(
-      c.bound.empty() ? 0 : net::ParseAddress(c.bound), 4445, [&] { return Addresses(c.interfaces); },
-      [&](uint32_t, int port) {
+      c.bound.empty() ? NetAddress() : NetAddress::Parse(c.bound), 4445, [&] { return Addresses(c.interfaces); },
+      [&](const NetAddress&, int port) {
         askedPort = port;
-        return c.route.empty() ? 0 : net::ParseAddress(c.route);
+        return c.route.empty() ? NetAddress() : NetAddress::Parse(c.route);
       });
   EXPECT_EQ(TextsOf(own.All()), c.all);
-  const uint32_t toward = own.Toward(net::ParseAddress("198.18.0.9"));
-  EXPECT_EQ(toward == 0 ? "" : net::AddressText(toward), c.toward);
+  EXPECT_EQ(own.Toward(NetAddress::Parse("198.18.0.9")).Text(), c.toward);
   if (c.bound.empty()) {
     EXPECT_EQ(askedPort, 4445);
   }
-  for (const std::string& address : c.all) EXPECT_TRUE(own.IsOwn(net::ParseAddress(address))) << address;
+  for (const std::string& address : c.all) EXPECT_TRUE(own.IsOwn(NetAddress::Parse(address))) << address;
   for (const char* loopback : {"127.0.0.1", "127.0.1.1"}) {
     if (c.bound != loopback) {
-      EXPECT_FALSE(own.IsOwn(net::ParseAddress(loopback))) << loopback;
+      EXPECT_FALSE(own.IsOwn(NetAddress::Parse(loopback))) << loopback;
     }
   }
-  EXPECT_FALSE(own.IsOwn(0));
+  EXPECT_FALSE(own.IsOwn(NetAddress()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -81,24 +80,23 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(LocalAddressesForAFriend, CarryThePortOnlyWhereItIsNotTheUsualOne) {
   const auto interfaces = [] { return Addresses({"127.0.0.1", "192.168.1.5", "10.0.0.2"}); };
-  EXPECT_EQ(CLocalAddresses(0, 4444, interfaces, {}).ForAFriend(), (Texts{"192.168.1.5", "10.0.0.2"}));
-  EXPECT_EQ(CLocalAddresses(0, 5000, interfaces, {}).ForAFriend(),
+  EXPECT_EQ(CLocalAddresses({}, 4444, interfaces, {}).ForAFriend(), (Texts{"192.168.1.5", "10.0.0.2"}));
+  EXPECT_EQ(CLocalAddresses({}, 5000, interfaces, {}).ForAFriend(),
             (Texts{"192.168.1.5:5000", "10.0.0.2:5000"}));
-  EXPECT_EQ(CLocalAddresses(0, 5000, [] { return Addresses({"127.0.0.1"}); }, {}).ForAFriend(), Texts{});
+  EXPECT_EQ(CLocalAddresses({}, 5000, [] { return Addresses({"127.0.0.1"}); }, {}).ForAFriend(), Texts{});
 }
 
 TEST(LocalAddressesOfThisMachine, NeverIncludeALoopbackAddress) {
   // The interfaces include the loopback one; what is offered as this
   // computer's never does, not even toward a loopback peer.
   bool loopbackSeen = false;
-  for (const uint32_t address : CLocalAddresses::SystemInterfaces())
-    loopbackSeen |= CLocalAddresses::IsLoopback(address);
+  for (const NetAddress& address : CLocalAddresses::SystemInterfaces()) loopbackSeen |= address.IsLoopback();
   EXPECT_TRUE(loopbackSeen);
-  const CLocalAddresses own(0, 4444);
-  for (const uint32_t address : own.All())
-    EXPECT_FALSE(CLocalAddresses::IsLoopback(address)) << net::AddressText(address);
-  EXPECT_FALSE(CLocalAddresses::IsLoopback(own.Toward(net::ParseAddress("127.1.0.2"))));
-  EXPECT_EQ(net::AddressText(CLocalAddresses::SystemRoute(net::ParseAddress("127.1.0.2"), 4444)),
+  const CLocalAddresses own({}, 4444);
+  for (const NetAddress& address : own.All())
+    EXPECT_FALSE(address.IsLoopback()) << address.Text();
+  EXPECT_FALSE(own.Toward(NetAddress::Parse("127.1.0.2")).IsLoopback());
+  EXPECT_EQ(CLocalAddresses::SystemRoute(NetAddress::Parse("127.1.0.2"), 4444).Text(),
             "127.0.0.1");
 }
 

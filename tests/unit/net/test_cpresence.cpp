@@ -16,14 +16,14 @@ namespace {
 using Codes = std::vector<uint32_t>;
 
 // 127.1.0.n: loopback addresses the client list takes as clients.
-uint32_t Loopback(uint8_t n) {
-  return htonl(0x7F010000u | n);
+NetAddress Loopback(uint8_t n) {
+  return NetAddress::IPv4(htonl(0x7F010000u | n));
 }
 
-const uint32_t kUs = Loopback(1);
-const uint32_t kThem = Loopback(2);
-const uint32_t kOther = Loopback(3);
-const uint32_t kStranger = Loopback(4);
+const NetAddress kUs = Loopback(1);
+const NetAddress kThem = Loopback(2);
+const NetAddress kOther = Loopback(3);
+const NetAddress kStranger = Loopback(4);
 
 // Our presence protocol against bare sockets standing in for two clients
 // and a stranger; the client list is the real one.

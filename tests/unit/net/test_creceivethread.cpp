@@ -25,9 +25,9 @@ class RecordingSink : public DatagramSink {
  public:
   struct Datagram {
     std::vector<uint8_t> bytes;
-    uint32_t sender;
+    NetAddress sender;
   };
-  void OnDatagram(std::span<const uint8_t> bytes, uint32_t sender) override {
+  void OnDatagram(std::span<const uint8_t> bytes, const NetAddress& sender) override {
     std::lock_guard lock(mutex);
     received.push_back({{bytes.begin(), bytes.end()}, sender});
   }
@@ -49,21 +49,21 @@ bool WaitFor(Predicate done) {
 class CReceiveThreadTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    self = net::ParseAddress("127.0.0.1");
-    peer = net::ParseAddress("127.0.0.2");
-    alsoSelf = net::ParseAddress("127.0.0.3");
+    self = NetAddress::Parse("127.0.0.1");
+    peer = NetAddress::Parse("127.0.0.2");
+    alsoSelf = NetAddress::Parse("127.0.0.3");
     socket = std::make_unique<net::CUdpSocket>(0, self);
     ASSERT_TRUE(socket->IsOpen());
   }
 
-  void SendFrom(uint32_t from, std::vector<uint8_t> bytes) {
+  void SendFrom(const NetAddress& from, std::vector<uint8_t> bytes) {
     const net::CUdpSocket s(0, from);
     ASSERT_TRUE(s.IsOpen());
-    s.SendTo(self, socket->Port(), bytes);
+    s.Send(self.WithPort(static_cast<uint16_t>(socket->Port())), bytes);
   }
 
   // A computer on two networks sends from either of its addresses.
-  uint32_t self = 0, peer = 0, alsoSelf = 0;
+  NetAddress self, peer, alsoSelf;
   std::unique_ptr<net::CUdpSocket> socket;
   std::atomic<int> quitting{0};
   RecordingSink sink;
@@ -81,7 +81,7 @@ TEST_F(CReceiveThreadTest, HandsOverWhatPeersSendAndDropsItsOwnDatagrams) {
   ASSERT_TRUE(WaitFor([&] { return sink.Received().size() == 2; }));
   const auto got = sink.Received();
   EXPECT_EQ(got[0].bytes, (std::vector<uint8_t>{0x35, 0x23}));
-  EXPECT_EQ(got[0].sender, peer);
+  EXPECT_TRUE(got[0].sender.SameHost(peer));
   EXPECT_EQ(got[1].bytes.size(), 5u);
   thread.Stop();
   EXPECT_EQ(sink.Received().size(), 2u);
@@ -113,7 +113,7 @@ TEST_F(CReceiveThreadTest, StopEndsTheThreadWhichPostsTheCloseRequest) {
 // A sink that holds the thread until the test lets it go.
 class StuckSink : public DatagramSink {
  public:
-  void OnDatagram(std::span<const uint8_t>, uint32_t) override {
+  void OnDatagram(std::span<const uint8_t>, const NetAddress&) override {
     entered.set_value();
     released.wait();
   }
@@ -126,7 +126,7 @@ TEST_F(CReceiveThreadTest, StopGivesUpOnAThreadThatDoesNotEnd) {
   std::promise<void> release;
   stuck.released = release.get_future().share();
   auto thread =
-      std::make_unique<CReceiveThread>(*socket, std::vector<uint32_t>{self}, quitting, stuck, window);
+      std::make_unique<CReceiveThread>(*socket, std::vector<NetAddress>{self}, quitting, stuck, window);
   thread->Start();
   SendFrom(peer, {0x2D, 0x23, 0, 0});
   ASSERT_EQ(stuck.entered.get_future().wait_for(5s), std::future_status::ready);

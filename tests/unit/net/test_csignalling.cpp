@@ -20,13 +20,13 @@ namespace {
 using Codes = std::vector<uint32_t>;
 using Lines = std::vector<std::string>;
 
-uint32_t Loopback(uint8_t n) {
-  return htonl(0x7F010000u | n);
+NetAddress Loopback(uint8_t n) {
+  return NetAddress::IPv4(htonl(0x7F010000u | n));
 }
 
-const uint32_t kUs = Loopback(1);
-const uint32_t kThem = Loopback(2);
-const uint32_t kStranger = Loopback(4);
+const NetAddress kUs = Loopback(1);
+const NetAddress kThem = Loopback(2);
+const NetAddress kStranger = Loopback(4);
 
 class RecordingCallEvents : public CallEvents {
  public:
@@ -34,7 +34,7 @@ class RecordingCallEvents : public CallEvents {
   void SpeexOptionReceived(uint32_t code, int32_t value) override {
     events.push_back("speex " + std::to_string(code) + " " + std::to_string(value));
   }
-  void CallRefused(uint32_t from) override { events.push_back("refused " + net::AddressText(from)); }
+  void CallRefused(const NetAddress& from) override { events.push_back("refused " + from.Text()); }
   void SignalHandled() override { ++handled; }
   Lines events;
   int handled = 0;
@@ -48,8 +48,9 @@ class CSignallingTest : public LoopbackPortTest {
     contacts.Add("127.1.0.2", "Them");
     us.params.SetString("userName", "");
   }
-  void Signal(uint32_t from, uint32_t code, const std::string& text = "", int32_t number = 0) {
-    signalling.OnSignal(ReceivedSignal{NetAddress::IPv4(from), code, text, number});
+  void Signal(const NetAddress& from, uint32_t code, const std::string& text = "", int32_t number = 0) {
+    // From the peer's netPort, as a copy of the program sends.
+    signalling.OnSignal(ReceivedSignal{from.WithPort(4444), code, text, number});
   }
   Codes At(CLoopbackPeer& peer) { return peer.CollectCodes(us.Socket()); }
 
@@ -61,8 +62,8 @@ class CSignallingTest : public LoopbackPortTest {
   CPresence presence{contacts, us.clients, us.Socket()};
   RecordingCallEvents events;
   // Unbound, this computer is 192.0.2.9 toward anyone.
-  CLocalAddresses own{0, 4444, [] { return std::vector<uint32_t>{inet_addr("192.0.2.9")}; },
-                      [](uint32_t, int) { return inet_addr("192.0.2.9"); }};
+  CLocalAddresses own{{}, 4444, [] { return std::vector<NetAddress>{NetAddress::Parse("192.0.2.9")}; },
+                      [](const NetAddress&, int) { return NetAddress::Parse("192.0.2.9"); }};
   std::atomic<int> quitting{0};
   CSignalling signalling{quitting, us.clients, presence, events, us.params, own, us.log, us.Socket()};
 };
@@ -120,7 +121,7 @@ TEST_F(CSignallingTest, OnlyThePeerOfACallPlacedOrHeldCanRefuseIt) {
   struct Case {
     const char* what;
     void (*enter)(CCallSide&);
-    uint32_t from;
+    NetAddress from;
     bool refused;
   };
   const Case cases[] = {
@@ -159,11 +160,11 @@ TEST_F(CSignallingTest, OnlyThePeerOfACallPlacedOrHeldCanRefuseIt) {
     c.enter(side);
     const LineState before = side.line2.State();
     side.TakeLog();
-    s.OnSignal(ReceivedSignal{NetAddress::IPv4(c.from), code::kRejection, "", 0});
-    EXPECT_EQ(seen.events, c.refused ? Lines{"refused " + net::AddressText(c.from)} : Lines{});
+    s.OnSignal(ReceivedSignal{c.from, code::kRejection, "", 0});
+    EXPECT_EQ(seen.events, c.refused ? Lines{"refused " + c.from.Text()} : Lines{});
     EXPECT_EQ(side.line2.State(), c.refused ? LineState::kHangUpSent : before);
     EXPECT_EQ(side.TakeLog(),
-              c.refused ? Lines{} : Lines{"Rejection without a call dropped: " + net::AddressText(c.from)});
+              c.refused ? Lines{} : Lines{"Rejection without a call dropped: " + c.from.Text()});
     them.Collect(side.Socket());
   }
 }

@@ -18,20 +18,8 @@ class RecordingBoxes : public MessageBoxPort {
   std::vector<std::string> errors;
 };
 
-TEST(TransportTest, AddressTextAndParseAreInverse) {
-  const std::pair<const char*, uint32_t> cases[] = {
-      {"127.0.0.1", htonl(0x7F000001)}, {"10.0.0.7", htonl(0x0A000007)}, {"255.255.255.255", 0xFFFFFFFF}};
-  for (const auto& [text, address] : cases) {
-    EXPECT_EQ(net::ParseAddress(text), address) << text;
-    EXPECT_EQ(net::AddressText(address), text);
-  }
-  for (const char* bad : {"", "1.2.3", "1.2.3.4.5", "300.1.1.1", "host", "1.2.3.4 "}) {
-    EXPECT_EQ(net::ParseAddress(bad), 0u) << bad;
-  }
-}
-
 TEST(UdpSocketTest, APortInUseGivesNoSocketAndTheReason) {
-  const uint32_t loopback = net::ParseAddress("127.0.0.1");
+  const NetAddress loopback = NetAddress::Parse("127.0.0.1");
   net::CUdpSocket first(0, loopback);
   ASSERT_TRUE(first.IsOpen());
   EXPECT_GT(first.Port(), 0) << "port 0 takes a free one and reports it";
@@ -44,30 +32,35 @@ TEST(UdpSocketTest, APortInUseGivesNoSocketAndTheReason) {
 }
 
 // Peers listen on the sender's own port, each on its own address.
-TEST(UdpSocketTest, SendToPeerReachesThePeerOnTheSocketsPortAndNothingAfterClose) {
-  net::CUdpSocket receiver(0, net::ParseAddress("127.0.0.2"));
+TEST(UdpSocketTest, ASendGoesToTheSocketsOwnPortUnlessTheAddressHasOneAndNowhereAfterClose) {
+  net::CUdpSocket receiver(0, NetAddress::Parse("127.0.0.2"));
   ASSERT_TRUE(receiver.IsOpen());
-  net::CUdpSocket sender(receiver.Port(), net::ParseAddress("127.0.0.1"));
+  net::CUdpSocket other(0, NetAddress::Parse("127.0.0.3"));
+  net::CUdpSocket sender(receiver.Port(), NetAddress::Parse("127.0.0.1"));
   ASSERT_TRUE(sender.IsOpen());
   const uint8_t bytes[] = {1, 2, 3, 4, 5};
-  sender.SendToPeer(std::string("127.0.0.2"), bytes);
-  sender.SendToPeer(std::string("not an address"), std::span(bytes, 2));  // sends nothing
+  sender.Send(NetAddress::Parse("127.0.0.2"), bytes);
+  sender.Send(NetAddress(), std::span(bytes, 2));                              // sends nothing
+  sender.Send(NetAddress::Parse("2001:db8::1"), std::span(bytes, 2));          // not a family it speaks
+  sender.Send(NetAddress::Parse("127.0.0.3").WithPort(static_cast<uint16_t>(other.Port())), std::span(bytes, 3));
   uint8_t buffer[16] = {};
-  const ssize_t n = ::recv(receiver.Descriptor(), buffer, sizeof buffer, 0);
-  ASSERT_EQ(n, 5);
+  NetAddress from;
+  ASSERT_EQ(receiver.Receive(buffer, from), 5);
   EXPECT_EQ(buffer[4], 5);
+  EXPECT_EQ(from, NetAddress::Parse("127.0.0.1").WithPort(static_cast<uint16_t>(sender.Port())));
+  ASSERT_EQ(other.Receive(buffer, from), 3);
   sender.Close();
-  sender.SendToPeer(net::ParseAddress("127.0.0.2"), bytes);
+  sender.Send(NetAddress::Parse("127.0.0.2"), bytes);
   EXPECT_EQ(::recv(receiver.Descriptor(), buffer, sizeof buffer, MSG_DONTWAIT), -1);
 }
 
 TEST(TransportTest, LookUpHostGivesEveryAddressOrNone) {
   EXPECT_TRUE(net::LookUpHost("no-such-host.invalid").empty());
   EXPECT_TRUE(net::LookUpHost("").empty());
-  EXPECT_EQ(net::LookUpHost("127.0.0.1"), std::vector<uint32_t>{net::ParseAddress("127.0.0.1")});
+  EXPECT_EQ(net::LookUpHost("127.0.0.1"), std::vector<NetAddress>{NetAddress::Parse("127.0.0.1")});
   const auto local = net::LookUpHost("localhost");
   ASSERT_FALSE(local.empty());
-  EXPECT_EQ(net::AddressText(local.front()), "127.0.0.1");
+  EXPECT_EQ(local.front().Text(), "127.0.0.1");
 }
 
 }  // namespace

@@ -58,17 +58,19 @@ TEST(CContactTest, EveryAnswerRestartsTheCountdown) {
 TEST(CContactTest, OnlyDottedAddressesAreProbed) {
   for (const char* ip : {"", "0.0.0.0", "host.example", "10.0.0", "010.0.0.1", "10.0.0.1 ", "1.2.3.256"}) {
     SCOPED_TRACE(ip);
-      CContact contact(ip, "Name");
-    EXPECT_EQ(contact.Address(), 0u);
+    CContact contact(ip, "Name");
+    EXPECT_TRUE(contact.Address().IsNone());
     EXPECT_TRUE(ProbeTicks(contact, 31).empty());
   }
 }
 
-TEST(CContactTest, AddressTextConvertsBothWaysInNetworkOrder) {
-  const uint32_t address = htonl(0xC0A8000C);
-  EXPECT_EQ(CContact::AddressFromText("192.168.0.12"), address);
-  EXPECT_EQ(CContact::TextFromAddress(address), "192.168.0.12");
-  EXPECT_EQ(CContact::AddressFromText(std::string("10.0.0.1\0junk", 13)), 0u);
+TEST(CContactTest, TheAddressIsWhatTheTextNames) {
+  EXPECT_EQ(CContact("192.168.0.12", "Lab").Address(), NetAddress::IPv4(htonl(0xC0A8000C)));
+  EXPECT_EQ(CContact("2001:db8::7", "Far").Address(), NetAddress::Parse("2001:db8::7"));
+  // A text cut at a zero byte is probed at the address it shows.
+  const CContact cut(std::string("10.0.0.1\0junk", 13), "Cut");
+  EXPECT_EQ(cut.Ip(), "10.0.0.1");
+  EXPECT_EQ(cut.Address(), NetAddress::Parse("10.0.0.1"));
 }
 
 TEST(CContactTest, TakeChangeReportsEachChangeOfTheOnlineMarkOnce) {

@@ -26,8 +26,8 @@ Pairs Rows(const CContacts& list) {
   return rows;
 }
 
-uint32_t Address(const char* text) {
-  return CContact::AddressFromText(text);
+NetAddress Address(const char* text) {
+  return NetAddress::Parse(text);
 }
 
 // What the client dialog's Add action does with a record that passes its
@@ -45,7 +45,7 @@ class CContactsTest : public ::testing::Test {
 
   Events TakeMessages() { return window.Take(); }
   void Tick() {
-    contacts.Tick([this](uint32_t address) { window.events.push_back("probe " + CContact::TextFromAddress(address)); });
+    contacts.Tick([this](const NetAddress& address) { window.events.push_back("probe " + address.Text()); });
   }
 
   Pairs Walk() {

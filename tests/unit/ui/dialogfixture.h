@@ -40,13 +40,13 @@ class DialogFixture : public ::testing::Test {
   CContacts contacts{params, clientList, boxes};
   CBlockingResolver resolver;
   // Unbound, on two networks: loopback addresses are never the computer's own.
-  CLocalAddresses own{0, 4444,
+  CLocalAddresses own{{}, 4444,
                       [] {
-                        return std::vector<uint32_t>{
-                            net::ParseAddress("127.0.0.1"), net::ParseAddress(kOwnAddress),
-                            net::ParseAddress("127.0.1.1"), net::ParseAddress(kOtherOwnAddress)};
+                        return std::vector<NetAddress>{
+                            NetAddress::Parse("127.0.0.1"), NetAddress::Parse(kOwnAddress),
+                            NetAddress::Parse("127.0.1.1"), NetAddress::Parse(kOtherOwnAddress)};
                       },
-                      [](uint32_t, int) { return net::ParseAddress("127.0.0.1"); }};
+                      [](const NetAddress&, int) { return NetAddress::Parse("127.0.0.1"); }};
   CNetworkFacts network{own, resolver};
   CFakeFileChooser files;
 };

@@ -57,7 +57,7 @@ TEST_F(TDlgCntactTest, AddChecksTheAddressAndTheNameAsTyped) {
     if (c.error.empty()) {
       EXPECT_TRUE(boxes.errors.empty());
       ASSERT_TRUE(contacts.Contains(c.ip));
-      EXPECT_EQ(*contacts.NameOf(net::ParseAddress(c.ip)), c.stored);
+      EXPECT_EQ(*contacts.NameOf(NetAddress::Parse(c.ip)), c.stored);
       EXPECT_EQ(dialog.nameEdit->text().toStdString(), c.stored);
     } else {
       ASSERT_EQ(boxes.errors.size(), 1u);
@@ -131,7 +131,7 @@ TEST_F(TDlgCntactTest, UpdateMovesTheAutomaticCallWithTheClient) {
   Type("10.0.0.50", "Desk PC");
   dialog.OnUpdateClicked();
   EXPECT_FALSE(contacts.Contains("10.0.0.5"));
-  EXPECT_EQ(*contacts.NameOf(net::ParseAddress("10.0.0.50")), "Desk PC");
+  EXPECT_EQ(*contacts.NameOf(NetAddress::Parse("10.0.0.50")), "Desk PC");
   std::string autoCall;
   params.GetString("AutoCallOutIp", autoCall);
   EXPECT_EQ(autoCall, "10.0.0.50");
@@ -149,8 +149,8 @@ TEST_F(TDlgCntactTest, UpdateOntoAnotherClientsAddressKeepsBoth) {
   Type("10.0.0.6", "Desk");
   dialog.OnUpdateClicked();
   EXPECT_EQ(boxes.errors, std::vector<std::string>{"Client exists: 10.0.0.6,Desk"});
-  EXPECT_EQ(*contacts.NameOf(net::ParseAddress("10.0.0.5")), "Desk");
-  EXPECT_EQ(*contacts.NameOf(net::ParseAddress("10.0.0.6")), "Lab");
+  EXPECT_EQ(*contacts.NameOf(NetAddress::Parse("10.0.0.5")), "Desk");
+  EXPECT_EQ(*contacts.NameOf(NetAddress::Parse("10.0.0.6")), "Lab");
 }
 
 TEST_F(TDlgCntactTest, RemoveClosesOnlyWhenAClientWent) {
@@ -275,8 +275,8 @@ TEST_F(TDlgCntactFileTest, ExportAndImportRoundTrip) {
   TDlgCntact other{settings, fresh, network, boxes, files, {}};
   files.answers.push_back(path);
   other.ImportClients();
-  EXPECT_EQ(*fresh.NameOf(net::ParseAddress("10.0.0.10")), "Office PC");
-  EXPECT_EQ(*fresh.NameOf(net::ParseAddress("10.0.0.2")), "Bee");
+  EXPECT_EQ(*fresh.NameOf(NetAddress::Parse("10.0.0.10")), "Office PC");
+  EXPECT_EQ(*fresh.NameOf(NetAddress::Parse("10.0.0.2")), "Bee");
   EXPECT_EQ(fresh.Count(), 2u);
   EXPECT_TRUE(boxes.errors.empty());
 }
@@ -290,9 +290,9 @@ TEST_F(TDlgCntactFileTest, ImportAddsTheGoodRecordsAndSaysWhatIsWrongWithTheOthe
                                 "010.0.0.7,Zero;\r\n"         // leading zero
                                 "10.0.0.8,x;\r\n"));          // too short
   dialog.ImportClients();
-  EXPECT_EQ(*contacts.NameOf(net::ParseAddress("10.0.0.4")), "Desk PC");
-  EXPECT_EQ(*contacts.NameOf(net::ParseAddress("10.0.0.5")), "Two");
-  EXPECT_EQ(*contacts.NameOf(net::ParseAddress("10.0.0.6")), "alpha");
+  EXPECT_EQ(*contacts.NameOf(NetAddress::Parse("10.0.0.4")), "Desk PC");
+  EXPECT_EQ(*contacts.NameOf(NetAddress::Parse("10.0.0.5")), "Two");
+  EXPECT_EQ(*contacts.NameOf(NetAddress::Parse("10.0.0.6")), "alpha");
   EXPECT_EQ(contacts.Count(), 4u);
   EXPECT_EQ(boxes.errors,
             (std::vector<std::string>{"Invalid Ip address: 010.0.0.7,Zero", "Name is to short"}));
