@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <vector>
+
 #include "core/netaddress.h"
 
 // What the program was started with:

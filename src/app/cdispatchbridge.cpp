@@ -42,8 +42,6 @@ void CDispatchBridge::PlaceCall(int line, const NetAddress& address, const std::
   if (CClient* client = graph_.Line(line)) client->CallOut(address, name);
 }
 
-
-
 void CDispatchBridge::ApplyRemoteSpeexOption(uint32_t code, int32_t value) {
   graph_.audio->ApplyRemoteSpeexOption(code, value);
 }
@@ -68,7 +66,6 @@ void CDispatchBridge::ShowSliders() {
   graph_.window->SetSliders({static_cast<int>(s.speakerSlider), s.speakerSliderEnabled},
                             {static_cast<int>(s.micSlider), s.micSliderEnabled});
 }
-
 
 void CDispatchBridge::SendSignalling(const NetAddress& address, uint32_t code, const std::string& text) {
   if (address.IsNone()) return;

@@ -175,7 +175,8 @@ bool CClient::Accepts(uint32_t c) const {
   if (releaseTicks_ > 0) return c == code::kHangUp || c == code::kHangUpAck;
   // Only this user's answer brings up a call that rings here; a caller that
   // answered or confirmed by itself would open the microphone unasked.
-  if (IsIncoming() && State() == LineState::kRinging && (c == code::kAnswer || c == code::kAnswerConfirmation))
+  if (IsIncoming() && State() == LineState::kRinging &&
+      (c == code::kAnswer || c == code::kAnswerConfirmation))
     return false;
   return InTable(c, State());
 }

@@ -98,7 +98,8 @@ bool CClients::EndRefusedCall(const NetAddress& from) {
   for (CClient* line : lines_) {
     const LineState state = line->State();
     const bool callingOut = !line->IsIncoming() && (state == LineState::kCalling || state == LineState::kRinging);
-    if (from.IsNone() || !line->PeerAddress().SameHost(from) || !(callingOut || state == LineState::kConnected))
+    if (from.IsNone() || !line->PeerAddress().SameHost(from) ||
+        !(callingOut || state == LineState::kConnected))
       continue;
     line->HangUp();
     return true;

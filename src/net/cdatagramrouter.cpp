@@ -46,8 +46,8 @@ void CDatagramRouter::OnDatagram(std::span<const uint8_t> bytes, const NetAddres
   if (code::IsSoundType(c)) {
     RouteAudio(bytes, c, sender);
   } else if (IsSignal(c)) {
-    signals_.Post(ReceivedSignal{sender, c, std::string(datagram::ReadText(bytes)),
-                                 datagram::ReadNumber(bytes)});
+    signals_.Post(
+        ReceivedSignal{sender, c, std::string(datagram::ReadText(bytes)), datagram::ReadNumber(bytes)});
   }
 }
 

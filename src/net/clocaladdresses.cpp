@@ -17,7 +17,8 @@ std::vector<NetAddress> CLocalAddresses::SystemInterfaces() {
   if (::getifaddrs(&list) != 0) return addresses;
   for (const ifaddrs* entry = list; entry; entry = entry->ifa_next) {
     if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET || !(entry->ifa_flags & IFF_UP)) continue;
-    addresses.push_back(NetAddress::IPv4(reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr.s_addr));
+    addresses.push_back(
+        NetAddress::IPv4(reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr.s_addr));
   }
   ::freeifaddrs(list);
   return addresses;

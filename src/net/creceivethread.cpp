@@ -1,6 +1,5 @@
 #include "net/creceivethread.h"
 
-
 #include <algorithm>
 #include <cerrno>
 #include <span>

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 
-
 namespace net {
 
 CUdpSocket::CUdpSocket(int port, const NetAddress& bindAddress) {
@@ -46,17 +45,18 @@ void CUdpSocket::Send(const NetAddress& to, std::span<const uint8_t> bytes) cons
   address.sin_family = AF_INET;
   address.sin_port = htons(to.port() != 0 ? to.port() : static_cast<uint16_t>(port_));
   address.sin_addr.s_addr = to.IPv4NetworkOrder();
-  ::sendto(fd, bytes.data(), bytes.size(), MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&address),
-           sizeof address);
+  ::sendto(fd, bytes.data(), bytes.size(), MSG_DONTWAIT | MSG_NOSIGNAL,
+           reinterpret_cast<const sockaddr*>(&address), sizeof address);
 }
 
 ssize_t CUdpSocket::Receive(std::span<uint8_t> buffer, NetAddress& from) const {
   sockaddr_in sender{};
   socklen_t length = sizeof sender;
-  const ssize_t received = ::recvfrom(fd_.load(), buffer.data(), buffer.size(), 0,
-                                      reinterpret_cast<sockaddr*>(&sender), &length);
-  from = received >= 0 && sender.sin_family == AF_INET ? NetAddress::IPv4(sender.sin_addr.s_addr, ntohs(sender.sin_port))
-                                                       : NetAddress();
+  const ssize_t received =
+      ::recvfrom(fd_.load(), buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&sender), &length);
+  from = received >= 0 && sender.sin_family == AF_INET
+             ? NetAddress::IPv4(sender.sin_addr.s_addr, ntohs(sender.sin_port))
+             : NetAddress();
   return received;
 }
 

@@ -1,11 +1,10 @@
 #include "settings/ccommand.h"
 
-#include "core/netaddress.h"
-
 #include "core/boundedtext.h"
 #include "core/codes.h"
 #include "core/decimaltext.h"
 #include "core/messageboxport.h"
+#include "core/netaddress.h"
 #include "core/windowport.h"
 #include "settings/cparams.h"
 

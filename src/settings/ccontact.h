@@ -7,7 +7,6 @@
 
 #include "core/netaddress.h"
 
-
 // One client: a named IPv4 address, and what its probes and announcements
 // have told about it. Presence is counted in probes that went unanswered,
 // so a client turns offline only after several silent probes in a row.
@@ -45,7 +44,6 @@ class CContact {
   // True once per change of the online mark, so the list repaints only
   // when something it shows has changed.
   bool TakeChange();
-
 
  private:
   std::string ip_;

@@ -34,7 +34,8 @@ class CLoopbackPeer {
   static NetAddress Loopback(uint8_t n) { return NetAddress::IPv4(htonl(0x7F000000u | n)); }
 
   // Port 0 picks a free one.
-  explicit CLoopbackPeer(const NetAddress& address, int port = 0) : address_(address), socket_(port, address) {
+  explicit CLoopbackPeer(const NetAddress& address, int port = 0)
+      : address_(address), socket_(port, address) {
     timeval timeout{};
     timeout.tv_sec = 10;
     ::setsockopt(socket_.Descriptor(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
@@ -61,7 +62,8 @@ class CLoopbackPeer {
       const std::span<const uint8_t> bytes(buffer.data(), static_cast<std::size_t>(n));
       const uint32_t c = datagram::ReadCode(bytes);
       if (c == kFence) break;
-      received.push_back({c, std::string(datagram::ReadText(bytes)), bytes.size(), NetAddress::IPv4(from.sin_addr.s_addr)});
+      received.push_back(
+          {c, std::string(datagram::ReadText(bytes)), bytes.size(), NetAddress::IPv4(from.sin_addr.s_addr)});
     }
     return received;
   }

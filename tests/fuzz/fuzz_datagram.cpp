@@ -7,11 +7,11 @@
 #include <span>
 #include <string_view>
 
+#include "core/codes.h"
 #include "core/receivedsignal.h"
+#include "core/soundtype.h"
 #include "net/audioreceiver.h"
 #include "net/cdatagramrouter.h"
-#include "core/codes.h"
-#include "core/soundtype.h"
 #include "net/datagramreader.h"
 #include "net/datagramwriter.h"
 

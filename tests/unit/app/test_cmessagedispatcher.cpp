@@ -115,9 +115,8 @@ TEST_F(CMessageDispatcherTest, SpeexOptionsAreAppliedOrSentInSendMode) {
   dispatcher.HandleCode(code::kSpeexDtx, -2);
   dispatcher.HandleCode(Number(WindowMessage::kSpeexSendMode), 0);
   dispatcher.HandleCode(code::kSpeexVad, 1);
-  EXPECT_EQ(targets.calls,
-            (Calls{"ApplyRemoteSpeexOption 9100 7", "SendSignalling 10.1.2.3 9105 -2",
-                   "ApplyRemoteSpeexOption 9104 1"}));
+  EXPECT_EQ(targets.calls, (Calls{"ApplyRemoteSpeexOption 9100 7", "SendSignalling 10.1.2.3 9105 -2",
+                                  "ApplyRemoteSpeexOption 9104 1"}));
 }
 
 TEST_F(CMessageDispatcherTest, ARefusedSoundTypeHangsUpThePageInFront) {

@@ -477,8 +477,10 @@ TEST_P(TransitionTable, AcceptsExactlyTheListedPairs) {
   const auto it = accepted.find({c.received, c.state});
   // A call rings until this user answers it: a caller's answer or
   // confirmation would otherwise open the microphone on its own.
-  const bool calledRingingAnswer = c.setup == LineSetup::kCalledRinging && (c.received == 9025 || c.received == 9027);
-  const Outcome expected = it != accepted.end() && !calledRingingAnswer ? it->second : Outcome{c.state, {}, {}};
+  const bool calledRingingAnswer =
+      c.setup == LineSetup::kCalledRinging && (c.received == 9025 || c.received == 9027);
+  const Outcome expected =
+      it != accepted.end() && !calledRingingAnswer ? it->second : Outcome{c.state, {}, {}};
 
   Line().ReceiveCode(c.received);
   EXPECT_EQ(WireCode(Line().State()), expected.state);

@@ -69,18 +69,17 @@ TEST_P(ChooseLine, PrefersTheLineOfThePeerThenTheLastFreeLine) {
   EXPECT_EQ(LineNumberOf(us.clients.ChooseLine(c.address)), c.chosen);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ChooseLine,
-                         testing::Values(ChooseCase{"BothFree", NetAddress(), NetAddress(), kThem, 2},
-                                         ChooseCase{"OnlyLine1Free", NetAddress(), kOther, kThem, 1},
-                                         ChooseCase{"OnlyLine2Free", kOther, NetAddress(), kThem, 2},
-                                         ChooseCase{"Line1HasThePeer", kThem, NetAddress(), kThem, 1},
-                                         ChooseCase{"Line2HasThePeerLine1Free", NetAddress(), kThem, kThem, 2},
-                                         ChooseCase{"Line2HasThePeerLine1Busy", kOther, kThem, kThem, 2},
-                                         ChooseCase{"BothBusyWithOthers", kOther, kThird, kThem, 0},
-                                         ChooseCase{"AddressZero", NetAddress(), NetAddress(), NetAddress(), 0}),
-                         [](const testing::TestParamInfo<ChooseCase>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ChooseLine,
+    testing::Values(ChooseCase{"BothFree", NetAddress(), NetAddress(), kThem, 2},
+                    ChooseCase{"OnlyLine1Free", NetAddress(), kOther, kThem, 1},
+                    ChooseCase{"OnlyLine2Free", kOther, NetAddress(), kThem, 2},
+                    ChooseCase{"Line1HasThePeer", kThem, NetAddress(), kThem, 1},
+                    ChooseCase{"Line2HasThePeerLine1Free", NetAddress(), kThem, kThem, 2},
+                    ChooseCase{"Line2HasThePeerLine1Busy", kOther, kThem, kThem, 2},
+                    ChooseCase{"BothBusyWithOthers", kOther, kThird, kThem, 0},
+                    ChooseCase{"AddressZero", NetAddress(), NetAddress(), NetAddress(), 0}),
+    [](const testing::TestParamInfo<ChooseCase>& info) { return std::string(info.param.name); });
 
 TEST_F(LineSetTest, TickAllTicksLineOneThenLineTwoAndReportsEachSecondOnce) {
   us.now = 500;

@@ -37,7 +37,8 @@ TEST_P(LocalAddresses, AreTheBoundOneOrTheInterfacesButNeverALoopbackOne) {
   const OwnCase& c = GetParam();
   int askedPort = 0;
   const CLocalAddresses own(
-      c.bound.empty() ? NetAddress() : NetAddress::Parse(c.bound), 4445, [&] { return Addresses(c.interfaces); },
+      c.bound.empty() ? NetAddress() : NetAddress::Parse(c.bound), 4445,
+      [&] { return Addresses(c.interfaces); },
       [&](const NetAddress&, int port) {
         askedPort = port;
         return c.route.empty() ? NetAddress() : NetAddress::Parse(c.route);
@@ -93,11 +94,9 @@ TEST(LocalAddressesOfThisMachine, NeverIncludeALoopbackAddress) {
   for (const NetAddress& address : CLocalAddresses::SystemInterfaces()) loopbackSeen |= address.IsLoopback();
   EXPECT_TRUE(loopbackSeen);
   const CLocalAddresses own({}, 4444);
-  for (const NetAddress& address : own.All())
-    EXPECT_FALSE(address.IsLoopback()) << address.Text();
+  for (const NetAddress& address : own.All()) EXPECT_FALSE(address.IsLoopback()) << address.Text();
   EXPECT_FALSE(own.Toward(NetAddress::Parse("127.1.0.2")).IsLoopback());
-  EXPECT_EQ(CLocalAddresses::SystemRoute(NetAddress::Parse("127.1.0.2"), 4444).Text(),
-            "127.0.0.1");
+  EXPECT_EQ(CLocalAddresses::SystemRoute(NetAddress::Parse("127.1.0.2"), 4444).Text(), "127.0.0.1");
 }
 
 }  // namespace

@@ -62,7 +62,9 @@ class CSignallingTest : public LoopbackPortTest {
   CPresence presence{contacts, us.clients, us.Socket()};
   RecordingCallEvents events;
   // Unbound, this computer is 192.0.2.9 toward anyone.
-  CLocalAddresses own{{}, 4444, [] { return std::vector<NetAddress>{NetAddress::Parse("192.0.2.9")}; },
+  CLocalAddresses own{{},
+                      4444,
+                      [] { return std::vector<NetAddress>{NetAddress::Parse("192.0.2.9")}; },
                       [](const NetAddress&, int) { return NetAddress::Parse("192.0.2.9"); }};
   std::atomic<int> quitting{0};
   CSignalling signalling{quitting, us.clients, presence, events, us.params, own, us.log, us.Socket()};

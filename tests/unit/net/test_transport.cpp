@@ -40,9 +40,10 @@ TEST(UdpSocketTest, ASendGoesToTheSocketsOwnPortUnlessTheAddressHasOneAndNowhere
   ASSERT_TRUE(sender.IsOpen());
   const uint8_t bytes[] = {1, 2, 3, 4, 5};
   sender.Send(NetAddress::Parse("127.0.0.2"), bytes);
-  sender.Send(NetAddress(), std::span(bytes, 2));                              // sends nothing
-  sender.Send(NetAddress::Parse("2001:db8::1"), std::span(bytes, 2));          // not a family it speaks
-  sender.Send(NetAddress::Parse("127.0.0.3").WithPort(static_cast<uint16_t>(other.Port())), std::span(bytes, 3));
+  sender.Send(NetAddress(), std::span(bytes, 2));                      // sends nothing
+  sender.Send(NetAddress::Parse("2001:db8::1"), std::span(bytes, 2));  // not a family it speaks
+  sender.Send(NetAddress::Parse("127.0.0.3").WithPort(static_cast<uint16_t>(other.Port())),
+              std::span(bytes, 3));
   uint8_t buffer[16] = {};
   NetAddress from;
   ASSERT_EQ(receiver.Receive(buffer, from), 5);

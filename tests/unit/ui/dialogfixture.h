@@ -40,7 +40,8 @@ class DialogFixture : public ::testing::Test {
   CContacts contacts{params, clientList, boxes};
   CBlockingResolver resolver;
   // Unbound, on two networks: loopback addresses are never the computer's own.
-  CLocalAddresses own{{}, 4444,
+  CLocalAddresses own{{},
+                      4444,
                       [] {
                         return std::vector<NetAddress>{
                             NetAddress::Parse("127.0.0.1"), NetAddress::Parse(kOwnAddress),
