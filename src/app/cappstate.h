@@ -26,5 +26,4 @@ struct CAppState {
   bool micSliderEnabled = false;
   bool systemKey = false;
   int shownOnce = 0;
-  int speexSendMode = 0;
 };

@@ -1,17 +1,18 @@
 #include "app/ccallreport.h"
 
-#include "app/cobjectgraph.h"
+#include "app/cappstate.h"
 #include "audio/carrivalstats.h"
 #include "audio/caudiopaths.h"
 #include "audio/cdevicesp.h"
+#include "core/mainwindowview.h"
 #include "net/cclient.h"
+#include "net/cclients.h"
 #include "settings/clog.h"
-#include "ui/dlgmain.h"
 
 void CCallReport::Tick() {
-  const int front = graph_.state.currentLine.load();
-  const CClient* line = graph_.Line(front);
-  const bool connected = line && line->State() == LineState::kConnected && graph_.audio;
+  const int front = state_.currentLine.load();
+  const CClient* line = lines_.Line(front);
+  const bool connected = line && line->State() == LineState::kConnected;
   if (line_ != 0 && (!connected || front != line_ || line->PeerAddress() != peer_)) End();
   if (!connected) return;
   if (line_ == 0) {
@@ -20,9 +21,7 @@ void CCallReport::Tick() {
   }
   if (line->RoundTripMs() >= 0) roundTripMs_ = line->RoundTripMs();
   latest_ = Measure(roundTripMs_);
-  if (latest_ && graph_.window) {
-    graph_.window->ShowCallQuality(line_, static_cast<int>(latest_->mark) + 1, CallHint(*latest_));
-  }
+  if (latest_) window_.ShowCallQuality(line_, static_cast<int>(latest_->mark) + 1, CallHint(*latest_));
 }
 
 void CCallReport::Begin(int line, const NetAddress& peer) {
@@ -30,23 +29,23 @@ void CCallReport::Begin(int line, const NetAddress& peer) {
   peer_ = peer;
   roundTripMs_ = -1;
   latest_.reset();
-  if (CArrivalStats* arrivals = graph_.audio->Arrivals()) arrivals->RequestReset();
-  spool_ = graph_.audio->Spool();
+  if (CArrivalStats* arrivals = audio_.Arrivals()) arrivals->RequestReset();
+  spool_ = audio_.Spool();
   before_ = spool_ ? spool_->Tally() : CSpoolSp::Counts{};
 }
 
 void CCallReport::End() {
   if (const std::optional<CallFigures> last = Measure(roundTripMs_)) {
-    if (graph_.log) graph_.log->Write("Call figures", CallSummary(*last));
+    log_.Write("Call figures", CallSummary(*last));
   }
-  if (graph_.window) graph_.window->ShowCallQuality(line_, 0, "");
+  window_.ShowCallQuality(line_, 0, "");
   line_ = 0;
   peer_ = {};
   latest_.reset();
 }
 
 std::optional<CallFigures> CCallReport::Measure(double roundTripMs) {
-  CAudioPaths& audio = *graph_.audio;
+  CAudioPaths& audio = audio_;
   const CSpoolSp* spool = audio.Spool();
   CArrivalStats* arrivals = audio.Arrivals();
   if (!spool || !arrivals) return std::nullopt;

@@ -7,14 +7,20 @@
 #include "audio/cspoolsp.h"
 #include "core/netaddress.h"
 
-struct CObjectGraph;
+struct CAppState;
+class CAudioPaths;
+class CClients;
+class CLog;
+class MainWindowView;
 
 // The figures of the call on the line in front: started afresh when a call
 // connects there, shown on its page once a second, and written to the
 // connection log as one line when it ends. Main thread.
 class CCallReport {
  public:
-  explicit CCallReport(CObjectGraph& graph) : graph_(graph) {}
+  CCallReport(const CAppState& state, const CClients& lines, CAudioPaths& audio, CLog& log,
+              MainWindowView& window)
+      : state_(state), lines_(lines), audio_(audio), log_(log), window_(window) {}
 
   // Once a second, from the heartbeat.
   void Tick();
@@ -26,7 +32,11 @@ class CCallReport {
   void End();
   std::optional<CallFigures> Measure(double roundTripMs);
 
-  CObjectGraph& graph_;
+  const CAppState& state_;
+  const CClients& lines_;
+  CAudioPaths& audio_;
+  CLog& log_;
+  MainWindowView& window_;
   int line_ = 0;
   NetAddress peer_;
   double roundTripMs_ = -1;

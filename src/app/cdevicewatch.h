@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <string>
 
-struct CObjectGraph;
+class CAudioPaths;
+class CDesktopNotice;
+class CLog;
 
 // Tells the user once when a call's loudspeaker or microphone went away and
 // the call carries on on the sound server's default device: a desktop
@@ -13,14 +15,17 @@ struct CObjectGraph;
 // count of losses. Main thread, once a second.
 class CDeviceWatch {
  public:
-  explicit CDeviceWatch(CObjectGraph& graph) : graph_(graph) {}
+  CDeviceWatch(const CAudioPaths& audio, CLog& log, CDesktopNotice& notice)
+      : audio_(audio), log_(log), notice_(notice) {}
 
   void Tick();
 
  private:
   void Tell(const char* what, const std::string& standIn);
 
-  CObjectGraph& graph_;
+  const CAudioPaths& audio_;
+  CLog& log_;
+  CDesktopNotice& notice_;
   uint64_t speakerLosses_ = 0;
   uint64_t micLosses_ = 0;
 };

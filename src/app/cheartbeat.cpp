@@ -1,7 +1,5 @@
 #include "app/cheartbeat.h"
 
-#include <QThread>
-
 #include "app/heartbeattargets.h"
 #include "core/boundedtext.h"
 #include "core/codes.h"
@@ -54,7 +52,6 @@ void CHeartbeat::Timer1Timer() {
   targets_.KeepSessionAwake(targets_.StateOfLine(1) == LineState::kConnected ||
                             targets_.StateOfLine(2) == LineState::kConnected);
   targets_.SetTrayFrame(TrayFrame());
-  QThread::yieldCurrentThread();
 }
 
 int CHeartbeat::TrayFrame() {
@@ -93,7 +90,6 @@ void CHeartbeat::Timer2Timer() {
   }
   if (!state_.restarting.load()) UpdateMeters();
   targets_.ApplySpeakerLimit();
-  QThread::yieldCurrentThread();
 }
 
 void CHeartbeat::Ring() {

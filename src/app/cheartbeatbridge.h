@@ -6,15 +6,43 @@
 #include "app/csystemkey.h"
 #include "app/heartbeattargets.h"
 
-class CDispatchBridge;
+struct CAppState;
+class CAudioPaths;
+class CCallReport;
+class CClients;
+class CContacts;
+class CDesktopSession;
+class CDeviceWatch;
+class CLocalAddresses;
+class CMixers;
+class CPresence;
+class CRinger;
 class CUserActions;
-struct CObjectGraph;
+class TDlg;
+class TDlgOption;
 
 // The heartbeat's view of the program: each operation forwards to the object
-// of the graph that does the work.
+// that does the work.
 class CHeartbeatBridge : public HeartbeatTargets {
  public:
-  CHeartbeatBridge(CObjectGraph& graph, CUserActions& actions, CDispatchBridge& dispatch);
+  struct Parts {
+    CAppState& state;
+    TDlg& window;
+    TDlgOption& optionsDialog;
+    CUserActions& actions;
+    CDesktopSession& session;
+    CContacts& contacts;
+    CPresence& presence;
+    CClients& lines;
+    const CLocalAddresses& localAddresses;
+    CRinger& ringer;
+    CAudioPaths& audio;
+    CMixers& mixers;
+    CCallReport& callReport;
+    CDeviceWatch& deviceWatch;
+  };
+
+  explicit CHeartbeatBridge(const Parts& parts);
 
   void SendToTray() override;
   void SetTrayFrame(int frame) override;
@@ -50,9 +78,7 @@ class CHeartbeatBridge : public HeartbeatTargets {
   void ApplySpeakerLimit() override;
 
  private:
-  CObjectGraph& graph_;
-  CUserActions& actions_;
-  CDispatchBridge& dispatch_;
+  Parts p_;
   CSystemKey systemKey_;
   // The scope's copies of the taps' frames, kept so no tick allocates.
   std::vector<int16_t> speakerFrame_;

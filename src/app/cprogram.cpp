@@ -8,40 +8,40 @@
 #include <cstdlib>
 
 #include "app/ccalleventhandler.h"
+#include "app/ccallreport.h"
 #include "app/cclientlistpresenter.h"
 #include "app/cclientrowsource.h"
 #include "app/ccommandavailability.h"
 #include "app/cdesktopnotice.h"
-#include "app/clinepresenter.h"
+#include "app/cdevicewatch.h"
 #include "app/cdispatchbridge.h"
 #include "app/cheartbeat.h"
 #include "app/cheartbeatbridge.h"
 #include "app/chostresolver.h"
+#include "app/clinepresenter.h"
 #include "app/cmessagedispatcher.h"
+#include "app/cmixers.h"
 #include "app/conceboxes.h"
+#include "app/coptioneffects.h"
 #include "app/cstatussnapshot.h"
 #include "app/cuseractions.h"
 #include "audio/caudiopaths.h"
-#include "audio/cmixermc.h"
-#include "audio/cmixersp.h"
 #include "audio/cringer.h"
 #include "audio/soundtypes.h"
 #include "core/codes.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
-#include "net/cpresence.h"
-#include "net/csignalling.h"
-#include "net/clocaladdresses.h"
 #include "net/cdatagramrouter.h"
-#include "net/creceivethread.h"
+#include "net/clocaladdresses.h"
 #include "net/cnetworkfacts.h"
+#include "net/cpresence.h"
+#include "net/creceivethread.h"
+#include "net/csignalling.h"
 #include "net/cudpsocket.h"
 #include "net/datagramwriter.h"
 #include "net/transport.h"
 #include "platform/calsamixer.h"
 #include "platform/cdesktopsession.h"
-#include "app/ccallreport.h"
-#include "app/cdevicewatch.h"
 #include "platform/cinikeystore.h"
 #include "platform/cportaudiobackend.h"
 #include "platform/cpulseaudiobackend.h"
@@ -86,152 +86,118 @@ CProgram::~CProgram() {
 }
 
 TDlg& CProgram::Window() {
-  return *graph_.window;
+  return *window_;
 }
 
 bool CProgram::FormCreate() {
-  graph_.resolver = std::make_unique<CHostResolver>();
-  graph_.keyStore = std::make_unique<CIniKeyStore>(commandLine_.configDir / "ondrel.conf");
-  graph_.params = std::make_unique<CParams>(*graph_.keyStore);
-  graph_.log = std::make_unique<CLog>(*graph_.params, std::filesystem::path(), LocaleTimestamp);
-  graph_.log->Write(std::string(TDlg::kCaption) + " started", "");
-  graph_.screenBoxes = std::make_unique<CQtMessageBoxes>();
-  graph_.boxes = std::make_unique<COneBoxAtATime>(
-      *graph_.screenBoxes,
-      [this](const std::string& text, const std::string& detail) { graph_.log->Write(text, detail); });
+  keyStore_ = std::make_unique<CIniKeyStore>(commandLine_.configDir / "ondrel.conf");
+  params_ = std::make_unique<CParams>(*keyStore_);
+  log_ = std::make_unique<CLog>(*params_, std::filesystem::path(), LocaleTimestamp);
+  log_->Write(std::string(TDlg::kCaption) + " started", "");
+  screenBoxes_ = std::make_unique<CQtMessageBoxes>();
+  boxes_ = std::make_unique<COneBoxAtATime>(
+      *screenBoxes_,
+      [this](const std::string& text, const std::string& detail) { log_->Write(text, detail); });
   if (!OpenSocket()) return false;
-  graph_.languageDocument = std::make_unique<CQtXmlDocument>();
-  graph_.language = std::make_unique<CLanguage>(*graph_.languageDocument, *graph_.boxes);
+  languageDocument_ = std::make_unique<CQtXmlDocument>();
+  language_ = std::make_unique<CLanguage>(*languageDocument_, *boxes_);
 
   BuildWindow();
-  graph_.localAddresses =
-      std::make_unique<CLocalAddresses>(commandLine_.bindAddress, graph_.params->GetInt("netPort"));
-  graph_.router = std::make_unique<CDatagramRouter>(*graph_.windowPort);  // signals wait in its queue
-  // Datagrams this program sends to itself are dropped; with --bind the
-  // bound address is the one they come from.
-  graph_.receiver = std::make_unique<CReceiveThread>(*graph_.socket, graph_.localAddresses->All(),
-                                                     graph_.state.quitting, *graph_.router, *graph_.windowPort);
-  graph_.receiver->Start();
-
   BuildCallSide();
   ReadSoundType();
   BuildSoundSystem();
+  BuildSignalling();
   BuildDialogs();
-
-  actions_ = std::make_unique<CUserActions>(graph_, [this] { RequestQuit(); });
-  graph_.window->SetActions(actions_.get());
-  heartbeatBridge_ = std::make_unique<CHeartbeatBridge>(graph_, *actions_, *dispatchBridge_);
-  graph_.heartbeat = std::make_unique<CHeartbeat>(graph_.state, *graph_.params, *heartbeatBridge_);
-  QObject::connect(graph_.window.get(), &TDlg::QuitRequested, [this] { RequestQuit(); });
+  BuildActions();
   ApplyStoredWindowState();
-
   StartRemoteControl();
   if (const auto file = CStatusSnapshot::FileFromEnvironment(); !file.empty()) {
-    statusSnapshot_ = std::make_unique<CStatusSnapshot>(graph_, file);
+    statusSnapshot_ = std::make_unique<CStatusSnapshot>(
+        CStatusSnapshot::Parts{state_, *window_, *contacts_, *lines_, *callReport_, *audio_}, file);
   }
-  graph_.heartbeat->Start();
-  graph_.autostart->Run();
+  StartReceiving();
+  heartbeat_->Start();
+  autostart_->Run();
   return true;
 }
 
 bool CProgram::OpenSocket() {
-  int port = graph_.params->GetInt("netPort");
+  int port = params_->GetInt("netPort");
   if (port < 1 || port > 65535) {
     port = net::kDefaultPort;
-    graph_.params->SetInt("netPort", port);
+    params_->SetInt("netPort", port);
   }
   net::StartNetwork();
-  graph_.socket = std::make_unique<net::CUdpSocket>(port, commandLine_.bindAddress);
-  if (graph_.socket->IsOpen()) return true;
-  const std::string message =
-      "Could not bind UDP port " + std::to_string(port) + ": " + graph_.socket->Error();
+  socket_ = std::make_unique<net::CUdpSocket>(port, commandLine_.bindAddress);
+  if (socket_->IsOpen()) return true;
+  const std::string message = "Could not bind UDP port " + std::to_string(port) + ": " + socket_->Error();
   std::fprintf(stderr, "%s\n", message.c_str());
-  if (CQtMessageBoxes::HasDisplay()) graph_.boxes->ShowError(message);
+  if (CQtMessageBoxes::HasDisplay()) boxes_->ShowError(message);
   return false;
 }
 
 void CProgram::BuildWindow() {
-  graph_.window = std::make_unique<TDlg>();
-  graph_.window->SetCloseHandler([this] { return OnWindowClose(); });
-  graph_.session = std::make_unique<CDesktopSession>(kAppId);
-  graph_.notice = std::make_unique<CDesktopNotice>(graph_.session.get(), *graph_.window);
-  dispatchBridge_ = std::make_unique<CDispatchBridge>(graph_);
-  graph_.dispatcher = std::make_unique<CMessageDispatcher>(graph_.state, *graph_.window, *graph_.params,
-                                                           *dispatchBridge_, [this] { RecomputeAvailability(); });
-  graph_.dispatcher->SetQuitAction([this] { Quit(); });
-  graph_.windowPort = std::make_unique<CQtWindowPort>(*graph_.dispatcher);
+  window_ = std::make_unique<TDlg>();
+  window_->SetCloseHandler([this] { return OnWindowClose(); });
+  session_ = std::make_unique<CDesktopSession>(kAppId);
+  notice_ = std::make_unique<CDesktopNotice>(session_.get(), *window_);
+  dispatcher_ =
+      std::make_unique<CMessageDispatcher>(state_, *window_, *params_, [this] { RecomputeAvailability(); });
+  dispatcher_->SetQuitAction([this] { Quit(); });
+  windowPort_ = std::make_unique<CQtWindowPort>(*dispatcher_);
+  localAddresses_ = std::make_unique<CLocalAddresses>(commandLine_.bindAddress, params_->GetInt("netPort"));
+  router_ = std::make_unique<CDatagramRouter>(*windowPort_);  // signals wait in its queue
 }
 
 void CProgram::ApplyStoredWindowState() {
-  TDlg& window = *graph_.window;
-  CAppState& s = graph_.state;
-  s.systemKey = graph_.params->GetInt("lowKeySpace") != 0;
-  window.SetSystemKey(s.systemKey);
-  window.SetMuteButtons(s.speakerMuted.load() != 0, s.micMuted.load() != 0);
-  window.SetScopeZoom(graph_.params->GetInt("scopeZoom"));
-  window.ApplyLanguage(graph_.language->Lookup());
+  state_.systemKey = params_->GetInt("lowKeySpace") != 0;
+  window_->SetSystemKey(state_.systemKey);
+  window_->SetMuteButtons(state_.speakerMuted.load() != 0, state_.micMuted.load() != 0);
+  window_->SetScopeZoom(params_->GetInt("scopeZoom"));
+  window_->ApplyLanguage(language_->Lookup());
 }
 
 void CProgram::BuildCallSide() {
-  graph_.clientListPresenter =
-      std::make_unique<CClientListPresenter>(*graph_.window, [this] { RecomputeAvailability(); });
-  graph_.clientListPresenter->SetSelectionFollower([this](int row) {
-    if (graph_.contactDialog) graph_.contactDialog->FollowSelection(row);
+  clientListPresenter_ =
+      std::make_unique<CClientListPresenter>(*window_, [this] { RecomputeAvailability(); });
+  clientListPresenter_->SetSelectionFollower([this](int row) {
+    if (contactDialog_) contactDialog_->FollowSelection(row);
   });
-  graph_.contacts = std::make_unique<CContacts>(*graph_.params, *graph_.clientListPresenter, *graph_.boxes,
-                                                graph_.language->Lookup());
-  graph_.linePresenter = std::make_unique<CLinePresenter>(graph_.state, *graph_.window, *graph_.params,
-                                                          [this] { RecomputeAvailability(); });
-  graph_.linePresenter->SetRingingInAction(
-      [this](const std::string& caller) { graph_.notice->TellIfOutOfSight("Incoming call", caller); });
+  contacts_ = std::make_unique<CContacts>(*params_, *clientListPresenter_, *boxes_, language_->Lookup());
+  clientRows_ = std::make_unique<CClientRowSource>(*contacts_);
+  window_->SetClientRows(clientRows_.get());
+  linePresenter_ =
+      std::make_unique<CLinePresenter>(state_, *window_, *params_, [this] { RecomputeAvailability(); });
+  linePresenter_->SetRingingInAction(
+      [this](const std::string& caller) { notice_->TellIfOutOfSight("Incoming call", caller); });
   // The answer starts the call's audio at once: waiting for the next tick
   // would cost the first words up to a tick's length.
-  graph_.linePresenter->SetConnectedAction([this](int) {
-    if (graph_.audio) graph_.audio->OpenDevices();
+  linePresenter_->SetConnectedAction([this](int) {
+    if (audio_) audio_->OpenDevices();
   });
-  graph_.line1 =
-      std::make_unique<CClient>(1, *graph_.params, *graph_.log, *graph_.linePresenter, *graph_.socket);
-  graph_.line2 =
-      std::make_unique<CClient>(2, *graph_.params, *graph_.log, *graph_.linePresenter, *graph_.socket);
-  for (CClient* line : {graph_.line1.get(), graph_.line2.get()})
-    line->SetSourceAddress([this](const NetAddress& peer) { return graph_.localAddresses->Toward(peer); });
-  graph_.lines = std::make_unique<CClients>(*graph_.line1, *graph_.line2, *graph_.params, *graph_.log,
-                                            *graph_.contacts, *graph_.boxes, *graph_.socket);
-  graph_.lines->SetResolver(graph_.resolver.get());
-  graph_.availability =
-      std::make_unique<CCommandAvailability>(graph_.state, *graph_.window, *graph_.lines, *graph_.contacts);
-  graph_.presence = std::make_unique<CPresence>(*graph_.contacts, *graph_.lines, *graph_.socket);
-  graph_.callEvents = std::make_unique<CCallEventHandler>(
-      graph_.state, *graph_.boxes,
-      CCallEventHandler::Actions{
-          [this](SoundType type) {
-            if (graph_.audio) graph_.audio->RestartSound(type, false);
-          },
-          [this](uint32_t code, int32_t value) {
-            if (graph_.audio) graph_.audio->ApplyRemoteSpeexOption(code, value);
-          },
-          [this] { RecomputeAvailability(); }});
-  graph_.signalling =
-      std::make_unique<CSignalling>(graph_.state.quitting, *graph_.lines, *graph_.presence, *graph_.callEvents,
-                                    *graph_.params, *graph_.localAddresses, *graph_.log, *graph_.socket);
-  graph_.windowPort->SetSignalHandler(graph_.signalling.get());
-  graph_.lines->SetOwnAddressCheck(
-      [this](const NetAddress& address) { return graph_.localAddresses->IsOwn(address); });
-  clientRows_ = std::make_unique<CClientRowSource>(*graph_.contacts);
-  graph_.window->SetClientRows(clientRows_.get());
-  graph_.contacts->LoadFromStore();
-  if (graph_.window->ClientRowCount() > 0) graph_.window->SelectClientRow(0);
+  line1_ = std::make_unique<CClient>(1, *params_, *log_, *linePresenter_, *socket_);
+  line2_ = std::make_unique<CClient>(2, *params_, *log_, *linePresenter_, *socket_);
+  for (CClient* line : {line1_.get(), line2_.get()})
+    line->SetSourceAddress([this](const NetAddress& peer) { return localAddresses_->Toward(peer); });
+  lines_ = std::make_unique<CClients>(*line1_, *line2_, *params_, *log_, *contacts_, *boxes_, *socket_);
+  resolver_ = std::make_unique<CHostResolver>();
+  lines_->SetResolver(resolver_.get());
+  lines_->SetOwnAddressCheck([this](const NetAddress& address) { return localAddresses_->IsOwn(address); });
+  availability_ = std::make_unique<CCommandAvailability>(state_, *window_, *lines_, *contacts_);
+  presence_ = std::make_unique<CPresence>(*contacts_, *lines_, *socket_);
+  contacts_->LoadFromStore();
+  if (window_->ClientRowCount() > 0) window_->SelectClientRow(0);
 }
 
 void CProgram::ReadSoundType() {
-  auto sndType = SoundTypeOf(graph_.params->GetInt("SndType"));
+  auto sndType = SoundTypeOf(params_->GetInt("SndType"));
   // Missing, or a stored value that names no sound type: the default.
   if (!sndType) {
     sndType = SoundType::kGsm8;
-    graph_.params->SetInt("SndType", static_cast<int32_t>(WireCode(*sndType)));
+    params_->SetInt("SndType", static_cast<int32_t>(WireCode(*sndType)));
   }
-  graph_.state.currentSndType = *sndType;
-  graph_.state.lockCodec = graph_.params->GetInt("lockCodec") != 0;
+  state_.currentSndType = *sndType;
+  state_.lockCodec = params_->GetInt("lockCodec") != 0;
 }
 
 std::unique_ptr<AudioBackend> CProgram::ChooseAudioBackend() {
@@ -246,109 +212,132 @@ std::unique_ptr<AudioBackend> CProgram::ChooseAudioBackend() {
 }
 
 void CProgram::BuildSoundSystem() {
-  graph_.audioBackend = ChooseAudioBackend();
-  graph_.ringPlayer = std::make_unique<CWavLoopPlayer>(*graph_.audioBackend);
-  graph_.ringer = std::make_unique<CRinger>(*graph_.ringPlayer);
+  audioBackend_ = ChooseAudioBackend();
+  ringPlayer_ = std::make_unique<CWavLoopPlayer>(*audioBackend_);
+  ringer_ = std::make_unique<CRinger>(*ringPlayer_);
 
-  CAppState& s = graph_.state;
-  graph_.audio = std::make_unique<CAudioPaths>(
-      *graph_.params, *graph_.log, *graph_.windowPort, *graph_.boxes, *graph_.audioBackend,
-      AudioFlags{s.quitting, s.restarting, s.soundSystemRunning, s.micMuted, s.speakerMuted, s.currentSndType,
-                 s.lockCodec, s.currentLine},
-      *graph_.line1, *graph_.line2, *graph_.socket);
-  graph_.audio->Build(s.currentSndType.load());
-  BuildMixers();
-  dispatchBridge_->ReadMixers();
-  graph_.audio->SetRestartHooks(
+  CAppState& s = state_;
+  audio_ =
+      std::make_unique<CAudioPaths>(*params_, *log_, *windowPort_, *boxes_, *audioBackend_,
+                                    AudioFlags{s.quitting, s.restarting, s.soundSystemRunning, s.micMuted,
+                                               s.speakerMuted, s.currentSndType, s.lockCodec, s.currentLine},
+                                    *line1_, *line2_, *socket_);
+  audio_->Build(s.currentSndType.load());
+  mixers_ = std::make_unique<CMixers>(
+      *params_, *windowPort_, [this] { return MakeMixerBackend(); }, state_, *window_);
+  mixers_->Rebuild();
+  audio_->SetRestartHooks(
       [this](bool restarting) {
-        graph_.window->SetRestartLamp(restarting);
-        graph_.window->SetSoundSystemRunning(!restarting);
+        window_->SetRestartLamp(restarting);
+        window_->SetSoundSystemRunning(!restarting);
       },
-      [this] {
-        graph_.mixerSp.reset();
-        graph_.mixerMc.reset();
-      },
-      [this] {
-        BuildMixers();
-        dispatchBridge_->ReadMixers();
-      });
+      [this] { mixers_->Drop(); }, [this] { mixers_->Rebuild(); });
   // The stored mutes hold from the start, as if their buttons were pressed.
-  s.micMuted = graph_.params->GetInt("mcMute") != 0 ? 1 : 0;
-  s.speakerMuted = graph_.params->GetInt("spMute") != 0 ? 1 : 0;
-  graph_.audio->SetReceiverSlot(graph_.router.get());
+  s.micMuted = params_->GetInt("mcMute") != 0 ? 1 : 0;
+  s.speakerMuted = params_->GetInt("spMute") != 0 ? 1 : 0;
+  audio_->SetReceiverSlot(router_.get());
+}
+
+void CProgram::BuildSignalling() {
+  callEvents_ = std::make_unique<CCallEventHandler>(
+      state_, *boxes_,
+      CCallEventHandler::Actions{
+          [this](SoundType type) { audio_->RestartSound(type, false); },
+          [this](uint32_t code, int32_t value) { audio_->ApplyRemoteSpeexOption(code, value); },
+          [this] { RecomputeAvailability(); }});
+  signalling_ = std::make_unique<CSignalling>(state_.quitting, *lines_, *presence_, *callEvents_, *params_,
+                                              *localAddresses_, *log_, *socket_);
+  windowPort_->SetSignalHandler(signalling_.get());
+  dispatchBridge_ = std::make_unique<CDispatchBridge>(*lines_, *audio_, *callEvents_, *mixers_);
+  dispatcher_->SetTargets(dispatchBridge_.get());
 }
 
 void CProgram::BuildDialogs() {
-  CParams& params = *graph_.params;
-  graph_.network = std::make_unique<CNetworkFacts>(*graph_.localAddresses, *graph_.resolver);
-  graph_.files = std::make_unique<CQtFileChooser>(
+  CParams& params = *params_;
+  network_ = std::make_unique<CNetworkFacts>(*localAddresses_, *resolver_);
+  files_ = std::make_unique<CQtFileChooser>(
       [&params] {
         std::string folder;
         params.GetString("FileDialogFolder", folder);
         return folder;
       },
       [&params](const std::string& folder) { params.SetString("FileDialogFolder", folder); });
-  const TextLookup texts = graph_.language->Lookup();
-  graph_.contactDialog = std::make_unique<TDlgCntact>(params, *graph_.contacts, *graph_.network, *graph_.boxes,
-                                                      *graph_.files, texts);
-  graph_.optionsDialog = std::make_unique<TDlgOption>(
-      TDlgOption::Ports{params, *graph_.contacts, *graph_.network, *graph_.boxes, *graph_.files, *graph_.windowPort,
-                        *graph_.audioBackend},
+  optionEffects_ = std::make_unique<COptionEffects>(
+      COptionEffects::Parts{state_, params, *window_, *audio_, *lines_, *socket_}, [this] { Quit(); });
+  const TextLookup texts = language_->Lookup();
+  contactDialog_ = std::make_unique<TDlgCntact>(params, *contacts_, *network_, *boxes_, *files_, texts);
+  optionsDialog_ = std::make_unique<TDlgOption>(
+      TDlgOption::Ports{params, *contacts_, *network_, *boxes_, *files_, *optionEffects_, *audioBackend_},
       texts);
-  graph_.optionsDialog->SetSoundTestHook([this](bool on) { graph_.audio->SetSoundTest(on); });
-  graph_.aboutDialog = std::make_unique<TDlgAbt>();
-  graph_.callReport = std::make_unique<CCallReport>(graph_);
-  graph_.deviceWatch = std::make_unique<CDeviceWatch>(graph_);
+  optionsDialog_->SetSoundTestHook([this](bool on) { audio_->SetSoundTest(on); });
+  aboutDialog_ = std::make_unique<TDlgAbt>();
+  callReport_ = std::make_unique<CCallReport>(state_, *lines_, *audio_, *log_, *window_);
+  deviceWatch_ = std::make_unique<CDeviceWatch>(*audio_, *log_, *notice_);
+}
+
+void CProgram::BuildActions() {
+  actions_ = std::make_unique<CUserActions>(
+      CUserActions::Parts{state_, *params_, *language_, *window_, *contacts_, *lines_, *linePresenter_,
+                          *availability_, *audio_, *mixers_, *contactDialog_, *optionsDialog_, *aboutDialog_},
+      [this] { RequestQuit(); });
+  window_->SetActions(actions_.get());
+  heartbeatBridge_ = std::make_unique<CHeartbeatBridge>(CHeartbeatBridge::Parts{
+      state_, *window_, *optionsDialog_, *actions_, *session_, *contacts_, *presence_, *lines_,
+      *localAddresses_, *ringer_, *audio_, *mixers_, *callReport_, *deviceWatch_});
+  heartbeat_ = std::make_unique<CHeartbeat>(state_, *params_, *heartbeatBridge_);
+  QObject::connect(window_.get(), &TDlg::QuitRequested, [this] { RequestQuit(); });
 }
 
 std::unique_ptr<MixerBackend> CProgram::MakeMixerBackend() {
   // With a sound server the sliders act on the call's own streams, as any
   // desktop program's volume does; without one, on the ALSA card's mixer.
-  if (auto* pulse = dynamic_cast<CPulseAudioBackend*>(graph_.audioBackend.get())) {
+  if (auto* pulse = dynamic_cast<CPulseAudioBackend*>(audioBackend_.get())) {
     return std::make_unique<CPulseMixer>(*pulse);
   }
-  return std::make_unique<CAlsaMixer>(*graph_.audioBackend);
-}
-
-void CProgram::BuildMixers() {
-  graph_.mixerSp = std::make_unique<CMixerSp>(*graph_.params, *graph_.windowPort, MakeMixerBackend());
-  graph_.mixerMc = std::make_unique<CMixerMc>(*graph_.params, *graph_.windowPort, MakeMixerBackend());
+  return std::make_unique<CAlsaMixer>(*audioBackend_);
 }
 
 void CProgram::StartRemoteControl() {
-  graph_.autostart = std::make_unique<CAutostart>(
-      *graph_.params, *graph_.log,
-      CAutostart::Launchers{desktoplauncher::StartDetached, desktoplauncher::Open});
-  graph_.command = std::make_unique<CCommand>(*graph_.params, *graph_.windowPort, *graph_.boxes);
-  graph_.remoteControl = std::make_unique<CRemoteControlServer>(
+  autostart_ = std::make_unique<CAutostart>(
+      *params_, *log_, CAutostart::Launchers{desktoplauncher::StartDetached, desktoplauncher::Open});
+  command_ = std::make_unique<CCommand>(*params_, *windowPort_, *boxes_);
+  remoteControl_ = std::make_unique<CRemoteControlServer>(
       commandLine_.configDir, [this](int command, const std::string& text) {
-        return graph_.state.quitting.load() == 0 && graph_.command->Execute(text, command);
+        return state_.quitting.load() == 0 && command_->Execute(text, command);
       });
-  if (std::string why; !graph_.remoteControl->Listen(why)) {
+  if (std::string why; !remoteControl_->Listen(why)) {
     std::fprintf(stderr, "ondrel: remote control unavailable: %s\n", why.c_str());
   }
 }
 
+void CProgram::StartReceiving() {
+  // Datagrams this program sends to itself are dropped; with --bind the
+  // bound address is the one they come from.
+  receiver_ = std::make_unique<CReceiveThread>(*socket_, localAddresses_->All(), state_.quitting, *router_,
+                                               *windowPort_);
+  receiver_->Start();
+}
+
 void CProgram::RecomputeAvailability() {
-  if (graph_.availability) graph_.availability->Recompute();
+  if (availability_) availability_->Recompute();
 }
 
 void CProgram::FormShow() {
-  if (graph_.state.shownOnce != 0) {
+  if (state_.shownOnce != 0) {
     RecomputeAvailability();
     return;
   }
-  windowPosition_ = std::make_unique<CDialogPosition>(*graph_.params, "DlgX", "DlgY");
-  windowPosition_->Restore(*graph_.window);
-  graph_.state.shownOnce = 1;
+  windowPosition_ = std::make_unique<CDialogPosition>(*params_, "DlgX", "DlgY");
+  windowPosition_->Restore(*window_);
+  state_.shownOnce = 1;
   heartbeatBridge_->ShowOwnAddresses();
   RecomputeAvailability();
-  graph_.lines->AutoCallOut();
+  lines_->AutoCallOut();
 }
 
 bool CProgram::OnWindowClose() {
   // Closing the window while running only hides it; the program goes on.
-  if (graph_.state.quitting.load() == 0) {
+  if (state_.quitting.load() == 0) {
     actions_->SendToTray();
     return false;
   }
@@ -356,96 +345,45 @@ bool CProgram::OnWindowClose() {
 }
 
 void CProgram::Quit() {
-  graph_.state.quitting = 1;
+  state_.quitting = 1;
   QCoreApplication::exit(0);
 }
 
 void CProgram::RequestQuit() {
-  if (graph_.windowPort) graph_.windowPort->Post(WindowMessage::kQuit, 0);
+  if (windowPort_) windowPort_->Post(WindowMessage::kQuit, 0);
 }
 
 void CProgram::StorePosition() {
-  if (graph_.contactDialog) graph_.contactDialog->StorePosition();
-  if (graph_.optionsDialog) graph_.optionsDialog->StorePosition();
-  if (windowPosition_ && graph_.window) windowPosition_->Store(*graph_.window);
-}
-
-void CProgram::SendOfflineNotices() {
-  if (graph_.presence) graph_.presence->SayGoodbye();
+  if (contactDialog_) contactDialog_->StorePosition();
+  if (optionsDialog_) optionsDialog_->StorePosition();
+  if (windowPosition_ && window_) windowPosition_->Store(*window_);
 }
 
 void CProgram::FormClose() {
   if (tornDown_) return;
   tornDown_ = true;
-  graph_.state.quitting = 1;
+  state_.quitting = 1;
   StorePosition();
-  if (graph_.heartbeat) graph_.heartbeat->Stop();
-  // No answer of a lookup still out may reach what goes away below.
-  if (graph_.lines) graph_.lines->SetResolver(nullptr);
-  graph_.resolver.reset();
-  graph_.state.soundSystemRunning = 0;
-  SendOfflineNotices();
-  graph_.remoteControl.reset();
-  statusSnapshot_.reset();
+  if (heartbeat_) heartbeat_->Stop();
+  state_.soundSystemRunning = 0;
+  if (presence_) presence_->SayGoodbye();
   // The receive thread is stopped before anything it can reach goes away.
   // One that does not end in time still reaches the socket, the router, the
   // audio paths and the window's port: the settings are saved and the
   // program ends here, leaving the rest to the system.
-  if (graph_.receiver && !graph_.receiver->Stop()) {
+  if (receiver_ && !receiver_->Stop()) {
     std::fprintf(stderr, "ondrel: the receive thread did not end; quitting without it\n");
-    graph_.log->Write("Receive thread did not end", "");
-    graph_.params->Save();
+    log_->Write("Receive thread did not end", "");
+    params_->Save();
     std::fflush(nullptr);
     std::_Exit(0);
   }
-  graph_.heartbeat.reset();
-  heartbeatBridge_.reset();
-  if (graph_.window) {
-    graph_.window->SetActions(nullptr);
-    graph_.window->SetClientRows(nullptr);
+  // The window outlives what it calls; from here on it calls nothing.
+  if (window_) {
+    window_->SetActions(nullptr);
+    window_->SetClientRows(nullptr);
   }
-  actions_.reset();
-  graph_.aboutDialog.reset();
-  graph_.optionsDialog.reset();
-  graph_.contactDialog.reset();
-  graph_.files.reset();
-  graph_.network.reset();
-  clientRows_.reset();
-  graph_.audio.reset();
-  graph_.mixerSp.reset();
-  graph_.mixerMc.reset();
-  graph_.ringer.reset();
-  graph_.ringPlayer.reset();
-  graph_.audioBackend.reset();
-  if (graph_.windowPort) graph_.windowPort->SetSignalHandler(nullptr);
-  graph_.signalling.reset();
-  graph_.callEvents.reset();
-  graph_.presence.reset();
-  graph_.availability.reset();
-  graph_.lines.reset();
-  graph_.line1.reset();
-  graph_.line2.reset();
-  graph_.linePresenter.reset();
-  graph_.contacts.reset();
-  graph_.clientListPresenter.reset();
-  graph_.receiver.reset();
-  graph_.router.reset();
-  graph_.localAddresses.reset();
-  graph_.socket.reset();
+  if (windowPort_) windowPort_->SetSignalHandler(nullptr);
+  if (dispatcher_) dispatcher_->SetTargets(nullptr);
   net::StopNetwork();
-  graph_.windowPort.reset();
-  graph_.dispatcher.reset();
-  graph_.notice.reset();
-  graph_.session.reset();
-  dispatchBridge_.reset();
-  graph_.window.reset();
-  graph_.command.reset();
-  graph_.autostart.reset();
-  graph_.language.reset();
-  graph_.languageDocument.reset();
-  graph_.boxes.reset();
-  graph_.screenBoxes.reset();
-  graph_.log.reset();
-  graph_.params.reset();  // writes the settings back
-  graph_.keyStore.reset();
 }

@@ -5,22 +5,22 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/cappstate.h"
 #include "app/ccallreport.h"
-#include "app/cobjectgraph.h"
 #include "audio/callfigures.h"
 #include "audio/caudiopaths.h"
 #include "audio/cdevicemc.h"
 #include "audio/cdevicesp.h"
 #include "audio/cspoolsp.h"
 #include "net/cclient.h"
+#include "net/cclients.h"
 #include "settings/ccontact.h"
 #include "settings/ccontacts.h"
 #include "ui/bottombar.h"
-#include "ui/bottombar.h"
 #include "ui/dlgmain.h"
 
-CStatusSnapshot::CStatusSnapshot(CObjectGraph& graph, std::filesystem::path file)
-    : graph_(graph), file_(std::move(file)) {
+CStatusSnapshot::CStatusSnapshot(const Parts& parts, std::filesystem::path file)
+    : parts_(parts), file_(std::move(file)) {
   timer_.setInterval(kIntervalMs);
   connect(&timer_, &QTimer::timeout, this, &CStatusSnapshot::Write);
   timer_.start();
@@ -41,46 +41,39 @@ long Milliseconds(double seconds) {
 
 std::string CStatusSnapshot::Text() const {
   std::ostringstream text;
-  text << "sndtype " << WireCode(graph_.state.currentSndType.load()) << "\n";
-  text << "current " << graph_.state.currentLine.load() << "\n";
-  if (graph_.window) {
-    const TDlg& window = *graph_.window;
-    text << "window "
-         << (window.isHidden()      ? "hidden"
-             : window.isMinimized() ? "minimised"
-                                    : "shown")
-         << "\n";
-    text << "lamps system_key " << window.BottomBar().SystemKeyLampOn() << " restart "
-         << window.BottomBar().RestartLampOn() << "\n";
-  }
-  const CAppState& state = graph_.state;
+  const CAppState& state = parts_.state;
+  const TDlg& window = parts_.window;
+  text << "sndtype " << WireCode(state.currentSndType.load()) << "\n";
+  text << "current " << state.currentLine.load() << "\n";
+  text << "window " << (window.isHidden() ? "hidden" : window.isMinimized() ? "minimised" : "shown") << "\n";
+  text << "lamps system_key " << window.BottomBar().SystemKeyLampOn() << " restart "
+       << window.BottomBar().RestartLampOn() << "\n";
   text << "sliders speaker " << state.speakerSlider << " enabled " << state.speakerSliderEnabled
        << " microphone " << state.micSlider << " enabled " << state.micSliderEnabled << " muted "
        << state.speakerMuted.load() << " " << state.micMuted.load() << "\n";
-  if (graph_.contacts) {
-    for (std::size_t row = 0; row < graph_.contacts->Count(); ++row) {
-      const CContact* client = graph_.contacts->At(static_cast<int>(row));
-      text << "client " << client->Ip() << " online " << client->IsOnline() << " busy " << client->IsBusy()
-           << " name " << client->Name() << "\n";
-    }
+  for (std::size_t row = 0; row < parts_.contacts.Count(); ++row) {
+    const CContact* client = parts_.contacts.At(static_cast<int>(row));
+    text << "client " << client->Ip() << " online " << client->IsOnline() << " busy " << client->IsBusy()
+         << " name " << client->Name() << "\n";
   }
   for (int n = 1; n <= 2; ++n) {
-    if (const CClient* line = graph_.Line(n)) {
+    if (const CClient* line = parts_.lines.Line(n)) {
       text << "line " << n << " state " << WireCode(line->State()) << " peer " << line->PeerAddressText()
            << " name " << line->PeerName() << "\n";
-      if (graph_.window) text << "page " << n << " soundtype " << graph_.window->ShownSoundType(n) << "\n";
+      text << "page " << n << " soundtype " << window.ShownSoundType(n) << "\n";
     }
   }
-  if (graph_.callReport && graph_.callReport->Latest()) {
-    const CallFigures& f = *graph_.callReport->Latest();
+  if (parts_.callReport.Latest()) {
+    const CallFigures& f = *parts_.callReport.Latest();
     text << "call received " << f.received << " lost " << f.lost << " late " << f.late << " concealed "
          << f.concealed << " trimmed " << f.trimmed << " jitter_ms " << std::lround(f.jitterMs) << " rtt_ms "
          << std::lround(f.roundTripMs) << " delay_ms " << std::lround(f.mouthToEarMs) << " playout_frames "
          << f.playoutFrames << " rating " << std::lround(f.rating) << " mark " << MarkName(f.mark) << "\n";
   }
-  if (graph_.audio && graph_.audio->Speaker() && graph_.audio->Speaker()->IsOpen()) {
-    const CDeviceSp& speaker = *graph_.audio->Speaker();
-    if (const CSpoolSp* spool = graph_.audio->Spool()) {
+  const CAudioPaths& audio = parts_.audio;
+  if (audio.Speaker() && audio.Speaker()->IsOpen()) {
+    const CDeviceSp& speaker = *audio.Speaker();
+    if (const CSpoolSp* spool = audio.Spool()) {
       const CSpoolSp::Counts counts = spool->Tally();
       text << "spool backlog " << spool->Backlog() << " played " << counts.played << " concealed "
            << counts.concealed << " silent " << counts.silent << " trimmed " << counts.trimmed << " late "
@@ -88,11 +81,11 @@ std::string CStatusSnapshot::Text() const {
     }
     text << "speaker asked_ms " << Milliseconds(speaker.OpenLatencySeconds()) << " heard_ms "
          << Milliseconds(speaker.ReportedDelaySeconds()) << " spooled "
-         << (graph_.audio->Spool() ? graph_.audio->Spool()->Backlog() : 0) << " on_chosen "
-         << speaker.OnChosenDevice() << " losses " << speaker.DeviceLosses() << "\n";
+         << (audio.Spool() ? audio.Spool()->Backlog() : 0) << " on_chosen " << speaker.OnChosenDevice()
+         << " losses " << speaker.DeviceLosses() << "\n";
   }
-  if (graph_.audio && graph_.audio->Mic() && graph_.audio->Mic()->IsOpen()) {
-    const CDeviceMc& mic = *graph_.audio->Mic();
+  if (audio.Mic() && audio.Mic()->IsOpen()) {
+    const CDeviceMc& mic = *audio.Mic();
     text << "microphone heard_ms " << Milliseconds(mic.ReportedDelaySeconds()) << " on_chosen "
          << mic.OnChosenDevice() << " losses " << mic.DeviceLosses() << "\n";
   }

@@ -5,7 +5,12 @@
 #include <filesystem>
 #include <string>
 
-struct CObjectGraph;
+struct CAppState;
+class CAudioPaths;
+class CCallReport;
+class CClients;
+class CContacts;
+class TDlg;
 
 // A plain-text picture of what the window shows (clients with their
 // presence marks, lines with state, peer and name), kept in a file for
@@ -16,7 +21,16 @@ class CStatusSnapshot : public QObject {
  public:
   static constexpr int kIntervalMs = 20;
 
-  CStatusSnapshot(CObjectGraph& graph, std::filesystem::path file);
+  struct Parts {
+    const CAppState& state;
+    const TDlg& window;
+    const CContacts& contacts;
+    const CClients& lines;
+    const CCallReport& callReport;
+    const CAudioPaths& audio;
+  };
+
+  CStatusSnapshot(const Parts& parts, std::filesystem::path file);
 
   // The file named by the environment, or none.
   static std::filesystem::path FileFromEnvironment();
@@ -26,7 +40,7 @@ class CStatusSnapshot : public QObject {
  private:
   void Write();
 
-  CObjectGraph& graph_;
+  Parts parts_;
   std::filesystem::path file_;
   std::string written_;
   QTimer timer_;

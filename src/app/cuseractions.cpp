@@ -4,13 +4,12 @@
 #include <QDir>
 #include <QUrl>
 
+#include "app/cappstate.h"
 #include "app/ccommandavailability.h"
 #include "app/clinepresenter.h"
-#include "app/cobjectgraph.h"
+#include "app/cmixers.h"
 #include "app/conceboxes.h"
 #include "audio/caudiopaths.h"
-#include "audio/cmixermc.h"
-#include "audio/cmixersp.h"
 #include "core/codes.h"
 #include "core/messageboxport.h"
 #include "core/windowport.h"
@@ -28,8 +27,8 @@
 #include "ui/dlgmain.h"
 #include "ui/dlgoptions.h"
 
-CUserActions::CUserActions(CObjectGraph& graph, std::function<void()> quit)
-    : graph_(graph), quit_(std::move(quit)) {}
+CUserActions::CUserActions(const Parts& parts, std::function<void()> quit)
+    : p_(parts), quit_(std::move(quit)) {}
 
 void CUserActions::Run(Command command) {
   switch (command) {
@@ -52,7 +51,7 @@ void CUserActions::Run(Command command) {
       RemoveSelected();
       break;
     case Command::kScope:
-      if (const int line = graph_.state.currentLine.load(); line != 0) graph_.linePresenter->ToggleScope(line);
+      if (const int line = p_.state.currentLine.load(); line != 0) p_.linePresenter.ToggleScope(line);
       break;
     case Command::kViewLogFile:
       ViewLogFile();
@@ -61,53 +60,53 @@ void CUserActions::Run(Command command) {
       ToggleSystemKey();
       break;
     case Command::kMinimizeToTray:
-      graph_.window->RequestClose();
+      p_.window.RequestClose();
       break;
     case Command::kQuit:
       if (quit_) quit_();
       break;
     case Command::kEdit:
-      if (graph_.window->PageInFront() == 0) graph_.contactDialog->OpenFor(graph_.window->SelectedClientRow());
+      if (p_.window.PageInFront() == 0) p_.contactDialog.OpenFor(p_.window.SelectedClientRow());
       break;
     case Command::kImport:
-      graph_.contactDialog->ImportClients();
+      p_.contactDialog.ImportClients();
       break;
     case Command::kExport:
-      graph_.contactDialog->ExportClients();
+      p_.contactDialog.ExportClients();
       break;
     case Command::kProperties:
-      if (!graph_.optionsDialog->isVisible()) graph_.optionsDialog->Toggle();
+      if (!p_.optionsDialog.isVisible()) p_.optionsDialog.Toggle();
       break;
     case Command::kAbout:
       ShowAbout();
       break;
   }
-  graph_.availability->Recompute();
+  p_.availability.Recompute();
 }
 
 void CUserActions::PageChanged(int) {
-  graph_.availability->Recompute();
+  p_.availability.Recompute();
 }
 
 void CUserActions::ClientRowChosen(int row) {
-  graph_.contactDialog->FollowSelection(row);
-  graph_.availability->Recompute();
+  p_.contactDialog.FollowSelection(row);
+  p_.availability.Recompute();
 }
 
 void CUserActions::PropertiesButtonClicked() {
-  graph_.optionsDialog->Toggle();
-  if (!graph_.optionsDialog->isVisible()) graph_.window->setFocus();
+  p_.optionsDialog.Toggle();
+  if (!p_.optionsDialog.isVisible()) p_.window.setFocus();
 }
 
 void CUserActions::ShowAbout() {
-  const CLanguage& language = *graph_.language;
-  graph_.aboutDialog->ShowFor(TDlg::kVersion, {language.IsLoaded(), language.LanguageName(0),
-                                               language.Text("Author"), language.Text("Version")});
+  const CLanguage& language = p_.language;
+  p_.aboutDialog.ShowFor(TDlg::kVersion, {language.IsLoaded(), language.LanguageName(0),
+                                          language.Text("Author"), language.Text("Version")});
 }
 
 void CUserActions::OnConnectClicked() {
-  const int page = graph_.window->PageInFront();
-  if (CClient* line = graph_.Line(page)) {
+  const int page = p_.window.PageInFront();
+  if (CClient* line = p_.lines.Line(page)) {
     line->Answer();
     return;
   }
@@ -115,40 +114,40 @@ void CUserActions::OnConnectClicked() {
 }
 
 void CUserActions::OnDisconnectClicked() {
-  if (CClient* line = graph_.Line(graph_.window->PageInFront())) line->HangUp();
+  if (CClient* line = p_.lines.Line(p_.window.PageInFront())) line->HangUp();
 }
 
 void CUserActions::SendToTray() {
-  graph_.window->SendToTray();
+  p_.window.SendToTray();
 }
 
 void CUserActions::CallSelected() {
-  if (const CContact* client = graph_.contacts->At(graph_.window->SelectedClientRow())) {
-    graph_.lines->PlaceCall(client->Ip(), client->Name());
+  if (const CContact* client = p_.contacts.At(p_.window.SelectedClientRow())) {
+    p_.lines.PlaceCall(client->Ip(), client->Name());
   }
 }
 
 void CUserActions::ConnectWithDns() {
-  if (const CContact* client = graph_.contacts->At(graph_.window->SelectedClientRow()))
-    graph_.lines->ConnectWithDns(client->Ip(), client->Name());
+  if (const CContact* client = p_.contacts.At(p_.window.SelectedClientRow()))
+    p_.lines.ConnectWithDns(client->Ip(), client->Name());
 }
 
 void CUserActions::AddFromPage() {
-  const int page = graph_.window->PageInFront();
-  const CClient* line = graph_.Line(page);
+  const int page = p_.window.PageInFront();
+  const CClient* line = p_.lines.Line(page);
   if (page == 0) {
-    graph_.contactDialog->OpenFor(-1);
+    p_.contactDialog.OpenFor(-1);
     return;
   }
   if (!line || line->State() == LineState::kIdle) return;
-  graph_.contacts->Add(line->PeerAddressText(), line->PeerName());
+  p_.contacts.Add(line->PeerAddressText(), line->PeerName());
 }
 
 void CUserActions::RemoveSelected() {
-  if (graph_.window->PageInFront() != 0) return;
-  graph_.contacts->ConfirmRemove(graph_.window->SelectedClientRow());
+  if (p_.window.PageInFront() != 0) return;
+  p_.contacts.ConfirmRemove(p_.window.SelectedClientRow());
   // Whatever the answer, the stored copy is brought in line with the list.
-  graph_.contacts->WriteStoredCopy();
+  p_.contacts.WriteStoredCopy();
 }
 
 void CUserActions::ViewLogFile() {
@@ -156,54 +155,52 @@ void CUserActions::ViewLogFile() {
 }
 
 void CUserActions::ToggleSystemKey() {
-  const bool on = !graph_.window->SystemKeyOn();
-  graph_.state.systemKey = on;
-  graph_.window->SetSystemKey(on);
-  graph_.params->SetInt("lowKeySpace", on ? 1 : 0);
+  const bool on = !p_.window.SystemKeyOn();
+  p_.state.systemKey = on;
+  p_.window.SetSystemKey(on);
+  p_.params.SetInt("lowKeySpace", on ? 1 : 0);
 }
 
 void CUserActions::SpeakerMuteClicked(bool down) {
-  CAppState& s = graph_.state;
+  CAppState& s = p_.state;
   if (down) {
     s.speakerMuted = 1;
-    graph_.audio->MuteSpeaker(true);
+    p_.audio.MuteSpeaker(true);
   } else {
-    graph_.audio->MuteSpeaker(false);
+    p_.audio.MuteSpeaker(false);
     s.speakerMuted = 0;
   }
-  graph_.params->SetInt("spMute", down ? 1 : 0);
-  graph_.params->Save();
+  p_.params.SetInt("spMute", down ? 1 : 0);
+  p_.params.Save();
 }
 
 void CUserActions::MicMuteClicked(bool down) {
-  CAppState& s = graph_.state;
+  CAppState& s = p_.state;
   if (down) {
-    graph_.audio->MuteMicrophone(true);
+    p_.audio.MuteMicrophone(true);
     s.micMuted = 1;
   } else {
-    graph_.audio->MuteMicrophone(false);
+    p_.audio.MuteMicrophone(false);
     s.micMuted = 0;
   }
-  graph_.params->SetInt("mcMute", down ? 1 : 0);
-  graph_.params->Save();
+  p_.params.SetInt("mcMute", down ? 1 : 0);
+  p_.params.Save();
 }
 
 void CUserActions::SpeakerSliderMoved(int position) {
-  graph_.state.speakerSlider = static_cast<uint32_t>(position);
-  if (graph_.mixerSp) graph_.mixerSp->SetVolume(static_cast<uint32_t>(position));
+  p_.mixers.MoveSpeaker(static_cast<uint32_t>(position));
 }
 
 void CUserActions::MicSliderMoved(int position) {
-  graph_.state.micSlider = static_cast<uint32_t>(position);
-  if (graph_.mixerMc) graph_.mixerMc->SetVolume(static_cast<uint32_t>(position));
+  p_.mixers.MoveMicrophone(static_cast<uint32_t>(position));
 }
 
 void CUserActions::ScopeButtonClicked(int) {
-  if (const int line = graph_.state.currentLine.load(); line != 0) graph_.linePresenter->ToggleScope(line);
+  if (const int line = p_.state.currentLine.load(); line != 0) p_.linePresenter.ToggleScope(line);
 }
 
 void CUserActions::FilterButtonClicked(int) {
-  if (graph_.state.currentLine.load() == 0) return;
+  if (p_.state.currentLine.load() == 0) return;
   // As a click on the properties' bandpass box, which stores and reloads.
-  graph_.optionsDialog->ClickBandpass(graph_.params->GetInt("FilterBp") == 0);
+  p_.optionsDialog.ClickBandpass(p_.params.GetInt("FilterBp") == 0);
 }

@@ -4,15 +4,43 @@
 
 #include "core/windowactions.h"
 
-struct CObjectGraph;
+struct CAppState;
+class CAudioPaths;
+class CClients;
+class CCommandAvailability;
+class CContacts;
+class CLanguage;
+class CLinePresenter;
+class CMixers;
+class CParams;
+class TDlg;
+class TDlgAbt;
+class TDlgCntact;
+class TDlgOption;
 
-// What the user does from the window, acted on the object graph: calls and
+// What the user does from the window, acted on the program's objects: calls and
 // hang-ups on the page in front, the client list's commands, the mutes and
 // the volume sliders, the scope and filter toggles, the system key, the tray
 // and quitting, and the dialogs that the commands open.
 class CUserActions : public WindowActions {
  public:
-  CUserActions(CObjectGraph& graph, std::function<void()> quit);
+  struct Parts {
+    CAppState& state;
+    CParams& params;
+    const CLanguage& language;
+    TDlg& window;
+    CContacts& contacts;
+    CClients& lines;
+    CLinePresenter& linePresenter;
+    CCommandAvailability& availability;
+    CAudioPaths& audio;
+    CMixers& mixers;
+    TDlgCntact& contactDialog;
+    TDlgOption& optionsDialog;
+    TDlgAbt& aboutDialog;
+  };
+
+  CUserActions(const Parts& parts, std::function<void()> quit);
 
   void Run(Command command) override;
   void PageChanged(int page) override;
@@ -42,6 +70,6 @@ class CUserActions : public WindowActions {
   void ViewLogFile();
   void ShowAbout();
 
-  CObjectGraph& graph_;
+  Parts p_;
   std::function<void()> quit_;
 };

@@ -96,7 +96,9 @@ class CAudioPaths : public AudioReceiver {
   CReceivePath* ReceivePath() { return receivePath_.get(); }
   const SoundFormat& Format() const { return format_; }
   CDeviceMc* Mic() { return mic_.get(); }
+  const CDeviceMc* Mic() const { return mic_.get(); }
   CDeviceSp* Speaker() { return speaker_.get(); }
+  const CDeviceSp* Speaker() const { return speaker_.get(); }
   CCodecSet& Codecs(int line);
 
   // Around the teardown and after the rebuild, for the window's lamp and

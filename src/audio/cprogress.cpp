@@ -1,7 +1,6 @@
 #include "audio/cprogress.h"
 
 #include <algorithm>
-#include <thread>
 
 #include "audio/soundtypes.h"
 
@@ -31,17 +30,10 @@ int32_t CProgress::LevelOf(std::span<const int16_t> frame) {
   return 2 * peak;
 }
 
-bool CProgress::BeginWrite(bool wait) {
+bool CProgress::BeginWrite() {
   uint32_t seen = sequence_.load(kRelaxed);
-  for (;;) {
-    if ((seen & 1u) == 0 &&
-        sequence_.compare_exchange_weak(seen, seen + 1, std::memory_order_acquire, kRelaxed)) {
-      return true;
-    }
-    if (!wait) return false;
-    std::this_thread::yield();
-    seen = sequence_.load(kRelaxed);
-  }
+  return (seen & 1u) == 0 &&
+         sequence_.compare_exchange_strong(seen, seen + 1, std::memory_order_acquire, kRelaxed);
 }
 
 void CProgress::EndWrite() {
@@ -50,7 +42,7 @@ void CProgress::EndWrite() {
 
 void CProgress::Tap(std::span<const int16_t> frame) {
   const int32_t level = LevelOf(frame);
-  if (!BeginWrite(false)) return;  // a Clear is running: this frame is not shown
+  if (!BeginWrite()) return;  // a Clear is running: this frame is not shown
   const uint32_t position = writePosition_.load(kRelaxed);
   std::atomic<int16_t>* slot = &samples_[position * frameSamples_];
   const std::size_t n = std::min(frame.size(), frameSamples_);
@@ -58,10 +50,14 @@ void CProgress::Tap(std::span<const int16_t> frame) {
   for (std::size_t i = n; i < frameSamples_; ++i) slot[i].store(0, kSample);
   levels_[position].store(level, kRelaxed);
   if (history_) writePosition_.store(static_cast<uint32_t>((position + 1) % slots_), kRelaxed);
+  // A Clear that came while this frame was written is done here, on the way out.
+  if (clearPending_.exchange(false)) Zero();
   EndWrite();
 }
 
 int32_t CProgress::ReadLevel() {
+  TryClear();
+  if (clearPending_.load()) return 0;
   // With history the candidate is one frame newer than the one GetFrame shows.
   const uint32_t position = writePosition_.load(kRelaxed);
   const int32_t candidate = levels_[history_ ? (position + 1) % slots_ : 0].load(kRelaxed);
@@ -78,6 +74,7 @@ int32_t CProgress::ReadLevel() {
 }
 
 bool CProgress::GetFrame(std::span<int16_t> out) const {
+  if (clearPending_.load()) return false;
   const uint32_t before = sequence_.load(std::memory_order_acquire);
   if ((before & 1u) != 0) return false;
   // The oldest frame of the history is the one the next Tap overwrites.
@@ -89,8 +86,18 @@ bool CProgress::GetFrame(std::span<int16_t> out) const {
 }
 
 void CProgress::Clear() {
-  BeginWrite(true);
+  clearPending_.store(true);
+  TryClear();
+}
+
+void CProgress::TryClear() {
+  // Whoever holds the write turn clears on its way out; nobody waits for it.
+  if (!clearPending_.load() || !BeginWrite()) return;
+  if (clearPending_.exchange(false)) Zero();
+  EndWrite();
+}
+
+void CProgress::Zero() {
   for (std::size_t i = 0; i < slots_ * frameSamples_; ++i) samples_[i].store(0, kSample);
   for (std::size_t i = 0; i < slots_; ++i) levels_[i].store(0, kRelaxed);
-  EndWrite();
 }

@@ -15,8 +15,11 @@
 //
 // Threads: Tap runs on an audio callback; ReadLevel, GetFrame and Clear on
 // the main thread. Samples and levels are atomics and a frame is copied in
-// under a sequence count, so GetFrame hands out a whole frame or nothing and
-// Tap never waits: it skips a frame rather than wait for a Clear.
+// under a sequence count, so GetFrame hands out a whole frame or nothing.
+// Nobody waits: Tap skips a frame while a Clear writes, and a Clear that
+// finds a frame being written is left to that Tap, which clears on its way
+// out (or to the next reader, should that Tap have just missed it); until
+// then the tap reads as cleared.
 class CProgress {
  public:
   static constexpr int32_t kHoldReads = 5;
@@ -49,8 +52,11 @@ class CProgress {
   static int32_t LevelOf(std::span<const int16_t> frame);
 
  private:
-  bool BeginWrite(bool wait);
+  // The write turn, if nobody holds it.
+  bool BeginWrite();
   void EndWrite();
+  void TryClear();
+  void Zero();
 
   const bool history_;
   const std::size_t frameSamples_;
@@ -61,6 +67,7 @@ class CProgress {
   // Odd while a frame is being written; a reader that sees it change has read
   // a frame being overwritten.
   std::atomic<uint32_t> sequence_{0};
+  std::atomic<bool> clearPending_{false};
   int32_t lastReported_ = 0;  // main thread's own
   int32_t hold_ = 0;          // main thread's own
 };

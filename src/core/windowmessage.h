@@ -15,13 +15,7 @@ enum class WindowMessage : uint32_t {
   kCloseRequest = 9001,
   // The receive thread hands a hang-up of the page in front to the main thread.
   kHangUpFront = 9035,
-  kSpeexSendMode = 9037,
-  kReloadPreBuffer = 9038,
-  kReloadScopeZoom = 9041,
-  kReloadCodecLock = 9045,
-  kRestartAndAnnounce = 9047,
   kSwitchSoundType = 9049,
-  kReloadFilters = 9201,
 };
 
 constexpr uint32_t Number(WindowMessage message) {
@@ -35,13 +29,7 @@ constexpr std::optional<WindowMessage> WindowMessageOf(uint32_t number) {
     case WindowMessage::kQuit:
     case WindowMessage::kCloseRequest:
     case WindowMessage::kHangUpFront:
-    case WindowMessage::kSpeexSendMode:
-    case WindowMessage::kReloadPreBuffer:
-    case WindowMessage::kReloadScopeZoom:
-    case WindowMessage::kReloadCodecLock:
-    case WindowMessage::kRestartAndAnnounce:
     case WindowMessage::kSwitchSoundType:
-    case WindowMessage::kReloadFilters:
       return static_cast<WindowMessage>(number);
   }
   return std::nullopt;

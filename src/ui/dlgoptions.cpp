@@ -1,7 +1,6 @@
 #include "ui/dlgoptions.h"
 
 #include <QCheckBox>
-#include <algorithm>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,6 +14,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/audiobackend.h"
 #include "core/clientbook.h"
@@ -23,10 +23,8 @@
 #include "core/messageboxport.h"
 #include "core/networkfacts.h"
 #include "core/settingsstore.h"
-#include "core/trimmedtext.h"
 #include "core/soundtype.h"
-#include "core/windowmessage.h"
-#include "core/windowport.h"
+#include "core/trimmedtext.h"
 #include "ui/dialogstyle.h"
 #include "ui/filechooser.h"
 #include "ui/optionspages.h"
@@ -93,7 +91,7 @@ TDlgOption::TDlgOption(const Ports& ports, TextLookup texts, QWidget* parent)
       network_(ports.network),
       boxes_(ports.boxes),
       files_(ports.files),
-      window_(ports.window),
+      actions_(ports.actions),
       audio_(ports.audio),
       texts_(std::move(texts)) {
   setWindowTitle("Properties");
@@ -217,21 +215,21 @@ void TDlgOption::ConnectPendingChanges() {
 }
 
 void TDlgOption::ConnectImmediateControls() {
-  const auto now = [this](const char* setting, uint32_t code) {
-    return [this, setting, code](int value) { WriteNow(setting, value, code); };
+  const auto now = [this](const char* setting, Effect effect) {
+    return [this, setting, effect](int value) { WriteNow(setting, value, effect); };
   };
-  const auto checkNow = [this](const char* setting, uint32_t code) {
-    return [this, setting, code](bool on) { WriteNow(setting, on ? 1 : 0, code); };
+  const auto checkNow = [this](const char* setting, Effect effect) {
+    return [this, setting, effect](bool on) { WriteNow(setting, on ? 1 : 0, effect); };
   };
-  const uint32_t filtersReload = Number(WindowMessage::kReloadFilters);
+  const Effect filtersReload = &OptionActions::ReloadFilters;
   connect(sound->preBufferSpin, &QSpinBox::valueChanged, this,
-          now("PreBuffer", Number(WindowMessage::kReloadPreBuffer)));
+          now("PreBuffer", &OptionActions::ReloadPreBuffer));
   connect(options->scopeZoomSpin, &QSpinBox::valueChanged, this,
-          now("scopeZoom", Number(WindowMessage::kReloadScopeZoom)));
-  connect(options->logCheck, &QCheckBox::toggled, this, checkNow("log", 0));
-  connect(options->ringerOffCheck, &QCheckBox::toggled, this, checkNow("ringer", 0));
+          now("scopeZoom", &OptionActions::ReloadScopeZoom));
+  connect(options->logCheck, &QCheckBox::toggled, this, checkNow("log", nullptr));
+  connect(options->ringerOffCheck, &QCheckBox::toggled, this, checkNow("ringer", nullptr));
   connect(access->lockCodecCheck, &QCheckBox::toggled, this,
-          checkNow("lockCodec", Number(WindowMessage::kReloadCodecLock)));
+          checkNow("lockCodec", &OptionActions::ReloadCodecLock));
   connect(filters->bandpassCheck, &QCheckBox::toggled, this, &TDlgOption::OnBandpassClicked);
   connect(filters->frequencySpin, &QSpinBox::valueChanged, this, now("FilterBpFreq", filtersReload));
   connect(filters->gainSpin, &QSpinBox::valueChanged, this, now("FilterBpGain", filtersReload));
@@ -246,11 +244,11 @@ void TDlgOption::ConnectImmediateControls() {
   connect(options->autoStartDeselectButton, &QPushButton::clicked, this, [this] { ForgetFile("AutoStartFile"); });
 }
 
-void TDlgOption::WriteNow(const char* setting, int value, uint32_t code) {
+void TDlgOption::WriteNow(const char* setting, int value, Effect effect) {
   if (loading_) return;
   settings_.SetInt(setting, value);
   LightLamp(true);
-  if (code != 0) window_.PostCode(code, 0);
+  if (effect) (actions_.*effect)();
   MarkChanged();
 }
 
@@ -518,15 +516,12 @@ void TDlgOption::Refresh() {
 
 void TDlgOption::OnSendSpeexClicked() {
   LightLamp(true);
-  const uint32_t mode = Number(WindowMessage::kSpeexSendMode);
-  window_.PostCode(mode, 1);
-  window_.PostCode(code::kSpeexQuality, speex->qualityCombo->currentIndex() + 1);
-  window_.PostCode(code::kSpeexComplexity, speex->complexityCombo->currentIndex() + 1);
-  window_.PostCode(code::kSpeexVbrQuality, speex->vbrQualityCombo->currentIndex() + 1);
-  window_.PostCode(code::kSpeexVbr, speex->vbrCheck->isChecked() ? 1 : 0);
-  window_.PostCode(code::kSpeexVad, speex->vadCheck->isChecked() ? 1 : 0);
-  window_.PostCode(code::kSpeexDtx, speex->dtxCheck->isChecked() ? 1 : 0);
-  window_.PostCode(mode, 0);
+  actions_.SendSpeexOptions({{code::kSpeexQuality, speex->qualityCombo->currentIndex() + 1},
+                             {code::kSpeexComplexity, speex->complexityCombo->currentIndex() + 1},
+                             {code::kSpeexVbrQuality, speex->vbrQualityCombo->currentIndex() + 1},
+                             {code::kSpeexVbr, speex->vbrCheck->isChecked() ? 1 : 0},
+                             {code::kSpeexVad, speex->vadCheck->isChecked() ? 1 : 0},
+                             {code::kSpeexDtx, speex->dtxCheck->isChecked() ? 1 : 0}});
 }
 
 void TDlgOption::ClickBandpass(bool on) {
@@ -539,7 +534,7 @@ void TDlgOption::ClickBandpass(bool on) {
 
 void TDlgOption::OnBandpassClicked(bool on) {
   filters->bandpassGroup->setEnabled(on);
-  WriteNow("FilterBp", on ? 1 : 0, Number(WindowMessage::kReloadFilters));
+  WriteNow("FilterBp", on ? 1 : 0, &OptionActions::ReloadFilters);
 }
 
 void TDlgOption::OnAcceptClicked() {
@@ -576,7 +571,7 @@ void TDlgOption::Save() {
 
   accepted_ = accepted_ || devices;
   settings_.SetInt("scopeZoom", options->scopeZoomSpin->value());
-  window_.Post(WindowMessage::kReloadScopeZoom, 0);
+  actions_.ReloadScopeZoom();
 
   const bool keyOn = access->passwordCheck->isChecked();
   settings_.SetInt("KeyOn", keyOn ? 1 : 0);
@@ -590,9 +585,11 @@ void TDlgOption::Save() {
   settings_.SetInt("StartingTray", options->startInTrayCheck->isChecked() ? 1 : 0);
   SaveAutoConnect();
   SaveSoundType();
-  SavePort();
+  const bool portChanged = SavePort();
   settings_.Save();
   acceptButton->setEnabled(false);
+  // Last, so that everything is stored before the program goes.
+  if (portChanged) actions_.Quit();
 }
 
 void TDlgOption::SaveAutoConnect() {
@@ -628,24 +625,24 @@ void TDlgOption::SaveSoundType() {
     restart |= Store("SpeexVad", speex->vadCheck->isChecked() ? 1 : 0);
     restart |= Store("SpeexDtx", speex->dtxCheck->isChecked() ? 1 : 0);
   }
-  const uint32_t wire = WireCode(kSoundTypeRows[row].type);
-  restart |= Store("SndType", static_cast<int32_t>(wire));
+  const SoundType type = kSoundTypeRows[row].type;
+  restart |= Store("SndType", static_cast<int32_t>(WireCode(type)));
   // A restart breaks into a call and tells the peer: only for a change it needs.
-  if (restart) window_.Post(WindowMessage::kSwitchSoundType, wire);
+  if (restart) actions_.SwitchSoundType(type);
 }
 
-void TDlgOption::SavePort() {
+bool TDlgOption::SavePort() {
   bool isNumber = false;
   const int port = network->portEdit->text().trimmed().toInt(&isNumber);
   // Port 0 would be put back to the default at the next start.
   if (!isNumber || port < 1 || port > kMaxPort) {
     boxes_.ShowError(kIllegalPort);
-    return;
+    return false;
   }
-  if (port == settings_.GetInt("netPort")) return;
+  if (port == settings_.GetInt("netPort")) return false;
   settings_.SetInt("netPort", port);
   boxes_.ShowInfo(kPortChanged);
-  window_.Post(WindowMessage::kQuit, 0);
+  return true;
 }
 
 void TDlgOption::keyPressEvent(QKeyEvent* event) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "core/optionactions.h"
 #include "core/textlookup.h"
 #include "ui/dialogposition.h"
 
@@ -23,7 +24,6 @@ class TNetworkPage;
 class TOptionsPage;
 class TSoundPage;
 class TSpeexPage;
-class WindowPort;
 
 // The properties dialog: every setting of the program on six pages. Some
 // controls act at once: they write their setting, light the saving lamp and
@@ -43,7 +43,7 @@ class TDlgOption : public QDialog {
     NetworkFacts& network;
     MessageBoxPort& boxes;
     FileChooser& files;
-    WindowPort& window;
+    OptionActions& actions;
     AudioBackend& audio;
   };
 
@@ -105,7 +105,8 @@ class TDlgOption : public QDialog {
   bool Store(const char* name, int32_t value);
   void SaveAutoConnect();
   void SaveSoundType();
-  void SavePort();
+  // True when the port changed, which ends the program.
+  bool SavePort();
   void MarkChanged();
   void LightLamp(bool lit);
   void SetSoundTest(bool on);
@@ -113,8 +114,10 @@ class TDlgOption : public QDialog {
   void ChooseFile(const char* setting, bool wavOnly);
   void ForgetFile(const char* setting);
   void ShowFile(const char* setting);
+  // What a "now" control sets going in the program; none for some.
+  using Effect = void (OptionActions::*)();
   // A "now" control: store the value, light the lamp, tell the program.
-  void WriteNow(const char* setting, int value, uint32_t code);
+  void WriteNow(const char* setting, int value, Effect effect);
   void PortEdited();
   void StepPage(int direction);
 
@@ -124,7 +127,7 @@ class TDlgOption : public QDialog {
   NetworkFacts& network_;
   MessageBoxPort& boxes_;
   FileChooser& files_;
-  WindowPort& window_;
+  OptionActions& actions_;
   AudioBackend& audio_;
   TextLookup texts_;
   std::function<void(bool)> soundTestHook_;

@@ -1,36 +1,24 @@
 #pragma once
 
-#include <map>
 #include <string>
 #include <vector>
 
 #include "app/dispatchtargets.h"
 
 // Records what the message handlers ask of the rest of the program, as one
-// readable line per call, and answers from settable tables.
+// readable line per call.
 class CFakeDispatchTargets : public DispatchTargets {
  public:
-  LineView Line(int line) override { return lines[line]; }
   void HangUp(int line) override { Log("HangUp", line); }
   void PlaceCall(int line, const NetAddress& a, const std::string& name) override {
     Log("PlaceCall", line, a.Text(), name);
   }
 
-  void ApplyRemoteSpeexOption(uint32_t code, int32_t value) override {
-    Log("ApplyRemoteSpeexOption", code, value);
-  }
-  void ReloadPreBuffer() override { Log("ReloadPreBuffer"); }
-  void ReloadScopeZoom() override { Log("ReloadScopeZoom"); }
-  void ReloadFilters() override { Log("ReloadFilters"); }
   void RestartSound(SoundType type, bool announce) override { Log("RestartSound", WireCode(type), announce); }
   void SoundTypeRequested(int32_t code) override { Log("SoundTypeRequested", code); }
   void MixerChanged(int64_t control) override { Log("MixerChanged", control); }
-  void SendSignalling(const NetAddress& a, uint32_t code, const std::string& text) override {
-    Log("SendSignalling", a.Text(), code, text);
-  }
 
   std::vector<std::string> calls;
-  std::map<int, LineView> lines;
 
  private:
   template <typename... Args>

@@ -23,8 +23,8 @@ using Calls = std::vector<std::string>;
 
 class CMessageDispatcherTest : public ::testing::Test {
  protected:
-  CMessageDispatcherTest()
-      : params(store), dispatcher(state, window, params, targets, [this] { ++recomputed; }) {
+  CMessageDispatcherTest() : params(store), dispatcher(state, window, params, [this] { ++recomputed; }) {
+    dispatcher.SetTargets(&targets);
     state.shownOnce = 1;
     state.currentSndType = SoundType::kGsm8;
     dispatcher.SetQuitAction([this] { ++quits; });
@@ -47,7 +47,6 @@ class CMessageDispatcherTest : public ::testing::Test {
   int recomputed = 0;
   // A number as a message carries it: a mixer control, a sound type asked for.
   const int64_t peer = 0x0302010A;
-  const NetAddress peerAddress = NetAddress::Parse("10.1.2.3");
 };
 
 TEST_F(CMessageDispatcherTest, MessagesReachTheirTargets) {
@@ -57,10 +56,6 @@ TEST_F(CMessageDispatcherTest, MessagesReachTheirTargets) {
   };
   const std::string p = std::to_string(peer);
   const Case cases[] = {
-      {Number(WindowMessage::kReloadPreBuffer), {"ReloadPreBuffer"}},
-      {Number(WindowMessage::kReloadScopeZoom), {"ReloadScopeZoom"}},
-      {Number(WindowMessage::kReloadFilters), {"ReloadFilters"}},
-      {Number(WindowMessage::kRestartAndAnnounce), {"RestartSound 9050 1"}},
       {976, {"MixerChanged " + p}},
       {977, {"MixerChanged " + p}},
       // The receive path found the caller's audio in another type.
@@ -69,6 +64,10 @@ TEST_F(CMessageDispatcherTest, MessagesReachTheirTargets) {
       {code::kRinging, {}},
       {code::kRejection, {}},
       {9033, {}},
+      // What the properties dialog once posted it now asks directly.
+      {9038, {}},
+      {9201, {}},
+      {code::kSpeexQuality, {}},
   };
   for (const Case& c : cases) {
     targets.calls.clear();
@@ -77,9 +76,6 @@ TEST_F(CMessageDispatcherTest, MessagesReachTheirTargets) {
     EXPECT_EQ(targets.calls, c.expected) << c.code;
     EXPECT_EQ(recomputed, before + 1) << c.code;
   }
-  params.SetInt("lockCodec", 1);
-  dispatcher.HandleCode(Number(WindowMessage::kReloadCodecLock), 0);
-  EXPECT_TRUE(state.lockCodec.load());
 }
 
 TEST_F(CMessageDispatcherTest, TheChosenSoundTypeWaitsForNoRestartInProgressAndMustNameOne) {
@@ -106,19 +102,6 @@ TEST_F(CMessageDispatcherTest, TheChosenSoundTypeWaitsForNoRestartInProgressAndM
   EXPECT_EQ(targets.calls, Calls{"RestartSound 9058 1"});
 }
 
-TEST_F(CMessageDispatcherTest, SpeexOptionsAreAppliedOrSentInSendMode) {
-  targets.lines[1].peerAddress = peerAddress;
-  dispatcher.HandleCode(code::kSpeexQuality, 7);
-  dispatcher.HandleCode(Number(WindowMessage::kSpeexSendMode), 1);
-  dispatcher.HandleCode(code::kSpeexComplexity, 3);  // no current line: nowhere to send
-  state.currentLine = 1;
-  dispatcher.HandleCode(code::kSpeexDtx, -2);
-  dispatcher.HandleCode(Number(WindowMessage::kSpeexSendMode), 0);
-  dispatcher.HandleCode(code::kSpeexVad, 1);
-  EXPECT_EQ(targets.calls, (Calls{"ApplyRemoteSpeexOption 9100 7", "SendSignalling 10.1.2.3 9105 -2",
-                                  "ApplyRemoteSpeexOption 9104 1"}));
-}
-
 TEST_F(CMessageDispatcherTest, ARefusedSoundTypeHangsUpThePageInFront) {
   dispatcher.HandleCode(Number(WindowMessage::kHangUpFront), 0);  // the client list in front: nothing
   StartLine(2);
@@ -143,11 +126,25 @@ TEST_F(CMessageDispatcherTest, NothingIsHandledWhileQuitting) {
   dispatcher.HandleCode(Number(WindowMessage::kQuit), 0);
   EXPECT_EQ(quits, 1);
   EXPECT_EQ(state.quitting.load(), 1);
-  dispatcher.HandleCode(Number(WindowMessage::kReloadFilters), 0);
+  dispatcher.HandleCode(Number(WindowMessage::kSwitchSoundType), 9058);
   dispatcher.HandleCode(Number(WindowMessage::kQuit), 0);
   dispatcher.HandleCommand(2, TextRecord{1, "ecc"});
   EXPECT_TRUE(targets.calls.empty());
   EXPECT_EQ(quits, 1);
+}
+
+TEST_F(CMessageDispatcherTest, UntilThereIsAProgramToActOnOnlyQuittingIsServed) {
+  dispatcher.SetTargets(nullptr);
+  StartLine(1);
+  dispatcher.HandleCode(Number(WindowMessage::kHangUpFront), 0);
+  dispatcher.HandleCode(976, 5);
+  dispatcher.HandleCode(code::kSoundTypeRequest, 9058);
+  dispatcher.HandleCode(Number(WindowMessage::kSwitchSoundType), 9058);
+  dispatcher.HandleCommand(2, TextRecord{0, "10.1.2.3"});
+  EXPECT_EQ(quits, 0);
+  dispatcher.HandleCode(Number(WindowMessage::kQuit), 0);
+  EXPECT_EQ(quits, 1);
+  EXPECT_TRUE(targets.calls.empty());
 }
 
 }  // namespace

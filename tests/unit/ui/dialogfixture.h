@@ -4,9 +4,9 @@
 
 #include "fakes/cfakefilechooser.h"
 #include "fakes/cfakemessageboxes.h"
-#include "fakes/cfakewindowport.h"
-#include "fakes/crecordingclientlistobserver.h"
 #include "fakes/cmemorykeystore.h"
+#include "fakes/crecordingclientlistobserver.h"
+#include "fakes/crecordingoptionactions.h"
 #include "fakes/crecordingsettings.h"
 #include "net/cblockingresolver.h"
 #include "net/clocaladdresses.h"
@@ -16,25 +16,17 @@
 #include "settings/cparams.h"
 
 // What a dialog is made with, all real but the screen's parts: settings in
-// memory, the client list, the boxes, the file choosers and the window's
-// message queue recorded.
+// memory, the client list, the boxes, the file choosers, and what the
+// dialog sets going in the program recorded.
 class DialogFixture : public ::testing::Test {
  protected:
   static constexpr const char* kOwnAddress = "192.168.7.7";
   static constexpr const char* kOtherOwnAddress = "10.20.30.40";
 
-  std::vector<CFakeWindowPort::Message> PostedCodes() const {
-    std::vector<CFakeWindowPort::Message> posted;
-    for (const auto& m : window.Messages()) {
-      if (m.kind == CFakeWindowPort::Message::Kind::PostCode) posted.push_back(m);
-    }
-    return posted;
-  }
-
   CMemoryKeyStore store;
   CParams params{store};
   CRecordingSettings settings{params};
-  CFakeWindowPort window;
+  CRecordingOptionActions optionActions;
   CFakeMessageBoxes boxes;
   CRecordingClientListObserver clientList;
   CContacts contacts{params, clientList, boxes};

@@ -18,8 +18,6 @@
 
 namespace {
 
-using Kind = CFakeWindowPort::Message::Kind;
-
 class TDlgOptionTest : public DialogFixture {
  protected:
   TDlgOptionTest() {
@@ -31,22 +29,18 @@ class TDlgOptionTest : public DialogFixture {
   }
   std::unique_ptr<TDlgOption> Make(TextLookup texts = {}) {
     auto dialog = std::make_unique<TDlgOption>(
-        TDlgOption::Ports{settings, contacts, network, boxes, files, window, audio}, std::move(texts));
+        TDlgOption::Ports{settings, contacts, network, boxes, files, optionActions, audio}, std::move(texts));
     dialog->SetSoundTestHook([this](bool on) { soundTests.push_back(on); });
     return dialog;
   }
   std::unique_ptr<TDlgOption> Shown() {
     auto dialog = Make();
     dialog->show();
-    window.Clear();
+    optionActions.asked.clear();
     settings.writes.clear();
     return dialog;
   }
-  std::vector<std::pair<uint32_t, int64_t>> Codes() const {
-    std::vector<std::pair<uint32_t, int64_t>> codes;
-    for (const auto& m : PostedCodes()) codes.emplace_back(m.code, m.wParam);
-    return codes;
-  }
+  const std::vector<std::string>& Asked() const { return optionActions.asked; }
 
   CFakeAudioBackend audio;
   std::vector<bool> soundTests;
@@ -58,23 +52,23 @@ TEST_F(TDlgOptionTest, UpDownsHoldTheirLimitsAndWriteAtOnce) {
     QSpinBox* spin;
     const char* setting;
     int minimum, maximum, step;
-    uint32_t code;
+    const char* effect;
   };
   const Case cases[] = {
-      {dialog->sound->preBufferSpin, "PreBuffer", 3, 100, 1, 9038},
-      {dialog->options->scopeZoomSpin, "scopeZoom", 1, 100, 1, 9041},
-      {dialog->filters->frequencySpin, "FilterBpFreq", 300, 22000, 25, 9201},
-      {dialog->filters->gainSpin, "FilterBpGain", -15, 15, 1, 9201},
-      {dialog->filters->qSpin, "FilterBpQ", 1, 100, 1, 9201},
-      {dialog->filters->scaleSpin, "FilterBpScale", 1, 40, 1, 9201},
-      {dialog->filters->cascadeSpin, "FilterBpCascade", 0, 20, 1, 9201},
+      {dialog->sound->preBufferSpin, "PreBuffer", 3, 100, 1, "pre-buffer"},
+      {dialog->options->scopeZoomSpin, "scopeZoom", 1, 100, 1, "scope zoom"},
+      {dialog->filters->frequencySpin, "FilterBpFreq", 300, 22000, 25, "filters"},
+      {dialog->filters->gainSpin, "FilterBpGain", -15, 15, 1, "filters"},
+      {dialog->filters->qSpin, "FilterBpQ", 1, 100, 1, "filters"},
+      {dialog->filters->scaleSpin, "FilterBpScale", 1, 40, 1, "filters"},
+      {dialog->filters->cascadeSpin, "FilterBpCascade", 0, 20, 1, "filters"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.setting);
     EXPECT_EQ(c.spin->minimum(), c.minimum);
     EXPECT_EQ(c.spin->maximum(), c.maximum);
     EXPECT_EQ(c.spin->singleStep(), c.step);
-    window.Clear();
+    optionActions.asked.clear();
     dialog->Refresh();
     c.spin->setValue(c.minimum);
     c.spin->setValue(c.maximum + 1000);
@@ -83,8 +77,8 @@ TEST_F(TDlgOptionTest, UpDownsHoldTheirLimitsAndWriteAtOnce) {
     EXPECT_EQ(params.GetInt(c.setting), c.maximum - c.step);
     EXPECT_TRUE(dialog->SavingLampLit());
     EXPECT_TRUE(dialog->acceptButton->isEnabled());
-    ASSERT_FALSE(Codes().empty());
-    EXPECT_EQ(Codes().back(), (std::pair<uint32_t, int64_t>{c.code, 0}));
+    ASSERT_FALSE(Asked().empty());
+    EXPECT_EQ(Asked().back(), c.effect);
   }
   dialog->Refresh();
   EXPECT_FALSE(dialog->SavingLampLit());
@@ -95,24 +89,25 @@ TEST_F(TDlgOptionTest, CheckBoxesThatActAtOnce) {
   struct Case {
     QCheckBox* box;
     const char* setting;
-    uint32_t code;  // 0: none
+    const char* effect;  // nullptr: none
   };
   const Case cases[] = {
-      {dialog->options->logCheck, "log", 0},
-      {dialog->options->ringerOffCheck, "ringer", 0},
-      {dialog->access->lockCodecCheck, "lockCodec", 9045},
-      {dialog->filters->limiterCheck, "FilterLimiter", 9201},
-      {dialog->filters->bandpassCheck, "FilterBp", 9201},
+      {dialog->options->logCheck, "log", nullptr},
+      {dialog->options->ringerOffCheck, "ringer", nullptr},
+      {dialog->access->lockCodecCheck, "lockCodec", "codec lock"},
+      {dialog->filters->limiterCheck, "FilterLimiter", "filters"},
+      {dialog->filters->bandpassCheck, "FilterBp", "filters"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.setting);
-    window.Clear();
+    optionActions.asked.clear();
     c.box->click();
     EXPECT_EQ(params.GetInt(c.setting), 1);
     c.box->click();
     EXPECT_EQ(params.GetInt(c.setting), 0);
-    EXPECT_EQ(Codes().size(), c.code == 0 ? 0u : 2u);
-    for (const auto& [code, value] : Codes()) EXPECT_EQ(code, c.code);
+    const std::vector<std::string> expected =
+        c.effect ? std::vector<std::string>{c.effect, c.effect} : std::vector<std::string>{};
+    EXPECT_EQ(Asked(), expected);
   }
   // The bandpass settings can be changed only while the bandpass is on.
   EXPECT_FALSE(dialog->filters->bandpassGroup->isEnabled());
@@ -126,7 +121,7 @@ TEST_F(TDlgOptionTest, TheMainWindowsFilterButtonActsEvenWhenTheBoxIsStale) {
   params.SetInt("FilterBp", 1);
   dialog->ClickBandpass(false);
   EXPECT_EQ(params.GetInt("FilterBp"), 0);
-  EXPECT_EQ(Codes(), (std::vector<std::pair<uint32_t, int64_t>>{{9201, 0}}));
+  EXPECT_EQ(Asked(), std::vector<std::string>{"filters"});
 }
 
 TEST_F(TDlgOptionTest, AcceptWritesInItsOrderAndAsksForASoundRestart) {
@@ -144,7 +139,7 @@ TEST_F(TDlgOptionTest, AcceptWritesInItsOrderAndAsksForASoundRestart) {
       "Save"};
   EXPECT_EQ(settings.writes, order);
   // The sound type stayed: no restart, but echo cancellation reopens the devices.
-  EXPECT_EQ(Codes(), (std::vector<std::pair<uint32_t, int64_t>>{{9041, 0}}));
+  EXPECT_EQ(Asked(), std::vector<std::string>{"scope zoom"});
   std::string name, key, autoCall;
   params.GetString("userName", name);
   EXPECT_EQ(name, "Anna");
@@ -181,7 +176,7 @@ TEST_F(TDlgOptionTest, SpeexOptionsAreStoredOnlyWithSpeex8) {
   dialog->OnAcceptClicked();
   EXPECT_EQ(params.GetInt("SndType"), 9059);
   EXPECT_EQ(params.GetInt("SpeexQuality"), 5);
-  EXPECT_EQ(Codes().back(), (std::pair<uint32_t, int64_t>{9049, 9059}));
+  EXPECT_EQ(Asked().back(), "sound type 9059");
 
   dialog->sound->soundTypeCombo->setCurrentIndex(TDlgOption::kSpeex8Row);
   dialog->speex->qualityCombo->setCurrentIndex(8);
@@ -214,7 +209,7 @@ TEST_F(TDlgOptionTest, TheSpeexPageIsThereOnlyForSpeex8) {
   EXPECT_TRUE(dialog->pages->isTabVisible(TDlgOption::kSpeex));
 }
 
-TEST_F(TDlgOptionTest, SendingTheEncoderOptionsPostsThemInOrderAndStoresNothing) {
+TEST_F(TDlgOptionTest, SendingTheEncoderOptionsSendsThemInOrderAndStoresNothing) {
   auto dialog = Shown();
   dialog->speex->qualityCombo->setCurrentIndex(7);
   dialog->speex->complexityCombo->setCurrentIndex(1);
@@ -222,8 +217,7 @@ TEST_F(TDlgOptionTest, SendingTheEncoderOptionsPostsThemInOrderAndStoresNothing)
   dialog->speex->dtxCheck->setChecked(true);
   settings.writes.clear();
   dialog->OnSendSpeexClicked();
-  EXPECT_EQ(Codes(), (std::vector<std::pair<uint32_t, int64_t>>{
-                         {9037, 1}, {9100, 8}, {9101, 2}, {9102, 10}, {9103, 0}, {9104, 0}, {9105, 1}, {9037, 0}}));
+  EXPECT_EQ(Asked(), std::vector<std::string>{"speex 9100=8 9101=2 9102=10 9103=0 9104=0 9105=1"});
   EXPECT_TRUE(settings.writes.empty());
   EXPECT_TRUE(dialog->SavingLampLit());
 }
@@ -262,7 +256,7 @@ TEST_F(TDlgOptionTest, AnEmptyPortIsIllegalAtSaveAndTheStoredPortStays) {
   EXPECT_EQ(params.GetInt("netPort"), 4444);
   // The rest of the save has been done.
   EXPECT_EQ(settings.writes.back(), "Save");
-  EXPECT_NE(Codes().back(), (std::pair<uint32_t, int64_t>{8888, 0}));
+  EXPECT_EQ(std::count(Asked().begin(), Asked().end(), "quit"), 0);
 }
 
 TEST_F(TDlgOptionTest, ANewPortIsStoredAndThenTheProgramQuits) {
@@ -274,7 +268,7 @@ TEST_F(TDlgOptionTest, ANewPortIsStoredAndThenTheProgramQuits) {
                              "Change of Udp port detected. Restart nedeed.\r\nOndrel will terminate. Hasta La Vista Baby!"});
   // The quit comes after everything else, so the store is saved before the
   // program goes.
-  EXPECT_EQ(Codes().back(), (std::pair<uint32_t, int64_t>{8888, 0}));
+  EXPECT_EQ(Asked().back(), "quit");
   EXPECT_EQ(settings.writes.back(), "Save");
   EXPECT_EQ(store.sections["params2"].size() > 0, true);
   EXPECT_FALSE(dialog->isVisible());
@@ -288,8 +282,8 @@ TEST_F(TDlgOptionTest, AGainOf0dBAnd0CascadesAreKeptAndUsedAsShown) {
   EXPECT_EQ(dialog->filters->cascadeSpin->value(), 1);
   dialog->filters->gainSpin->setValue(0);
   dialog->filters->cascadeSpin->setValue(0);
-  EXPECT_EQ(Codes().back(), (std::pair<uint32_t, int64_t>{9201, 0}));
-  filters.LoadFilterSettings();  // as the main window does on 9201
+  EXPECT_EQ(Asked().back(), "filters");
+  filters.LoadFilterSettings();  // as the program does when told
   EXPECT_FLOAT_EQ(filters.Loaded().gain, 0.0f);
   EXPECT_EQ(filters.Loaded().bandpass.Cascades(), 0);
 
@@ -348,12 +342,11 @@ TEST_F(TDlgOptionTest, AcceptRestartsOrReopensTheSoundOnlyForWhatItUses) {
     auto dialog = Shown();
     dialog->OnAcceptClicked();  // the Speex options stored once
     dialog->TakeAccepted();
-    window.Clear();
+    optionActions.asked.clear();
     c.change(*dialog);
     dialog->OnAcceptClicked();
-    const auto codes = Codes();
-    const auto restarts = std::count(codes.begin(), codes.end(), std::pair<uint32_t, int64_t>{9049, 9058}) +
-                          std::count(codes.begin(), codes.end(), std::pair<uint32_t, int64_t>{9049, 9050});
+    const auto restarts = std::count(Asked().begin(), Asked().end(), "sound type 9058") +
+                          std::count(Asked().begin(), Asked().end(), "sound type 9050");
     EXPECT_EQ(restarts, c.restart ? 1 : 0);
     EXPECT_EQ(dialog->TakeAccepted(), c.reopen);
   }
@@ -387,7 +380,7 @@ TEST_F(TDlgOptionTest, ShowingFillsTheControlsFromTheSettings) {
   EXPECT_EQ(dialog->network->autoConnectCombo->currentText(), "None");
   EXPECT_FALSE(dialog->network->dnsResolveCheck->isEnabled());
   EXPECT_FALSE(dialog->acceptButton->isEnabled());
-  EXPECT_TRUE(PostedCodes().empty());
+  EXPECT_TRUE(Asked().empty());
 
   // Of two clients with one name, the first in the list's order.
   dialog->network->autoConnectCombo->setCurrentIndex(2);
