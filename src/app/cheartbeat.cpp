@@ -3,6 +3,7 @@
 #include "app/heartbeattargets.h"
 #include "core/boundedtext.h"
 #include "core/codes.h"
+#include "core/settingnames.h"
 #include "settings/cparams.h"
 
 namespace {
@@ -41,7 +42,7 @@ void CHeartbeat::Stop() {
 void CHeartbeat::Timer1Timer() {
   if (state_.restarting.load()) return;
   if (state_.shownOnce == 1) {
-    if (params_.GetInt("StartingTray") != 0) targets_.SendToTray();
+    if (params_.GetInt(setting::kStartingTray) != 0) targets_.SendToTray();
     state_.shownOnce = 2;
   }
   targets_.TickClients();
@@ -98,20 +99,20 @@ void CHeartbeat::Ring() {
     targets_.AdvanceRingerStop();
     return;
   }
-  if (params_.GetInt("ringer") == 0) {
+  if (params_.GetInt(setting::kRinger) == 0) {
     std::string file;
-    params_.GetString("ringerFile", file);
+    params_.GetString(setting::kRingerFile, file);
     targets_.StartRinger(BoundedText(file, kRingerFileChars));
   }
   // The ring test never answers a call.
-  if (params_.GetInt("AlwaysAnswer") != 0 && !ringTest) targets_.ConnectPageInFront();
+  if (params_.GetInt(setting::kAlwaysAnswer) != 0 && !ringTest) targets_.ConnectPageInFront();
 }
 
 void CHeartbeat::ReturnToOwnSoundType(int line) {
   if (line != 0 && targets_.StateOfLine(line) == LineState::kConnected) return;
   // A stored number that names no sound type was replaced at start-up; one
   // written since (by hand or by a newer version) is not followed.
-  const auto own = SoundTypeOf(params_.GetInt("SndType"));
+  const auto own = SoundTypeOf(params_.GetInt(setting::kSndType));
   if (own && *own != state_.currentSndType.load() && !state_.restarting.load())
     targets_.RestartSound(*own, false);
 }

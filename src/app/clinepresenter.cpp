@@ -5,6 +5,7 @@
 #include "app/formatduration.h"
 #include "audio/soundtypes.h"
 #include "core/mainwindowview.h"
+#include "core/settingnames.h"
 #include "net/cclient.h"
 #include "settings/cparams.h"
 
@@ -59,8 +60,8 @@ void CLinePresenter::StateShown(const CClient& line, LineState state) {
 void CLinePresenter::CallAge(CClient& line, int64_t seconds) {
   const int page = line.LineNumber();
   if (Quitting() || !window_.IsTabShown(page)) return;
-  if (params_.GetInt("ScopeOn") != 0 && !window_.ScopeShown(page)) ToggleScope(page);
-  const bool filterOn = params_.GetInt("FilterBp") != 0;
+  if (params_.GetInt(setting::kScopeOn) != 0 && !window_.ScopeShown(page)) ToggleScope(page);
+  const bool filterOn = params_.GetInt(setting::kFilterBp) != 0;
   if (filterOn != window_.FilterShownOn(page)) window_.ShowFilterOn(page, filterOn);
   MainWindowView::LineValues values;
   values.onLine = FormatDuration(static_cast<int>(seconds));
@@ -83,6 +84,6 @@ void CLinePresenter::ToggleScope(int line) {
   if (!MainWindowView::IsLine(line) || !window_.IsTabShown(line)) return;
   const bool shown = !window_.ScopeShown(line);
   window_.ShowScope(line, shown);
-  params_.SetInt("ScopeOn", shown ? 1 : 0);
+  params_.SetInt(setting::kScopeOn, shown ? 1 : 0);
   if (!shown) window_.UnfreezeScope();
 }

@@ -6,6 +6,7 @@
 #include "audio/soundtypes.h"
 #include "core/codes.h"
 #include "core/mainwindowview.h"
+#include "core/settingnames.h"
 #include "core/windowmessage.h"
 #include "settings/ccommand.h"
 #include "settings/cparams.h"
@@ -67,7 +68,7 @@ void CMessageDispatcher::HandleCommand(int command, TextRecord record) {
       break;
     case 5:
       // Kept at once: the port is for the next start, whenever that comes.
-      params_.SetInt("netPort", record.number);
+      params_.SetInt(setting::kNetPort, record.number);
       params_.Save();
       break;
     default:

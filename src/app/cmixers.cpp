@@ -6,15 +6,19 @@
 #include "audio/cmixersp.h"
 #include "core/mainwindowview.h"
 
-CMixers::CMixers(CParams& params, WindowPort& window, BackendFactory makeBackend, CAppState& state,
+CMixers::CMixers(AudioSettings settings, WindowPort& window, BackendFactory makeBackend, CAppState& state,
                  MainWindowView& view)
-    : params_(params), window_(window), makeBackend_(std::move(makeBackend)), state_(state), view_(view) {}
+    : settings_(settings),
+      window_(window),
+      makeBackend_(std::move(makeBackend)),
+      state_(state),
+      view_(view) {}
 
 CMixers::~CMixers() = default;
 
 void CMixers::Rebuild() {
-  speaker_ = std::make_unique<CMixerSp>(params_, window_, makeBackend_());
-  microphone_ = std::make_unique<CMixerMc>(params_, window_, makeBackend_());
+  speaker_ = std::make_unique<CMixerSp>(settings_, window_, makeBackend_());
+  microphone_ = std::make_unique<CMixerMc>(settings_, window_, makeBackend_());
   Read();
 }
 

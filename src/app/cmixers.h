@@ -4,10 +4,11 @@
 #include <functional>
 #include <memory>
 
+#include "settings/audiosettings.h"
+
 struct CAppState;
 class CMixerMc;
 class CMixerSp;
-class CParams;
 class MainWindowView;
 class MixerBackend;
 class WindowPort;
@@ -20,7 +21,7 @@ class CMixers {
  public:
   using BackendFactory = std::function<std::unique_ptr<MixerBackend>()>;
 
-  CMixers(CParams& params, WindowPort& window, BackendFactory makeBackend, CAppState& state,
+  CMixers(AudioSettings settings, WindowPort& window, BackendFactory makeBackend, CAppState& state,
           MainWindowView& view);
   ~CMixers();
   CMixers(const CMixers&) = delete;
@@ -40,7 +41,7 @@ class CMixers {
  private:
   void ShowSliders();
 
-  CParams& params_;
+  AudioSettings settings_;
   WindowPort& window_;
   BackendFactory makeBackend_;
   CAppState& state_;

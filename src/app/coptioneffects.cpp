@@ -5,6 +5,7 @@
 #include "app/cappstate.h"
 #include "audio/caudiopaths.h"
 #include "core/mainwindowview.h"
+#include "core/settingnames.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
 #include "net/cudpsocket.h"
@@ -19,11 +20,11 @@ void COptionEffects::ReloadPreBuffer() {
 }
 
 void COptionEffects::ReloadScopeZoom() {
-  parts_.window.SetScopeZoom(parts_.params.GetInt("scopeZoom"));
+  parts_.window.SetScopeZoom(parts_.params.GetInt(setting::kScopeZoom));
 }
 
 void COptionEffects::ReloadCodecLock() {
-  parts_.state.lockCodec = parts_.params.GetInt("lockCodec") != 0;
+  parts_.state.lockCodec = parts_.params.GetInt(setting::kLockCodec) != 0;
 }
 
 void COptionEffects::ReloadFilters() {

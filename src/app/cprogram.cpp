@@ -29,6 +29,7 @@
 #include "audio/cringer.h"
 #include "audio/soundtypes.h"
 #include "core/codes.h"
+#include "core/settingnames.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
 #include "net/cdatagramrouter.h"
@@ -122,10 +123,10 @@ bool CProgram::FormCreate() {
 }
 
 bool CProgram::OpenSocket() {
-  int port = params_->GetInt("netPort");
+  int port = params_->GetInt(setting::kNetPort);
   if (port < 1 || port > 65535) {
     port = net::kDefaultPort;
-    params_->SetInt("netPort", port);
+    params_->SetInt(setting::kNetPort, port);
   }
   net::StartNetwork();
   socket_ = std::make_unique<net::CUdpSocket>(port, commandLine_.bindAddress);
@@ -145,15 +146,16 @@ void CProgram::BuildWindow() {
       std::make_unique<CMessageDispatcher>(state_, *window_, *params_, [this] { RecomputeAvailability(); });
   dispatcher_->SetQuitAction([this] { Quit(); });
   windowPort_ = std::make_unique<CQtWindowPort>(*dispatcher_);
-  localAddresses_ = std::make_unique<CLocalAddresses>(commandLine_.bindAddress, params_->GetInt("netPort"));
+  localAddresses_ =
+      std::make_unique<CLocalAddresses>(commandLine_.bindAddress, params_->GetInt(setting::kNetPort));
   router_ = std::make_unique<CDatagramRouter>(*windowPort_);  // signals wait in its queue
 }
 
 void CProgram::ApplyStoredWindowState() {
-  state_.systemKey = params_->GetInt("lowKeySpace") != 0;
+  state_.systemKey = params_->GetInt(setting::kLowKeySpace) != 0;
   window_->SetSystemKey(state_.systemKey);
   window_->SetMuteButtons(state_.speakerMuted.load() != 0, state_.micMuted.load() != 0);
-  window_->SetScopeZoom(params_->GetInt("scopeZoom"));
+  window_->SetScopeZoom(params_->GetInt(setting::kScopeZoom));
   window_->ApplyLanguage(language_->Lookup());
 }
 
@@ -190,14 +192,14 @@ void CProgram::BuildCallSide() {
 }
 
 void CProgram::ReadSoundType() {
-  auto sndType = SoundTypeOf(params_->GetInt("SndType"));
+  auto sndType = SoundTypeOf(params_->GetInt(setting::kSndType));
   // Missing, or a stored value that names no sound type: the default.
   if (!sndType) {
     sndType = SoundType::kGsm8;
-    params_->SetInt("SndType", static_cast<int32_t>(WireCode(*sndType)));
+    params_->SetInt(setting::kSndType, static_cast<int32_t>(WireCode(*sndType)));
   }
   state_.currentSndType = *sndType;
-  state_.lockCodec = params_->GetInt("lockCodec") != 0;
+  state_.lockCodec = params_->GetInt(setting::kLockCodec) != 0;
 }
 
 std::unique_ptr<AudioBackend> CProgram::ChooseAudioBackend() {
@@ -233,8 +235,8 @@ void CProgram::BuildSoundSystem() {
       },
       [this] { mixers_->Drop(); }, [this] { mixers_->Rebuild(); });
   // The stored mutes hold from the start, as if their buttons were pressed.
-  s.micMuted = params_->GetInt("mcMute") != 0 ? 1 : 0;
-  s.speakerMuted = params_->GetInt("spMute") != 0 ? 1 : 0;
+  s.micMuted = params_->GetInt(setting::kMcMute) != 0 ? 1 : 0;
+  s.speakerMuted = params_->GetInt(setting::kSpMute) != 0 ? 1 : 0;
   audio_->SetReceiverSlot(router_.get());
 }
 
@@ -258,10 +260,10 @@ void CProgram::BuildDialogs() {
   files_ = std::make_unique<CQtFileChooser>(
       [&params] {
         std::string folder;
-        params.GetString("FileDialogFolder", folder);
+        params.GetString(setting::kFileDialogFolder, folder);
         return folder;
       },
-      [&params](const std::string& folder) { params.SetString("FileDialogFolder", folder); });
+      [&params](const std::string& folder) { params.SetString(setting::kFileDialogFolder, folder); });
   optionEffects_ = std::make_unique<COptionEffects>(
       COptionEffects::Parts{state_, params, *window_, *audio_, *lines_, *socket_}, [this] { Quit(); });
   const TextLookup texts = language_->Lookup();
@@ -327,7 +329,7 @@ void CProgram::FormShow() {
     RecomputeAvailability();
     return;
   }
-  windowPosition_ = std::make_unique<CDialogPosition>(*params_, "DlgX", "DlgY");
+  windowPosition_ = std::make_unique<CDialogPosition>(*params_, setting::kDlgX, setting::kDlgY);
   windowPosition_->Restore(*window_);
   state_.shownOnce = 1;
   heartbeatBridge_->ShowOwnAddresses();

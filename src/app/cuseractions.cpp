@@ -12,6 +12,7 @@
 #include "audio/caudiopaths.h"
 #include "core/codes.h"
 #include "core/messageboxport.h"
+#include "core/settingnames.h"
 #include "core/windowport.h"
 #include "net/cclient.h"
 #include "net/cclients.h"
@@ -158,7 +159,7 @@ void CUserActions::ToggleSystemKey() {
   const bool on = !p_.window.SystemKeyOn();
   p_.state.systemKey = on;
   p_.window.SetSystemKey(on);
-  p_.params.SetInt("lowKeySpace", on ? 1 : 0);
+  p_.params.SetInt(setting::kLowKeySpace, on ? 1 : 0);
 }
 
 void CUserActions::SpeakerMuteClicked(bool down) {
@@ -170,7 +171,7 @@ void CUserActions::SpeakerMuteClicked(bool down) {
     p_.audio.MuteSpeaker(false);
     s.speakerMuted = 0;
   }
-  p_.params.SetInt("spMute", down ? 1 : 0);
+  p_.params.SetInt(setting::kSpMute, down ? 1 : 0);
   p_.params.Save();
 }
 
@@ -183,7 +184,7 @@ void CUserActions::MicMuteClicked(bool down) {
     p_.audio.MuteMicrophone(false);
     s.micMuted = 0;
   }
-  p_.params.SetInt("mcMute", down ? 1 : 0);
+  p_.params.SetInt(setting::kMcMute, down ? 1 : 0);
   p_.params.Save();
 }
 
@@ -202,5 +203,5 @@ void CUserActions::ScopeButtonClicked(int) {
 void CUserActions::FilterButtonClicked(int) {
   if (p_.state.currentLine.load() == 0) return;
   // As a click on the properties' bandpass box, which stores and reloads.
-  p_.optionsDialog.ClickBandpass(p_.params.GetInt("FilterBp") == 0);
+  p_.optionsDialog.ClickBandpass(p_.params.GetInt(setting::kFilterBp) == 0);
 }

@@ -19,7 +19,6 @@
 #include "core/messageboxport.h"
 #include "core/windowport.h"
 #include "settings/clog.h"
-#include "settings/cparams.h"
 
 namespace {
 
@@ -28,10 +27,10 @@ constexpr int kSpeakerTap = 1;
 
 }  // namespace
 
-CAudioPaths::CAudioPaths(CParams& params, CLog& log, WindowPort& window, MessageBoxPort& boxes,
+CAudioPaths::CAudioPaths(AudioSettings settings, CLog& log, WindowPort& window, MessageBoxPort& boxes,
                          AudioBackend& backend, AudioFlags flags, AudioLine& line1, AudioLine& line2,
                          const net::CUdpSocket& socket)
-    : params_(params),
+    : settings_(settings),
       log_(log),
       window_(window),
       boxes_(boxes),
@@ -62,7 +61,7 @@ const AudioLine* CAudioPaths::CurrentLine() const {
 }
 
 void CAudioPaths::Build(SoundType type) {
-  filters_ = std::make_unique<CFilters>(params_);
+  filters_ = std::make_unique<CFilters>(settings_);
   Rebuild(type);
   flags_.soundSystemRunning.store(1);
 }
@@ -70,7 +69,7 @@ void CAudioPaths::Build(SoundType type) {
 void CAudioPaths::Rebuild(SoundType type) {
   format_ = SoundFormat::Of(type);
   filters_->SetFormat(format_);
-  spool_ = std::make_unique<CSpoolSp>(params_, *filters_, format_);
+  spool_ = std::make_unique<CSpoolSp>(settings_, *filters_, format_);
   const int channels = format_.Channels() > 0 ? format_.Channels() : 1;
   arrivals_ = std::make_unique<CArrivalStats>(
       format_.SampleRate() > 0 ? static_cast<double>(format_.FrameSamples()) / channels / format_.SampleRate()
@@ -80,13 +79,15 @@ void CAudioPaths::Rebuild(SoundType type) {
   micTap_ = std::make_unique<CProgress>(kMicTap, format_);
   speakerTap_ = std::make_unique<CProgress>(kSpeakerTap, format_);
   speakerTap_->Clear();
-  const PathParts parts{format_, flags_,  lines_,     {codecs_[0].get(), codecs_[1].get()},
-                        socket_, *spool_, *arrivals_, *canceller_};
-  sendPath_ = std::make_unique<CSendPath>(parts, *micTap_, soundTest_);
-  receivePath_ = std::make_unique<CReceivePath>(parts, *speakerTap_, window_, log_);
-  speaker_ = std::make_unique<CDeviceSp>(params_, backend_, format_, &CReceivePath::PlayFrame,
+  const CallLines calls{flags_.currentLine, lines_, {codecs_[0].get(), codecs_[1].get()}};
+  sendPath_ = std::make_unique<CSendPath>(SendParts{format_, flags_, calls, socket_, *canceller_, *spool_},
+                                          *micTap_, soundTest_);
+  receivePath_ = std::make_unique<CReceivePath>(
+      ReceiveParts{format_, flags_, calls, socket_, *spool_, *arrivals_, *canceller_}, *speakerTap_, window_,
+      log_);
+  speaker_ = std::make_unique<CDeviceSp>(settings_, backend_, format_, &CReceivePath::PlayFrame,
                                          receivePath_.get(), speakerSurplus_);
-  mic_ = std::make_unique<CDeviceMc>(params_, backend_, format_, &CSendPath::CaptureFrame, sendPath_.get());
+  mic_ = std::make_unique<CDeviceMc>(settings_, backend_, format_, &CSendPath::CaptureFrame, sendPath_.get());
 }
 
 void CAudioPaths::Teardown() {
@@ -226,17 +227,18 @@ void CAudioPaths::MuteMicrophone(bool muted) {
 
 void CAudioPaths::ApplySpeexOptions(int line) {
   CSpeex& speex = Codecs(line).Speex8();
-  const std::pair<const char*, void (CSpeex::*)(int32_t)> options[] = {
-      {"SpeexVbrQuality", &CSpeex::SetVbrQuality},
-      {"SpeexVbr", &CSpeex::SetVbr},
-      {"SpeexQuality", &CSpeex::SetQuality},
-      {"SpeexComplexity", &CSpeex::SetComplexity},
-      {"SpeexEnhancer", &CSpeex::SetEnhancer},
-      {"SpeexVad", &CSpeex::SetVad},
-      {"SpeexDtx", &CSpeex::SetDtx},
+  const AudioSettings::SpeexOptions stored = settings_.Speex();
+  const std::pair<int32_t, void (CSpeex::*)(int32_t)> options[] = {
+      {stored.vbrQuality, &CSpeex::SetVbrQuality},
+      {stored.vbr, &CSpeex::SetVbr},
+      {stored.quality, &CSpeex::SetQuality},
+      {stored.complexity, &CSpeex::SetComplexity},
+      {stored.enhancer, &CSpeex::SetEnhancer},
+      {stored.vad, &CSpeex::SetVad},
+      {stored.dtx, &CSpeex::SetDtx},
   };
-  for (const auto& [name, set] : options) {
-    if (const int32_t value = params_.GetInt(name); value != 0) (speex.*set)(value);
+  for (const auto& [value, set] : options) {
+    if (value != 0) (speex.*set)(value);
   }
 }
 
@@ -273,10 +275,10 @@ void CAudioPaths::ReloadPreBuffer() {
 }
 
 void CAudioPaths::ApplyVoiceOptions() {
-  if (spool_) spool_->SetAdaptive(params_.GetInt("LowLatency") != 0);
+  if (spool_) spool_->SetAdaptive(settings_.LowLatency());
   if (canceller_) {
-    canceller_->SetEchoCancel(params_.GetInt("EchoCancel") != 0);
-    canceller_->SetNoiseSuppress(params_.GetInt("NoiseSuppress") != 0);
+    canceller_->SetEchoCancel(settings_.EchoCancel());
+    canceller_->SetNoiseSuppress(settings_.NoiseSuppress());
   }
 }
 

@@ -12,6 +12,7 @@
 #include "audio/cdevicesp.h"
 #include "audio/soundtypes.h"
 #include "net/audioreceiver.h"
+#include "settings/audiosettings.h"
 
 class AudioBackend;
 class AudioLine;
@@ -21,7 +22,6 @@ class CCodecSet;
 class CDeviceMc;
 class CFilters;
 class CLog;
-class CParams;
 class CProgress;
 class CReceivePath;
 class CSendPath;
@@ -48,8 +48,9 @@ class CUdpSocket;
 // callback; nothing here locks on an audio thread, and nothing spins.
 class CAudioPaths : public AudioReceiver {
  public:
-  CAudioPaths(CParams& params, CLog& log, WindowPort& window, MessageBoxPort& boxes, AudioBackend& backend,
-              AudioFlags flags, AudioLine& line1, AudioLine& line2, const net::CUdpSocket& socket);
+  CAudioPaths(AudioSettings settings, CLog& log, WindowPort& window, MessageBoxPort& boxes,
+              AudioBackend& backend, AudioFlags flags, AudioLine& line1, AudioLine& line2,
+              const net::CUdpSocket& socket);
   ~CAudioPaths() override;
   CAudioPaths(const CAudioPaths&) = delete;
   CAudioPaths& operator=(const CAudioPaths&) = delete;
@@ -117,7 +118,7 @@ class CAudioPaths : public AudioReceiver {
   void Rebuild(SoundType type);
   void Report(bool& reported, const char* text, const std::string& reason);
 
-  CParams& params_;
+  AudioSettings settings_;
   CLog& log_;
   WindowPort& window_;
   MessageBoxPort& boxes_;

@@ -3,11 +3,10 @@
 #include <algorithm>
 
 #include "audio/soundtypes.h"
-#include "settings/cparams.h"
 
-CDeviceMc::CDeviceMc(CParams& params, AudioBackend& backend, const SoundFormat& format,
+CDeviceMc::CDeviceMc(AudioSettings settings, AudioBackend& backend, const SoundFormat& format,
                      FrameCallback callback, void* user)
-    : params_(params),
+    : settings_(settings),
       backend_(backend),
       callback_(callback),
       user_(user),
@@ -26,7 +25,7 @@ bool CDeviceMc::OpenInput(std::string& error) {
     return false;
   }
   StreamRequest request;
-  request.device = params_.GetInt("deviceMc") - 1;
+  request.device = settings_.MicDevice();
   request.sampleRate = sampleRate_;
   request.channels = channels_;
   request.framesPerCallback = static_cast<int>(frame_.size()) / channels_;

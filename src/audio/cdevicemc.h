@@ -7,15 +7,14 @@
 #include "audio/framecallback.h"
 #include "audio/soundtypes.h"
 #include "core/audiobackend.h"
-
-class CParams;
+#include "settings/audiosettings.h"
 
 // The microphone: records one frame of its sound format per callback
 // and hands it to the frame callback. Made for one sound type; a change of
 // type builds a new one.
 class CDeviceMc {
  public:
-  CDeviceMc(CParams& params, AudioBackend& backend, const SoundFormat& format, FrameCallback callback,
+  CDeviceMc(AudioSettings settings, AudioBackend& backend, const SoundFormat& format, FrameCallback callback,
             void* user);
   ~CDeviceMc();
   CDeviceMc(const CDeviceMc&) = delete;
@@ -40,7 +39,7 @@ class CDeviceMc {
  private:
   static void OnSamples(int16_t* samples, std::size_t count, void* self);
 
-  CParams& params_;
+  AudioSettings settings_;
   AudioBackend& backend_;
   const FrameCallback callback_;
   void* const user_;

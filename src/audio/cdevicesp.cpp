@@ -3,11 +3,10 @@
 #include <algorithm>
 
 #include "audio/soundtypes.h"
-#include "settings/cparams.h"
 
-CDeviceSp::CDeviceSp(CParams& params, AudioBackend& backend, const SoundFormat& format,
+CDeviceSp::CDeviceSp(AudioSettings settings, AudioBackend& backend, const SoundFormat& format,
                      FrameCallback callback, void* user, QueueSurplus& surplus)
-    : params_(params),
+    : settings_(settings),
       backend_(backend),
       callback_(callback),
       user_(user),
@@ -47,9 +46,9 @@ bool CDeviceSp::OpenOutput(std::string& error) {
     error = "no sound type selected";
     return false;
   }
-  const bool lowLatency = params_.GetInt("LowLatency") != 0;
+  const bool lowLatency = settings_.LowLatency();
   StreamRequest request;
-  request.device = params_.GetInt("deviceSp") - 1;
+  request.device = settings_.SpeakerDevice();
   // What the server adds is measured for each device and each queue size.
   if (request.device != surplus_.device || lowLatency != surplus_.lowLatency)
     surplus_ = {request.device, 0.0, lowLatency};

@@ -6,8 +6,7 @@
 #include "audio/framecallback.h"
 #include "audio/soundtypes.h"
 #include "core/audiobackend.h"
-
-class CParams;
+#include "settings/audiosettings.h"
 
 // The loudspeaker: each callback asks the frame callback for two frames of
 // its sound format. The device keeps the sound type's queue of
@@ -35,7 +34,7 @@ class CDeviceSp {
   // surplus outlives the device object, so that after a change of sound
   // type the next call need not be corrected again; it is forgotten when
   // another device is chosen.
-  CDeviceSp(CParams& params, AudioBackend& backend, const SoundFormat& format, FrameCallback callback,
+  CDeviceSp(AudioSettings settings, AudioBackend& backend, const SoundFormat& format, FrameCallback callback,
             void* user, QueueSurplus& surplus);
   ~CDeviceSp();
   CDeviceSp(const CDeviceSp&) = delete;
@@ -73,7 +72,7 @@ class CDeviceSp {
   // Sets the callback's size and the queue for the next open.
   void Configure(bool lowLatency);
 
-  CParams& params_;
+  AudioSettings settings_;
   AudioBackend& backend_;
   const FrameCallback callback_;
   void* const user_;

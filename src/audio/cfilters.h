@@ -6,8 +6,7 @@
 #include "audio/cpeakingfilter.h"
 #include "audio/ctriplebuffer.h"
 #include "audio/soundtypes.h"
-
-class CParams;
+#include "settings/audiosettings.h"
 
 // The processing of received audio just before it is played: the peaking
 // filter ("Bandpass"), the limiter driven by the speaker volume slider, and
@@ -37,7 +36,7 @@ class CFilters {
   static constexpr int32_t kMaxCascades = 20;
   static constexpr int32_t kMaxGainDb = 15;
 
-  explicit CFilters(CParams& params, SoundFormat format = {});
+  explicit CFilters(AudioSettings settings, SoundFormat format = {});
   CFilters(const CFilters&) = delete;
   CFilters& operator=(const CFilters&) = delete;
 
@@ -69,7 +68,7 @@ class CFilters {
   void Reverse(std::span<int16_t> frame);
 
  private:
-  CParams& params_;
+  AudioSettings settings_;
   SoundFormat format_;
   Settings loaded_;
   CTripleBuffer<Settings> published_;

@@ -24,8 +24,8 @@ uint64_t Span(int64_t min, int64_t max) {
 
 }  // namespace
 
-CMixer::CMixer(CParams& params, WindowPort& window, std::unique_ptr<MixerBackend> backend)
-    : params_(params), backend_(std::move(backend)) {
+CMixer::CMixer(AudioSettings settings, WindowPort& window, std::unique_ptr<MixerBackend> backend)
+    : settings_(settings), backend_(std::move(backend)) {
   backend_->SetChangeCallback([&window](MixerChange change, MixerControlId control) {
     window.Post(
         change == MixerChange::Line ? WindowMessage::kMixerLineChange : WindowMessage::kMixerControlChange,

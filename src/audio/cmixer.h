@@ -6,8 +6,8 @@
 #include <optional>
 
 #include "core/mixerbackend.h"
+#include "settings/audiosettings.h"
 
-class CParams;
 class WindowPort;
 
 // One mixer and up to three of its volume controls, each held in a slot:
@@ -30,7 +30,7 @@ class CMixer {
   static constexpr int kSpeakerSlot = 1;
   static constexpr int kRecordingSlot = 2;
 
-  CMixer(CParams& params, WindowPort& window, std::unique_ptr<MixerBackend> backend);
+  CMixer(AudioSettings settings, WindowPort& window, std::unique_ptr<MixerBackend> backend);
   ~CMixer();
   CMixer(const CMixer&) = delete;
   CMixer& operator=(const CMixer&) = delete;
@@ -54,7 +54,7 @@ class CMixer {
 
  protected:
   void ClearSlot(int slot);
-  CParams& Params() { return params_; }
+  const AudioSettings& Settings() const { return settings_; }
   MixerBackend& Backend() { return *backend_; }
 
  private:
@@ -68,7 +68,7 @@ class CMixer {
   };
   Slot* ValidSlot(int slot);
 
-  CParams& params_;
+  AudioSettings settings_;
   std::unique_ptr<MixerBackend> backend_;
   std::array<Slot, 3> slots_{};
   bool open_ = false;

@@ -1,13 +1,10 @@
 #include "audio/cmixermc.h"
 
-#include "settings/cparams.h"
-
 void CMixerMc::BindMicrophone() {
   CloseMixer();
   ClearSlot(kRecordingSlot);
-  if (!OpenMixer(Params().GetInt("deviceMc") - 1, MixerSide::Capture)) return;
-  const MixerLineType wanted =
-      Params().GetInt("audioSource") != 0 ? MixerLineType::LineIn : MixerLineType::Microphone;
+  if (!OpenMixer(Settings().MicDevice(), MixerSide::Capture)) return;
+  const MixerLineType wanted = Settings().LineIn() ? MixerLineType::LineIn : MixerLineType::Microphone;
   BindFirst(Backend().SelectorLines(), wanted);
   // Many cards offer no selector, or a selector whose sources carry no
   // volume of their own; their recording lines are the next best thing.

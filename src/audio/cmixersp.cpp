@@ -1,12 +1,10 @@
 #include "audio/cmixersp.h"
 
-#include "settings/cparams.h"
-
 void CMixerSp::BindSpeaker() {
   CloseMixer();
   ClearSlot(kDestinationSlot);
   ClearSlot(kSpeakerSlot);
-  if (!OpenMixer(Params().GetInt("deviceSp") - 1, MixerSide::Playback)) return;
+  if (!OpenMixer(Settings().SpeakerDevice(), MixerSide::Playback)) return;
   if (const auto volume = Backend().PlaybackVolume()) BindVolume(*volume, kDestinationSlot);
   for (const MixerLine& line : Backend().PlaybackLines()) {
     if (SlotValid(kSpeakerSlot)) break;

@@ -21,11 +21,11 @@
 // memory.
 static_assert(std::endian::native == std::endian::little);
 
-CReceivePath::CReceivePath(const PathParts& parts, CProgress& tap, WindowPort& window, CLog& log)
+CReceivePath::CReceivePath(const ReceiveParts& parts, CProgress& tap, WindowPort& window, CLog& log)
     : parts_(parts), tap_(tap), window_(window), log_(log), frame_(parts.format.FrameSamples(), 0) {}
 
 void CReceivePath::Receive(std::span<const uint8_t> datagram, SoundType type, const NetAddress& sender) {
-  AudioLine* line = parts_.CurrentLine();
+  AudioLine* line = parts_.calls.Current();
   // Only the peer of the call is heard; anybody else's audio is dropped.
   if (!line || line->State() != LineState::kConnected || !line->PeerAddress().SameHost(sender)) return;
   if (type != parts_.format.Type()) {
@@ -33,7 +33,7 @@ void CReceivePath::Receive(std::span<const uint8_t> datagram, SoundType type, co
     return;
   }
   line->AddRxBytes(datagram.size());
-  if (Decode(parts_.CodecsOf(*line), datagram)) {
+  if (Decode(parts_.calls.CodecsOf(*line), datagram)) {
     parts_.spool.Put(std::span<const int16_t>(frame_.data(), frame_.size()));
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
     parts_.arrivals.Note(std::chrono::duration<double>(now).count());

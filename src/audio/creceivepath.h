@@ -26,7 +26,7 @@ class WindowPort;
 // send path. Made for one sound format; a change of type builds a new one.
 class CReceivePath {
  public:
-  CReceivePath(const PathParts& parts, CProgress& tap, WindowPort& window, CLog& log);
+  CReceivePath(const ReceiveParts& parts, CProgress& tap, WindowPort& window, CLog& log);
   CReceivePath(const CReceivePath&) = delete;
   CReceivePath& operator=(const CReceivePath&) = delete;
 
@@ -42,7 +42,7 @@ class CReceivePath {
   void RefuseWrongType(AudioLine& line, SoundType type, const NetAddress& sender);
   bool Decode(CCodecSet& codecs, std::span<const uint8_t> datagram);
 
-  const PathParts parts_;
+  const ReceiveParts parts_;
   CProgress& tap_;
   WindowPort& window_;
   CLog& log_;

@@ -17,7 +17,7 @@
 // memory.
 static_assert(std::endian::native == std::endian::little);
 
-CSendPath::CSendPath(const PathParts& parts, CProgress& tap, const std::atomic<bool>& soundTest)
+CSendPath::CSendPath(const SendParts& parts, CProgress& tap, const std::atomic<bool>& soundTest)
     : parts_(parts), tap_(tap), soundTest_(soundTest) {}
 
 void CSendPath::CaptureFrame(int16_t* frame, void* user) {
@@ -35,12 +35,12 @@ void CSendPath::Capture(int16_t* frame) {
 void CSendPath::Send(std::span<int16_t> frame) {
   if (parts_.flags.restarting.load() || parts_.flags.quitting.load() > 0) return;
   if (soundTest_.load()) {
-    parts_.spool.Put(frame);
+    parts_.soundTestSpool.Put(frame);
     return;
   }
-  AudioLine* line = parts_.CurrentLine();
+  AudioLine* line = parts_.calls.Current();
   if (!line || parts_.flags.micMuted.load() != 0 || line->State() != LineState::kConnected) return;
-  const std::size_t payload = Encode(parts_.CodecsOf(*line), frame);
+  const std::size_t payload = Encode(parts_.calls.CodecsOf(*line), frame);
   if (payload == 0) return;
   const std::size_t length = datagram::BuildAudio(
       parts_.format.Type(), std::span<const uint8_t>(encoded_.data(), payload), datagram_);

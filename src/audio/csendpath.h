@@ -22,7 +22,7 @@ class CProgress;
 // format; a change of type builds a new one.
 class CSendPath {
  public:
-  CSendPath(const PathParts& parts, CProgress& tap, const std::atomic<bool>& soundTest);
+  CSendPath(const SendParts& parts, CProgress& tap, const std::atomic<bool>& soundTest);
   CSendPath(const CSendPath&) = delete;
   CSendPath& operator=(const CSendPath&) = delete;
 
@@ -35,7 +35,7 @@ class CSendPath {
   void Send(std::span<int16_t> frame);
   std::size_t Encode(CCodecSet& codecs, std::span<const int16_t> frame);
 
-  const PathParts parts_;
+  const SendParts parts_;
   CProgress& tap_;
   const std::atomic<bool>& soundTest_;
 

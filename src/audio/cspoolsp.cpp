@@ -4,7 +4,6 @@
 
 #include "audio/cfilters.h"
 #include "audio/soundtypes.h"
-#include "settings/cparams.h"
 
 namespace {
 
@@ -13,8 +12,8 @@ constexpr uint32_t kReversedUnderruns = 2;
 
 }  // namespace
 
-CSpoolSp::CSpoolSp(CParams& params, CFilters& filters, const SoundFormat& format)
-    : params_(params),
+CSpoolSp::CSpoolSp(AudioSettings settings, CFilters& filters, const SoundFormat& format)
+    : settings_(settings),
       filters_(filters),
       frameSamples_(format.FrameSamples()),
       storage_(std::make_unique<int16_t[]>(kSlotCount * frameSamples_)),
@@ -25,11 +24,7 @@ CSpoolSp::CSpoolSp(CParams& params, CFilters& filters, const SoundFormat& format
 CSpoolSp::~CSpoolSp() = default;
 
 void CSpoolSp::LoadPreBuffer() {
-  int32_t value = params_.GetInt("PreBuffer");
-  if (value == 0) {
-    value = static_cast<int32_t>(kDefaultPreBuffer);
-    params_.SetInt("PreBuffer", value);
-  }
+  const int32_t value = settings_.PreBuffer();
   // Compared as unsigned: a negative setting never trims.
   preBuffer_.store(static_cast<uint32_t>(value), std::memory_order_relaxed);
 }

@@ -7,9 +7,9 @@
 #include <span>
 
 #include "audio/soundtypes.h"
+#include "settings/audiosettings.h"
 
 class CFilters;
-class CParams;
 
 // The speaker spool: a ring of decoded frames between the thread that
 // receives them and the playback callback. It absorbs jitter, trims a growing
@@ -27,9 +27,9 @@ class CParams;
 class CSpoolSp {
  public:
   static constexpr uint32_t kSlotCount = 100;
-  static constexpr uint32_t kDefaultPreBuffer = 15;
+  static constexpr uint32_t kDefaultPreBuffer = AudioSettings::kDefaultPreBuffer;
 
-  CSpoolSp(CParams& params, CFilters& filters, const SoundFormat& format);
+  CSpoolSp(AudioSettings settings, CFilters& filters, const SoundFormat& format);
   ~CSpoolSp();
   CSpoolSp(const CSpoolSp&) = delete;
   CSpoolSp& operator=(const CSpoolSp&) = delete;
@@ -90,7 +90,7 @@ class CSpoolSp {
  private:
   std::span<int16_t> Slot(uint64_t count) const;
 
-  CParams& params_;
+  AudioSettings settings_;
   CFilters& filters_;
   const std::size_t frameSamples_;
   // 64-bit counts never wrap in practice, so a slot is simply count % 100.

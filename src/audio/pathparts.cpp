@@ -2,6 +2,6 @@
 
 #include "core/audioline.h"
 
-CCodecSet& PathParts::CodecsOf(const AudioLine& line) const {
+CCodecSet& CallLines::CodecsOf(const AudioLine& line) const {
   return *codecs[static_cast<std::size_t>(line.LineNumber() - 1)];
 }

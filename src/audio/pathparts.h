@@ -14,25 +14,43 @@ namespace net {
 class CUdpSocket;
 }
 
-// What the send path and the receive path of one sound format are made of
-// besides their own buffers: the format, the window's flags, the two lines
-// with their codecs, the socket, the speaker spool between them and the
-// figures of the frames arriving.
-struct PathParts {
-  SoundFormat format;
-  AudioFlags flags;
+// The two call lines with their codecs, as both directions find the line
+// whose page is in front.
+struct CallLines {
+  const std::atomic<int>& currentLine;  // 1 or 2; 0 for none
   std::array<AudioLine*, 2> lines;
   std::array<CCodecSet*, 2> codecs;
-  const net::CUdpSocket& socket;
-  CSpoolSp& spool;
-  CArrivalStats& arrivals;  // written by the receive side only
-  // Hears what the loudspeaker plays and takes it out of the microphone.
-  CEchoCanceller& canceller;
 
-  // The line whose page is in front, with its codecs; nullptr for none.
-  AudioLine* CurrentLine() const {
-    const int line = flags.currentLine.load();
+  // nullptr for none.
+  AudioLine* Current() const {
+    const int line = currentLine.load();
     return line == 1 || line == 2 ? lines[static_cast<std::size_t>(line - 1)] : nullptr;
   }
   CCodecSet& CodecsOf(const AudioLine& line) const;
+};
+
+// What the microphone's way to the wire is made of besides its own buffers.
+struct SendParts {
+  SoundFormat format;
+  AudioFlags flags;
+  CallLines calls;
+  const net::CUdpSocket& socket;
+  // Takes the loudspeaker's echo out of the microphone.
+  CEchoCanceller& canceller;
+  // The sound test plays the microphone through the loudspeaker's spool.
+  CSpoolSp& soundTestSpool;
+};
+
+// What the way from the wire to the loudspeaker is made of besides its own
+// buffers.
+struct ReceiveParts {
+  SoundFormat format;
+  AudioFlags flags;
+  CallLines calls;
+  // The refusal of a sound type this side will not follow goes back on it.
+  const net::CUdpSocket& socket;
+  CSpoolSp& spool;
+  CArrivalStats& arrivals;
+  // Hears what the loudspeaker plays, to take it out of the microphone.
+  CEchoCanceller& canceller;
 };

@@ -7,12 +7,11 @@
 
 #include "core/boundedtext.h"
 #include "core/codes.h"
-#include "net/lineobserver.h"
 #include "net/cudpsocket.h"
 #include "net/datagramwriter.h"
+#include "net/lineobserver.h"
 #include "net/transport.h"
 #include "settings/clog.h"
-#include "settings/cparams.h"
 
 namespace {
 
@@ -74,10 +73,10 @@ bool IsClosing(LineState state) {
 
 }  // namespace
 
-CClient::CClient(int lineNumber, CParams& params, CLog& log, LineObserver& observer,
+CClient::CClient(int lineNumber, CallSettings settings, CLog& log, LineObserver& observer,
                  const net::CUdpSocket& socket, WallClock clock)
     : lineNumber_(lineNumber),
-      params_(params),
+      settings_(settings),
       log_(log),
       observer_(observer),
       socket_(socket),
@@ -323,13 +322,10 @@ void CClient::SendAndRemember(LineState next, std::string_view text) {
 
 std::string CClient::RequestText() {
   std::array<char, kRequestBytes> request{};
-  std::string setting;
-  if (params_.GetInt("KeyOn") != 0) {
-    params_.GetString("Key", setting);
-    CopyToField(request, std::string(kPasswordPrefix) + setting);
+  if (settings_.PasswordOn()) {
+    CopyToField(request, std::string(kPasswordPrefix) + settings_.StoredPassword());
   } else {
-    params_.GetString("userName", setting);
-    CopyToField(request, setting);
+    CopyToField(request, settings_.UserName().value_or(""));
     if (FieldText(request).size() < kShortestName) {
       const NetAddress own = sourceAddress_ ? sourceAddress_(PeerAddress()) : NetAddress();
       CopyToField(request, own.Text());

@@ -14,12 +14,12 @@
 #include "core/roundtrip.h"
 #include "net/datagramlayout.h"
 #include "net/wallclock.h"
+#include "settings/callsettings.h"
 
 class CLog;
 namespace net {
 class CUdpSocket;
 }
-class CParams;
 class LineObserver;
 
 // One call line: at most one peer at a time and the call signalling with it.
@@ -40,8 +40,8 @@ class CClient : public AudioLine {
   static constexpr std::size_t kMaxPasswordChars = kRequestBytes - 1 - kPasswordPrefix.size();
 
   // The socket and the observer outlive the line.
-  CClient(int lineNumber, CParams& params, CLog& log, LineObserver& observer, const net::CUdpSocket& socket,
-          WallClock clock = SystemSeconds);
+  CClient(int lineNumber, CallSettings settings, CLog& log, LineObserver& observer,
+          const net::CUdpSocket& socket, WallClock clock = SystemSeconds);
   CClient(const CClient&) = delete;
   CClient& operator=(const CClient&) = delete;
 
@@ -115,7 +115,7 @@ class CClient : public AudioLine {
   void Log(std::string_view text);
 
   const int lineNumber_;
-  CParams& params_;
+  CallSettings settings_;
   CLog& log_;
   LineObserver& observer_;
   const net::CUdpSocket& socket_;

@@ -14,7 +14,6 @@
 #include "net/transport.h"
 #include "settings/clientdirectory.h"
 #include "settings/clog.h"
-#include "settings/cparams.h"
 
 namespace {
 
@@ -40,10 +39,10 @@ std::string DecodedPassword(std::string_view encoded) {
 
 }  // namespace
 
-CClients::CClients(CClient& line1, CClient& line2, CParams& params, CLog& log, ClientDirectory& clients,
+CClients::CClients(CClient& line1, CClient& line2, CallSettings settings, CLog& log, ClientDirectory& clients,
                    MessageBoxPort& boxes, const net::CUdpSocket& socket, WallClock clock)
     : lines_{&line1, &line2},
-      params_(params),
+      settings_(settings),
       log_(log),
       clients_(clients),
       boxes_(boxes),
@@ -116,12 +115,12 @@ void CClients::ReceiveCallRequest(const NetAddress& address, std::string_view te
   if (address.IsNone()) return;
   const std::string request = BoundedText(text, datagram::kMaxTextChars);
   const bool password = CarriesPassword(request);
-  if (params_.GetInt("KeyOn") != 0 && !(password && PasswordAccepted(request))) {
+  if (settings_.PasswordOn() && !(password && PasswordAccepted(request))) {
     Refuse(address, "Remote password rejected");
     return;
   }
   const std::optional<std::string> client = clients_.NameOf(address);
-  if (!client && params_.GetInt("AutoConnectRestrict") != 0) {
+  if (!client && settings_.OnlyClientsMayCall()) {
     Refuse(address, "Remote rejected, not in client list");
     return;
   }
@@ -130,9 +129,8 @@ void CClients::ReceiveCallRequest(const NetAddress& address, std::string_view te
 }
 
 bool CClients::PasswordAccepted(std::string_view request) {
-  std::string stored;
-  params_.GetString("Key", stored);
-  return DecodedPassword(stored) == DecodedPassword(request.substr(CClient::kPasswordPrefix.size()));
+  return DecodedPassword(settings_.StoredPassword()) ==
+         DecodedPassword(request.substr(CClient::kPasswordPrefix.size()));
 }
 
 void CClients::Refuse(const NetAddress& address, std::string_view reason) {
@@ -145,15 +143,14 @@ void CClients::Refuse(const NetAddress& address, std::string_view reason) {
 void CClients::AutoCallOut() {
   if (autoCallDone_) return;
   autoCallDone_ = true;
-  std::string stored;
-  params_.GetString("AutoCallOutIp", stored);
+  const std::string stored = settings_.AutoCallAddress();
   if (stored.size() <= kLongestNonAddress) return;
   const NetAddress address = NetAddress::Parse(stored);
   if (address.IsNone()) return;
   const std::optional<std::string> name = clients_.NameOf(address);
   if (!name) return;
   const std::string target = address.Text();
-  if (params_.GetInt("AutoCallOutIpDns") == 0) {
+  if (!settings_.AutoCallWithDns()) {
     CallAutomatically(target);
     return;
   }

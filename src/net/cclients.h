@@ -10,10 +10,10 @@
 #include "core/netaddress.h"
 #include "net/cblockingresolver.h"
 #include "net/wallclock.h"
+#include "settings/callsettings.h"
 
 class CClient;
 class CLog;
-class CParams;
 class ClientDirectory;
 class MessageBoxPort;
 namespace net {
@@ -29,7 +29,7 @@ class CClients {
   // Shown instead of the request text when that carries a password.
   static constexpr std::string_view kHiddenName = "...";
 
-  CClients(CClient& line1, CClient& line2, CParams& params, CLog& log, ClientDirectory& clients,
+  CClients(CClient& line1, CClient& line2, CallSettings settings, CLog& log, ClientDirectory& clients,
            MessageBoxPort& boxes, const net::CUdpSocket& socket, WallClock clock = SystemSeconds);
   CClients(const CClients&) = delete;
   CClients& operator=(const CClients&) = delete;
@@ -88,7 +88,7 @@ class CClients {
   void CallAutomatically(const std::string& addressText);
 
   std::array<CClient*, 2> lines_;
-  CParams& params_;
+  CallSettings settings_;
   CLog& log_;
   ClientDirectory& clients_;
   MessageBoxPort& boxes_;

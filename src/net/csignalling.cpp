@@ -9,16 +9,15 @@
 #include "net/cudpsocket.h"
 #include "net/datagramwriter.h"
 #include "settings/clog.h"
-#include "settings/cparams.h"
 
 CSignalling::CSignalling(const std::atomic<int>& quitting, CClients& lines, CPresence& presence,
-                         CallEvents& events, CParams& params, const CLocalAddresses& own, CLog& log,
+                         CallEvents& events, CallSettings settings, const CLocalAddresses& own, CLog& log,
                          const net::CUdpSocket& socket)
     : quitting_(quitting),
       lines_(lines),
       presence_(presence),
       events_(events),
-      params_(params),
+      settings_(settings),
       own_(own),
       log_(log),
       socket_(socket) {}
@@ -73,11 +72,7 @@ void CSignalling::NameRequested(const NetAddress& from) {
   // The called side of a call asks: only the line in a call with it answers.
   CClient* line = lines_.LineOf(from);
   if (!line) return;
-  std::string name;
-  if (!params_.GetString("userName", name)) {
-    name = own_.Toward(from).Text();
-  }
-  line->Send(code::kNameReply, name);
+  line->Send(code::kNameReply, settings_.UserName().value_or(own_.Toward(from).Text()));
 }
 
 void CSignalling::NameReplied(const NetAddress& from, const std::string& name) {

@@ -3,12 +3,12 @@
 #include <atomic>
 
 #include "core/receivedsignal.h"
+#include "settings/callsettings.h"
 
 class CallEvents;
 class CClients;
 class CLocalAddresses;
 class CLog;
-class CParams;
 class CPresence;
 namespace net {
 class CUdpSocket;
@@ -22,7 +22,7 @@ class CUdpSocket;
 class CSignalling : public SignalHandler {
  public:
   CSignalling(const std::atomic<int>& quitting, CClients& lines, CPresence& presence, CallEvents& events,
-              CParams& params, const CLocalAddresses& own, CLog& log, const net::CUdpSocket& socket);
+              CallSettings settings, const CLocalAddresses& own, CLog& log, const net::CUdpSocket& socket);
 
   void OnSignal(const ReceivedSignal& signal) override;
 
@@ -35,7 +35,7 @@ class CSignalling : public SignalHandler {
   CClients& lines_;
   CPresence& presence_;
   CallEvents& events_;
-  CParams& params_;
+  CallSettings settings_;
   const CLocalAddresses& own_;
   CLog& log_;
   const net::CUdpSocket& socket_;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/boundedtext.h"
+#include "core/settingnames.h"
 #include "settings/clog.h"
 #include "settings/cparams.h"
 
@@ -36,7 +37,7 @@ bool CAutostart::IsProgram(const std::string& path) {
 
 void CAutostart::Run() {
   std::string file;
-  if (!params_.GetString("AutoStartFile", file)) return;
+  if (!params_.GetString(setting::kAutoStartFile, file)) return;
   file = BoundedText(file, kMaxPathChars);
   if (::access(file.c_str(), R_OK) != 0) {
     log_.Write("Auto start file not found", file);

@@ -5,6 +5,7 @@
 #include "core/decimaltext.h"
 #include "core/messageboxport.h"
 #include "core/netaddress.h"
+#include "core/settingnames.h"
 #include "core/windowport.h"
 #include "settings/cparams.h"
 
@@ -81,7 +82,7 @@ bool CCommand::SoundType(const std::string& text) {
   if (!ConvertInRange(text, static_cast<int>(code::kSoundFirst), static_cast<int>(code::kSoundLast), type)) {
     return false;
   }
-  params_.SetInt("SndType", type);
+  params_.SetInt(setting::kSndType, type);
   params_.Save();
   window_.Post(WindowMessage::kSwitchSoundType, type);
   return true;

@@ -6,13 +6,13 @@
 #include "core/boundedtext.h"
 #include "core/codes.h"
 #include "core/messageboxport.h"
-#include "settings/clientlistobserver.h"
+#include "core/settingnames.h"
 #include "settings/ccontactfile.h"
+#include "settings/clientlistobserver.h"
 #include "settings/cparams.h"
 
 namespace {
 
-constexpr const char* kAutoCallSetting = "AutoCallOutIp";
 // Only this prefix is refused, so that two copies on one machine can list
 // each other as 127.1.0.1 and 127.1.0.2.
 constexpr std::string_view kRefusedLoopback = "127.0.";
@@ -71,7 +71,8 @@ bool CContacts::Remove(const std::string& address) {
   byAddress_.erase(it);
 
   std::string autoCall;
-  if (store_.GetString(kAutoCallSetting, autoCall) && autoCall == key) store_.SetString(kAutoCallSetting, "");
+  if (store_.GetString(setting::kAutoCallOutIp, autoCall) && autoCall == key)
+    store_.SetString(setting::kAutoCallOutIp, "");
 
   const auto row = std::find(byDisplay_.begin(), byDisplay_.end(), removed.get());
   const auto index = row - byDisplay_.begin();
@@ -98,8 +99,8 @@ ClientDirectory::AddressChange CContacts::ChangeAddress(const std::string& from,
   byAddress_.emplace(key, std::move(moved));
 
   std::string autoCall;
-  if (store_.GetString(kAutoCallSetting, autoCall) && autoCall == KeyOf(from))
-    store_.SetString(kAutoCallSetting, key);
+  if (store_.GetString(setting::kAutoCallOutIp, autoCall) && autoCall == KeyOf(from))
+    store_.SetString(setting::kAutoCallOutIp, key);
   observer_.MarksChanged();
   return AddressChange::kDone;
 }

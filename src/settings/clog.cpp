@@ -7,6 +7,7 @@
 #include <ctime>
 #include <utility>
 
+#include "core/settingnames.h"
 #include "settings/cparams.h"
 
 namespace {
@@ -30,7 +31,7 @@ CLog::CLog(CParams& params, std::filesystem::path directory, Timestamp timestamp
     : params_(params), file_(std::move(directory) / kFileName), timestamp_(std::move(timestamp)) {}
 
 void CLog::Write(std::string_view text, std::string_view detail) {
-  if (params_.GetInt("log") == 0) return;
+  if (params_.GetInt(setting::kLog) == 0) return;
 
   std::string line = timestamp_();
   line.append(" ").append(text).append(": ").append(detail).append("\r\n");

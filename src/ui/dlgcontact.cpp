@@ -11,6 +11,7 @@
 #include "core/clientbook.h"
 #include "core/messageboxport.h"
 #include "core/networkfacts.h"
+#include "core/settingnames.h"
 #include "core/settingsstore.h"
 #include "core/trimmedtext.h"
 #include "ui/dialogstyle.h"
@@ -21,7 +22,6 @@ namespace {
 constexpr int kAddressGroupHeight = 75;
 constexpr int kDnsGroupHeight = 75;
 constexpr int kButtonBarHeight = 36;
-constexpr const char* kAutoCallSetting = "AutoCallOutIp";
 
 QLabel* AddLabel(QWidget* parent, int x, int y, const QString& text) {
   auto* label = new QLabel(text, parent);
@@ -50,11 +50,11 @@ QGroupBox* AddGroup(QWidget* parent, const QString& title, int height) {
 
 }  // namespace
 
-TDlgCntact::TDlgCntact(SettingsStore& settings, ClientBook& clients, NetworkFacts& network, MessageBoxPort& boxes,
-                       FileChooser& files, TextLookup texts, QWidget* parent)
+TDlgCntact::TDlgCntact(SettingsStore& settings, ClientBook& clients, NetworkFacts& network,
+                       MessageBoxPort& boxes, FileChooser& files, TextLookup texts, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       settings_(settings),
-      position_(settings, "DlgContactX", "DlgContactY"),
+      position_(settings, setting::kDlgContactX, setting::kDlgContactY),
       clients_(clients),
       network_(network),
       boxes_(boxes),
@@ -250,10 +250,10 @@ void TDlgCntact::OnUpdateClicked() {
   }
   // Read first: removing the client clears the automatic call to it.
   std::string autoCall;
-  const bool wasAutoCall = settings_.GetString(kAutoCallSetting, autoCall) && autoCall == editedIp_;
+  const bool wasAutoCall = settings_.GetString(setting::kAutoCallOutIp, autoCall) && autoCall == editedIp_;
   updating_ = true;
   const bool removed = clients_.Remove(editedIp_);
-  if (wasAutoCall) settings_.SetString(kAutoCallSetting, ip);
+  if (wasAutoCall) settings_.SetString(setting::kAutoCallOutIp, ip);
   if (!clients_.Add(ip, name)) {
     if (removed) clients_.Add(editedIp_, oldName);
     updating_ = false;

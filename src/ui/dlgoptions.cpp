@@ -22,6 +22,7 @@
 #include "core/keycipher.h"
 #include "core/messageboxport.h"
 #include "core/networkfacts.h"
+#include "core/settingnames.h"
 #include "core/settingsstore.h"
 #include "core/soundtype.h"
 #include "core/trimmedtext.h"
@@ -52,7 +53,6 @@ constexpr const char* kPortChanged =
     "Change of Udp port detected. Restart nedeed.\r\nOndrel will terminate. Hasta La Vista Baby!";
 constexpr const char* kIllegalPort = "Illegal Udp port detected.";
 constexpr int kMaxPort = 65535;
-constexpr const char* kAutoCallSetting = "AutoCallOutIp";
 constexpr QColor kLampLit{0, 255, 0};
 constexpr QColor kLampDark{0, 0, 0};
 
@@ -86,7 +86,7 @@ void SetBold(QWidget* widget, bool bold) {
 TDlgOption::TDlgOption(const Ports& ports, TextLookup texts, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       settings_(ports.settings),
-      position_(ports.settings, "DlgOptionsX", "DlgOptionsY"),
+      position_(ports.settings, setting::kDlgOptionsX, setting::kDlgOptionsY),
       clients_(ports.clients),
       network_(ports.network),
       boxes_(ports.boxes),
@@ -161,11 +161,14 @@ void TDlgOption::FillLists() {
     settings_.SetInt(setting, chosen);
     list->setCurrentIndex(chosen);
   };
-  fill(sound->micDeviceCombo, audio_.InputDeviceCount(),
-       [this](int i, std::string& text) { return audio_.InputDeviceName(i, text); }, "deviceMc", micDevice_);
-  fill(sound->speakerDeviceCombo, audio_.OutputDeviceCount(),
-       [this](int i, std::string& text) { return audio_.OutputDeviceName(i, text); }, "deviceSp",
-       speakerDevice_);
+  fill(
+      sound->micDeviceCombo, audio_.InputDeviceCount(),
+      [this](int i, std::string& text) { return audio_.InputDeviceName(i, text); }, setting::kDeviceMc,
+      micDevice_);
+  fill(
+      sound->speakerDeviceCombo, audio_.OutputDeviceCount(),
+      [this](int i, std::string& text) { return audio_.OutputDeviceName(i, text); }, setting::kDeviceSp,
+      speakerDevice_);
   for (const SoundTypeRow& row : kSoundTypeRows) sound->soundTypeCombo->addItem(row.text);
 }
 
@@ -223,25 +226,28 @@ void TDlgOption::ConnectImmediateControls() {
   };
   const Effect filtersReload = &OptionActions::ReloadFilters;
   connect(sound->preBufferSpin, &QSpinBox::valueChanged, this,
-          now("PreBuffer", &OptionActions::ReloadPreBuffer));
+          now(setting::kPreBuffer, &OptionActions::ReloadPreBuffer));
   connect(options->scopeZoomSpin, &QSpinBox::valueChanged, this,
-          now("scopeZoom", &OptionActions::ReloadScopeZoom));
-  connect(options->logCheck, &QCheckBox::toggled, this, checkNow("log", nullptr));
-  connect(options->ringerOffCheck, &QCheckBox::toggled, this, checkNow("ringer", nullptr));
+          now(setting::kScopeZoom, &OptionActions::ReloadScopeZoom));
+  connect(options->logCheck, &QCheckBox::toggled, this, checkNow(setting::kLog, nullptr));
+  connect(options->ringerOffCheck, &QCheckBox::toggled, this, checkNow(setting::kRinger, nullptr));
   connect(access->lockCodecCheck, &QCheckBox::toggled, this,
-          checkNow("lockCodec", &OptionActions::ReloadCodecLock));
+          checkNow(setting::kLockCodec, &OptionActions::ReloadCodecLock));
   connect(filters->bandpassCheck, &QCheckBox::toggled, this, &TDlgOption::OnBandpassClicked);
-  connect(filters->frequencySpin, &QSpinBox::valueChanged, this, now("FilterBpFreq", filtersReload));
-  connect(filters->gainSpin, &QSpinBox::valueChanged, this, now("FilterBpGain", filtersReload));
-  connect(filters->qSpin, &QSpinBox::valueChanged, this, now("FilterBpQ", filtersReload));
-  connect(filters->scaleSpin, &QSpinBox::valueChanged, this, now("FilterBpScale", filtersReload));
-  connect(filters->cascadeSpin, &QSpinBox::valueChanged, this, now("FilterBpCascade", filtersReload));
-  connect(filters->limiterCheck, &QCheckBox::toggled, this, checkNow("FilterLimiter", filtersReload));
-  connect(options->ringerSelectButton, &QPushButton::clicked, this, [this] { ChooseFile("ringerFile", true); });
-  connect(options->ringerDeselectButton, &QPushButton::clicked, this, [this] { ForgetFile("ringerFile"); });
+  connect(filters->frequencySpin, &QSpinBox::valueChanged, this, now(setting::kFilterBpFreq, filtersReload));
+  connect(filters->gainSpin, &QSpinBox::valueChanged, this, now(setting::kFilterBpGain, filtersReload));
+  connect(filters->qSpin, &QSpinBox::valueChanged, this, now(setting::kFilterBpQ, filtersReload));
+  connect(filters->scaleSpin, &QSpinBox::valueChanged, this, now(setting::kFilterBpScale, filtersReload));
+  connect(filters->cascadeSpin, &QSpinBox::valueChanged, this, now(setting::kFilterBpCascade, filtersReload));
+  connect(filters->limiterCheck, &QCheckBox::toggled, this, checkNow(setting::kFilterLimiter, filtersReload));
+  connect(options->ringerSelectButton, &QPushButton::clicked, this,
+          [this] { ChooseFile(setting::kRingerFile, true); });
+  connect(options->ringerDeselectButton, &QPushButton::clicked, this,
+          [this] { ForgetFile(setting::kRingerFile); });
   connect(options->autoStartSelectButton, &QPushButton::clicked, this,
-          [this] { ChooseFile("AutoStartFile", false); });
-  connect(options->autoStartDeselectButton, &QPushButton::clicked, this, [this] { ForgetFile("AutoStartFile"); });
+          [this] { ChooseFile(setting::kAutoStartFile, false); });
+  connect(options->autoStartDeselectButton, &QPushButton::clicked, this,
+          [this] { ForgetFile(setting::kAutoStartFile); });
 }
 
 void TDlgOption::WriteNow(const char* setting, int value, Effect effect) {
@@ -321,13 +327,13 @@ void TDlgOption::ApplyLanguage() {
   apply(cancelButton, "Cancel");
   apply(okButton, "OK");
   apply(speex->sendButton, "SpeexSend");
-  apply(speex->dtxCheck, "SpeexDtx");
-  apply(speex->vadCheck, "SpeexVad");
-  apply(speex->vbrCheck, "SpeexVbr");
-  apply(speex->enhancerCheck, "SpeexEnhancer");
-  apply(speex->qualityCaption, "SpeexQuality");
-  apply(speex->complexityCaption, "SpeexComplexity");
-  apply(speex->vbrQualityCaption, "SpeexVbrQuality");
+  apply(speex->dtxCheck, setting::kSpeexDtx);
+  apply(speex->vadCheck, setting::kSpeexVad);
+  apply(speex->vbrCheck, setting::kSpeexVbr);
+  apply(speex->enhancerCheck, setting::kSpeexEnhancer);
+  apply(speex->qualityCaption, setting::kSpeexQuality);
+  apply(speex->complexityCaption, setting::kSpeexComplexity);
+  apply(speex->vbrQualityCaption, setting::kSpeexVbrQuality);
   const std::pair<Page, const char*> captions[] = {{kSound, "Sound"},     {kNetwork, "Network"},
                                                    {kOptions, "Options"}, {kSpeex, "SpeexCodec"},
                                                    {kAccess, "Access"},   {kFilters, "Filters"}};
@@ -360,68 +366,69 @@ void TDlgOption::StorePosition() {
 void TDlgOption::LoadControls() {
   loading_ = true;
   const auto flag = [this](const char* setting) { return settings_.GetInt(setting) != 0; };
-  options->logCheck->setChecked(flag("log"));
-  access->lockCodecCheck->setChecked(flag("lockCodec"));
-  options->ringerOffCheck->setChecked(flag("ringer"));
-  network->portEdit->setText(QString::number(settings_.GetInt("netPort")));
-  const int zoom = settings_.GetInt("scopeZoom");
+  options->logCheck->setChecked(flag(setting::kLog));
+  access->lockCodecCheck->setChecked(flag(setting::kLockCodec));
+  options->ringerOffCheck->setChecked(flag(setting::kRinger));
+  network->portEdit->setText(QString::number(settings_.GetInt(setting::kNetPort)));
+  const int zoom = settings_.GetInt(setting::kScopeZoom);
   options->scopeZoomSpin->setValue(zoom > 0 ? zoom : 1);
 
-  filters->bandpassCheck->setChecked(flag("FilterBp"));
-  filters->bandpassGroup->setEnabled(flag("FilterBp"));
-  filters->frequencySpin->setValue(settings_.GetInt("FilterBpFreq"));
-  filters->gainSpin->setValue(settings_.GetInt("FilterBpGain"));
-  filters->qSpin->setValue(settings_.GetInt("FilterBpQ"));
-  filters->scaleSpin->setValue(settings_.GetInt("FilterBpScale"));
-  filters->cascadeSpin->setValue(settings_.GetInt("FilterBpCascade"));
-  filters->limiterCheck->setChecked(flag("FilterLimiter"));
+  filters->bandpassCheck->setChecked(flag(setting::kFilterBp));
+  filters->bandpassGroup->setEnabled(flag(setting::kFilterBp));
+  filters->frequencySpin->setValue(settings_.GetInt(setting::kFilterBpFreq));
+  filters->gainSpin->setValue(settings_.GetInt(setting::kFilterBpGain));
+  filters->qSpin->setValue(settings_.GetInt(setting::kFilterBpQ));
+  filters->scaleSpin->setValue(settings_.GetInt(setting::kFilterBpScale));
+  filters->cascadeSpin->setValue(settings_.GetInt(setting::kFilterBpCascade));
+  filters->limiterCheck->setChecked(flag(setting::kFilterLimiter));
 
-  const bool keyOn = flag("KeyOn");
+  const bool keyOn = flag(setting::kKeyOn);
   access->passwordCheck->setChecked(keyOn);
   access->passwordEdit->setEnabled(keyOn);
   access->passwordCaption->setEnabled(keyOn);
   std::string key;
-  if (settings_.GetString("Key", key)) keycipher::DecodeKey(key);
+  if (settings_.GetString(setting::kKey, key)) keycipher::DecodeKey(key);
   access->passwordEdit->setText(FromLatin1(key));
 
-  ShowFile("ringerFile");
-  ShowFile("AutoStartFile");
+  ShowFile(setting::kRingerFile);
+  ShowFile(setting::kAutoStartFile);
   FillAutoConnect();
 
   std::string userName;
-  settings_.GetString("userName", userName);
+  settings_.GetString(setting::kUserName, userName);
   network->userNameEdit->setText(FromLatin1(userName));
   SetSoundTest(false);
-  micDevice_ = std::clamp(settings_.GetInt("deviceMc"), 0, sound->micDeviceCombo->count() - 1);
-  speakerDevice_ = std::clamp(settings_.GetInt("deviceSp"), 0, sound->speakerDeviceCombo->count() - 1);
+  micDevice_ = std::clamp(settings_.GetInt(setting::kDeviceMc), 0, sound->micDeviceCombo->count() - 1);
+  speakerDevice_ =
+      std::clamp(settings_.GetInt(setting::kDeviceSp), 0, sound->speakerDeviceCombo->count() - 1);
   sound->micDeviceCombo->setCurrentIndex(micDevice_);
   sound->speakerDeviceCombo->setCurrentIndex(speakerDevice_);
   std::string own;
   for (const NetAddress& address : network_.OwnAddresses()) own += (own.empty() ? "" : ", ") + address.Text();
   network->ownAddressLabel->setText(FromLatin1(own));
-  sound->lineInCheck->setChecked(flag("audioSource"));
-  sound->lowLatencyCheck->setChecked(flag("LowLatency"));
-  sound->echoCancelCheck->setChecked(flag("EchoCancel"));
-  sound->noiseSuppressCheck->setChecked(flag("NoiseSuppress"));
-  options->startInTrayCheck->setChecked(flag("StartingTray"));
-  access->autoAnswerCheck->setChecked(flag("AlwaysAnswer"));
-  access->restrictCheck->setChecked(flag("AutoConnectRestrict"));
+  sound->lineInCheck->setChecked(flag(setting::kAudioSource));
+  sound->lowLatencyCheck->setChecked(flag(setting::kLowLatency));
+  sound->echoCancelCheck->setChecked(flag(setting::kEchoCancel));
+  sound->noiseSuppressCheck->setChecked(flag(setting::kNoiseSuppress));
+  options->startInTrayCheck->setChecked(flag(setting::kStartingTray));
+  access->autoAnswerCheck->setChecked(flag(setting::kAlwaysAnswer));
+  access->restrictCheck->setChecked(flag(setting::kAutoConnectRestrict));
 
-  if (const auto type = SoundTypeOf(settings_.GetInt("SndType")); type && RowOf(*type) >= 0) {
+  if (const auto type = SoundTypeOf(settings_.GetInt(setting::kSndType)); type && RowOf(*type) >= 0) {
     sound->soundTypeCombo->setCurrentIndex(RowOf(*type));
   }
   ShowSpeexTab(sound->soundTypeCombo->currentIndex());
   LoadSpeexOptions();
-  sound->preBufferSpin->setValue(settings_.GetInt("PreBuffer"));
+  sound->preBufferSpin->setValue(settings_.GetInt(setting::kPreBuffer));
   loading_ = false;
   acceptButton->setEnabled(false);
   cancelButton->setFocus();
 }
 
 void TDlgOption::LoadSpeexOptions() {
-  const std::pair<const char*, QComboBox*> lists[] = {{"SpeexQuality", speex->qualityCombo},
-                                                      {"SpeexComplexity", speex->complexityCombo},
-                                                      {"SpeexVbrQuality", speex->vbrQualityCombo}};
+  const std::pair<const char*, QComboBox*> lists[] = {{setting::kSpeexQuality, speex->qualityCombo},
+                                                      {setting::kSpeexComplexity, speex->complexityCombo},
+                                                      {setting::kSpeexVbrQuality, speex->vbrQualityCombo}};
   for (const auto& [setting, list] : lists) {
     int value = settings_.GetInt(setting);
     // Nothing stored yet: the encoder's middle setting.
@@ -431,10 +438,10 @@ void TDlgOption::LoadSpeexOptions() {
     }
     list->setCurrentIndex(value - 1);
   }
-  speex->vbrCheck->setChecked(settings_.GetInt("SpeexVbr") != 0);
-  speex->enhancerCheck->setChecked(settings_.GetInt("SpeexEnhancer") != 0);
-  speex->vadCheck->setChecked(settings_.GetInt("SpeexVad") != 0);
-  speex->dtxCheck->setChecked(settings_.GetInt("SpeexDtx") != 0);
+  speex->vbrCheck->setChecked(settings_.GetInt(setting::kSpeexVbr) != 0);
+  speex->enhancerCheck->setChecked(settings_.GetInt(setting::kSpeexEnhancer) != 0);
+  speex->vadCheck->setChecked(settings_.GetInt(setting::kSpeexVad) != 0);
+  speex->dtxCheck->setChecked(settings_.GetInt(setting::kSpeexDtx) != 0);
 }
 
 void TDlgOption::FillAutoConnect() {
@@ -442,7 +449,7 @@ void TDlgOption::FillAutoConnect() {
   list->clear();
   list->addItem(Translated(texts_, "None", "None"));
   std::string autoCall;
-  settings_.GetString(kAutoCallSetting, autoCall);
+  settings_.GetString(setting::kAutoCallOutIp, autoCall);
   int chosen = 0;
   clients_.Rewind();
   for (std::string address, name; clients_.Next(address, name);) {
@@ -450,7 +457,7 @@ void TDlgOption::FillAutoConnect() {
     if (chosen == 0 && !autoCall.empty() && address == autoCall) chosen = list->count() - 1;
   }
   list->setCurrentIndex(chosen);
-  network->dnsResolveCheck->setChecked(chosen != 0 && settings_.GetInt("AutoCallOutIpDns") != 0);
+  network->dnsResolveCheck->setChecked(chosen != 0 && settings_.GetInt(setting::kAutoCallOutIpDns) != 0);
   network->dnsResolveCheck->setEnabled(chosen != 0);
 }
 
@@ -459,7 +466,8 @@ void TDlgOption::ShowSpeexTab(int soundTypeRow) {
 }
 
 void TDlgOption::ShowFile(const char* setting) {
-  QLineEdit* field = std::string_view(setting) == "ringerFile" ? options->ringerFileField : options->autoStartField;
+  QLineEdit* field =
+      std::string_view(setting) == setting::kRingerFile ? options->ringerFileField : options->autoStartField;
   std::string path;
   settings_.GetString(setting, path);
   const QString text = QString::fromLocal8Bit(path.c_str());
@@ -534,7 +542,7 @@ void TDlgOption::ClickBandpass(bool on) {
 
 void TDlgOption::OnBandpassClicked(bool on) {
   filters->bandpassGroup->setEnabled(on);
-  WriteNow("FilterBp", on ? 1 : 0, &OptionActions::ReloadFilters);
+  WriteNow(setting::kFilterBp, on ? 1 : 0, &OptionActions::ReloadFilters);
 }
 
 void TDlgOption::OnAcceptClicked() {
@@ -555,34 +563,34 @@ bool TDlgOption::Store(const char* name, int32_t value) {
 
 void TDlgOption::Save() {
   // The devices open afresh (a moment's gap in a call) only for what they use.
-  bool devices = Store("deviceMc", micDevice_);
-  devices |= Store("deviceSp", speakerDevice_);
-  devices |= Store("audioSource", sound->lineInCheck->isChecked() ? 1 : 0);
-  devices |= Store("LowLatency", sound->lowLatencyCheck->isChecked() ? 1 : 0);
-  devices |= Store("EchoCancel", sound->echoCancelCheck->isChecked() ? 1 : 0);
-  devices |= Store("NoiseSuppress", sound->noiseSuppressCheck->isChecked() ? 1 : 0);
+  bool devices = Store(setting::kDeviceMc, micDevice_);
+  devices |= Store(setting::kDeviceSp, speakerDevice_);
+  devices |= Store(setting::kAudioSource, sound->lineInCheck->isChecked() ? 1 : 0);
+  devices |= Store(setting::kLowLatency, sound->lowLatencyCheck->isChecked() ? 1 : 0);
+  devices |= Store(setting::kEchoCancel, sound->echoCancelCheck->isChecked() ? 1 : 0);
+  devices |= Store(setting::kNoiseSuppress, sound->noiseSuppressCheck->isChecked() ? 1 : 0);
 
   std::string userName = TrimmedText(ToLatin1(network->userNameEdit->text()));
   if (userName.size() < 3) {
     userName.clear();
     network->userNameEdit->clear();
   }
-  settings_.SetString("userName", userName.substr(0, 31));
+  settings_.SetString(setting::kUserName, userName.substr(0, 31));
 
   accepted_ = accepted_ || devices;
-  settings_.SetInt("scopeZoom", options->scopeZoomSpin->value());
+  settings_.SetInt(setting::kScopeZoom, options->scopeZoomSpin->value());
   actions_.ReloadScopeZoom();
 
   const bool keyOn = access->passwordCheck->isChecked();
-  settings_.SetInt("KeyOn", keyOn ? 1 : 0);
+  settings_.SetInt(setting::kKeyOn, keyOn ? 1 : 0);
   if (keyOn) {
     std::string key = ToLatin1(access->passwordEdit->text());
     keycipher::EncodeKey(key);
-    settings_.SetString("Key", key);
+    settings_.SetString(setting::kKey, key);
   }
-  settings_.SetInt("AutoConnectRestrict", access->restrictCheck->isChecked() ? 1 : 0);
-  settings_.SetInt("AlwaysAnswer", access->autoAnswerCheck->isChecked() ? 1 : 0);
-  settings_.SetInt("StartingTray", options->startInTrayCheck->isChecked() ? 1 : 0);
+  settings_.SetInt(setting::kAutoConnectRestrict, access->restrictCheck->isChecked() ? 1 : 0);
+  settings_.SetInt(setting::kAlwaysAnswer, access->autoAnswerCheck->isChecked() ? 1 : 0);
+  settings_.SetInt(setting::kStartingTray, options->startInTrayCheck->isChecked() ? 1 : 0);
   SaveAutoConnect();
   SaveSoundType();
   const bool portChanged = SavePort();
@@ -600,15 +608,15 @@ void TDlgOption::SaveAutoConnect() {
     for (std::string address, name; clients_.Next(address, name);) {
       // Of two clients with one name, the first in the list's order.
       if (name == chosen) {
-        settings_.SetString(kAutoCallSetting, address);
+        settings_.SetString(setting::kAutoCallOutIp, address);
         break;
       }
     }
   } else {
-    settings_.SetString(kAutoCallSetting, "");
+    settings_.SetString(setting::kAutoCallOutIp, "");
     network->dnsResolveCheck->setChecked(false);
   }
-  settings_.SetInt("AutoCallOutIpDns", network->dnsResolveCheck->isChecked() ? 1 : 0);
+  settings_.SetInt(setting::kAutoCallOutIpDns, network->dnsResolveCheck->isChecked() ? 1 : 0);
 }
 
 void TDlgOption::SaveSoundType() {
@@ -617,16 +625,16 @@ void TDlgOption::SaveSoundType() {
   // The Speex options reach the encoder when the sound system starts on Speex 8 kHz.
   bool restart = false;
   if (row == kSpeex8Row) {
-    restart |= Store("SpeexQuality", speex->qualityCombo->currentIndex() + 1);
-    restart |= Store("SpeexComplexity", speex->complexityCombo->currentIndex() + 1);
-    restart |= Store("SpeexEnhancer", speex->enhancerCheck->isChecked() ? 1 : 0);
-    restart |= Store("SpeexVbrQuality", speex->vbrQualityCombo->currentIndex() + 1);
-    restart |= Store("SpeexVbr", speex->vbrCheck->isChecked() ? 1 : 0);
-    restart |= Store("SpeexVad", speex->vadCheck->isChecked() ? 1 : 0);
-    restart |= Store("SpeexDtx", speex->dtxCheck->isChecked() ? 1 : 0);
+    restart |= Store(setting::kSpeexQuality, speex->qualityCombo->currentIndex() + 1);
+    restart |= Store(setting::kSpeexComplexity, speex->complexityCombo->currentIndex() + 1);
+    restart |= Store(setting::kSpeexEnhancer, speex->enhancerCheck->isChecked() ? 1 : 0);
+    restart |= Store(setting::kSpeexVbrQuality, speex->vbrQualityCombo->currentIndex() + 1);
+    restart |= Store(setting::kSpeexVbr, speex->vbrCheck->isChecked() ? 1 : 0);
+    restart |= Store(setting::kSpeexVad, speex->vadCheck->isChecked() ? 1 : 0);
+    restart |= Store(setting::kSpeexDtx, speex->dtxCheck->isChecked() ? 1 : 0);
   }
   const SoundType type = kSoundTypeRows[row].type;
-  restart |= Store("SndType", static_cast<int32_t>(WireCode(type)));
+  restart |= Store(setting::kSndType, static_cast<int32_t>(WireCode(type)));
   // A restart breaks into a call and tells the peer: only for a change it needs.
   if (restart) actions_.SwitchSoundType(type);
 }
@@ -639,8 +647,8 @@ bool TDlgOption::SavePort() {
     boxes_.ShowError(kIllegalPort);
     return false;
   }
-  if (port == settings_.GetInt("netPort")) return false;
-  settings_.SetInt("netPort", port);
+  if (port == settings_.GetInt(setting::kNetPort)) return false;
+  settings_.SetInt(setting::kNetPort, port);
   boxes_.ShowInfo(kPortChanged);
   return true;
 }
