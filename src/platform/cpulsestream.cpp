@@ -5,15 +5,11 @@
 #include <cstdlib>
 
 #include "platform/cstreamvolume.h"
-#include "platform/devicedisplayname.h"
 
 namespace {
 
 constexpr const char* kClientName = "Ondrel";
 constexpr std::size_t kSampleBytes = sizeof(int16_t);
-// Opens of a lost stream in a row that may fail before it waits for the
-// server to gain a device.
-constexpr int kMaxReconnects = 3;
 // Capture that has waited in the server's queue and the stream's for longer
 // than one callback and this much is a backlog: a server busy with the new
 // streams of a call hands on what it held back all at once, as does one
@@ -31,9 +27,7 @@ std::string EnvironmentDevice(bool input) {
 }  // namespace
 
 CPulseStream::CPulseStream(AudioBackend::StreamCallback callback, void* user, CStreamVolume* volume)
-    : callback_(callback), user_(user), volume_(volume) {
-  for (int i = 0; i < static_cast<int>(Ask::Count); ++i) slots_[i] = {this, static_cast<Ask>(i), false};
-}
+    : callback_(callback), user_(user), volume_(volume) {}
 
 CPulseStream::~CPulseStream() {
   // No callback runs once the event thread has ended, so the stream can go.
@@ -68,7 +62,9 @@ bool CPulseStream::Start(bool input, const std::string& device, const std::strin
   // for a whole callback each time, it would keep a second queue's worth.
   attributes_.minreq = input || queueCallbacks < 2 ? static_cast<uint32_t>(-1) : callbackBytes;
   attributes_.fragsize = input ? callbackBytes : static_cast<uint32_t>(-1);
-  route_ = std::make_unique<CStreamRoute>(device.empty() ? EnvironmentDevice(input) : device);
+  follower_ = std::make_unique<CDeviceFollower>(connection_, input,
+                                                device.empty() ? EnvironmentDevice(input) : device,
+                                                static_cast<CDeviceFollower::Stream&>(*this));
 
   std::string why;
   if (!connection_.Connect(kClientName, why)) {
@@ -88,17 +84,7 @@ bool CPulseStream::Start(bool input, const std::string& device, const std::strin
   }
   started_ = true;
   AttachVolume();
-  NoteWhere();
-  pa_context_set_subscribe_callback(
-      connection_.Context(),
-      [](pa_context*, pa_subscription_event_type_t type, uint32_t index, void* self) {
-        static_cast<CPulseStream*>(self)->Event(type, index);
-      },
-      this);
-  const auto mask = static_cast<pa_subscription_mask_t>(
-      (input ? PA_SUBSCRIPTION_MASK_SOURCE : PA_SUBSCRIPTION_MASK_SINK) | PA_SUBSCRIPTION_MASK_SERVER);
-  if (pa_operation* operation = pa_context_subscribe(connection_.Context(), mask, nullptr, nullptr))
-    pa_operation_unref(operation);
+  follower_->Start();
   return true;
 }
 
@@ -142,8 +128,6 @@ void CPulseStream::Drop() {
   stream_ = nullptr;
 }
 
-bool CPulseStream::Alive() const { return stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY; }
-
 void CPulseStream::AttachVolume() {
   if (!volume_) return;
   attachedIndex_ = pa_stream_get_index(stream_);
@@ -167,148 +151,20 @@ void CPulseStream::OnState(pa_stream* stream, void* self) {
   if (!me.started_ || stream != me.stream_) return;
   const pa_stream_state_t state = pa_stream_get_state(stream);
   if (state == PA_STREAM_READY) {
-    me.reconnects_ = 0;
     me.AttachVolume();
-    me.NoteWhere();
+    me.follower_->Ready();
   } else if (!PA_STREAM_IS_GOOD(state)) {
-    // Killed: with no device left to rescue it to, or by the server's user.
-    me.route_->NoteDevice("", "");
-    me.Recover();
+    me.follower_->Failed();
   }
 }
 
-void CPulseStream::OnMoved(pa_stream*, void* self) { static_cast<CPulseStream*>(self)->NoteWhere(); }
-
-void CPulseStream::NoteWhere() {
-  const char* name = pa_stream_get_device_name(stream_);
-  route_->NoteDevice(name ? name : "", name ? DeviceDisplayName(name) : "");
-  LookUp(Ask::Shown, "", pa_stream_get_device_index(stream_));
+void CPulseStream::OnMoved(pa_stream*, void* self) {
+  static_cast<CPulseStream*>(self)->follower_->Moved();
 }
 
-void CPulseStream::MoveTo(const std::string& device) {
-  if (!Alive()) return;
-  const uint32_t index = pa_stream_get_index(stream_);
-  pa_operation* operation =
-      input_ ? pa_context_move_source_output_by_name(connection_.Context(), index, device.c_str(), nullptr, nullptr)
-             : pa_context_move_sink_input_by_name(connection_.Context(), index, device.c_str(), nullptr, nullptr);
-  if (operation) pa_operation_unref(operation);
-}
-
-void CPulseStream::Recover() {
-  if (recovering_ || reconnects_ >= kMaxReconnects) return;
-  recovering_ = true;
-  if (route_->Chosen().empty()) {
-    AskServer(Ask::DefaultForRecover);
-  } else {
-    LookUp(Ask::Recover, route_->Chosen(), PA_INVALID_INDEX);
-  }
-}
-
-void CPulseStream::ReconnectTo(const std::string& device) {
-  recovering_ = false;
-  ++reconnects_;
+void CPulseStream::Reopen(const std::string& device) {
   Drop();
   if (!Connect(device.c_str())) Drop();
-}
-
-void CPulseStream::Event(pa_subscription_event_type_t type, uint32_t index) {
-  const auto facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
-  const auto kind = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
-  if (facility == PA_SUBSCRIPTION_EVENT_SERVER) {
-    if (kind == PA_SUBSCRIPTION_EVENT_CHANGE) AskServer(Ask::DefaultChanged);
-    return;
-  }
-  if (facility != (input_ ? PA_SUBSCRIPTION_EVENT_SOURCE : PA_SUBSCRIPTION_EVENT_SINK)) return;
-  if (kind == PA_SUBSCRIPTION_EVENT_NEW) {
-    reconnects_ = 0;
-    if (!Alive()) {
-      Recover();
-    } else if (!route_->OnChosen()) {
-      LookUp(Ask::Arrived, "", index);
-    }
-  } else if (kind == PA_SUBSCRIPTION_EVENT_REMOVE && Alive() && index == pa_stream_get_device_index(stream_)) {
-    // The server has moved the stream already if it rescues streams; its
-    // answer to this question comes after that news.
-    removedIndex_ = index;
-    AskServer(Ask::DefaultAfterRemove);
-  }
-}
-
-void CPulseStream::LookUp(Ask ask, const std::string& name, uint32_t index) {
-  pa_context* context = connection_.Context();
-  Slot* slot = &slots_[static_cast<int>(ask)];
-  pa_operation* operation = nullptr;
-  if (!name.empty()) {
-    operation = input_ ? pa_context_get_source_info_by_name(context, name.c_str(), &OnInfo<pa_source_info>, slot)
-                       : pa_context_get_sink_info_by_name(context, name.c_str(), &OnInfo<pa_sink_info>, slot);
-  } else if (index != PA_INVALID_INDEX) {
-    operation = input_ ? pa_context_get_source_info_by_index(context, index, &OnInfo<pa_source_info>, slot)
-                       : pa_context_get_sink_info_by_index(context, index, &OnInfo<pa_sink_info>, slot);
-  }
-  if (operation) {
-    pa_operation_unref(operation);
-  } else {
-    NotFound(ask);
-  }
-}
-
-template <typename Info>
-void CPulseStream::OnInfo(pa_context*, const Info* info, int eol, void* slot) {
-  Slot& s = *static_cast<Slot*>(slot);
-  if (info) {
-    s.found = true;
-    s.stream->Found(s.ask, info->name, info->description);
-  } else if (eol != 0) {
-    if (!s.found) s.stream->NotFound(s.ask);
-    s.found = false;
-  }
-}
-
-void CPulseStream::Found(Ask ask, const char* name, const char* description) {
-  if (!name) return;
-  if (ask == Ask::Shown) {
-    route_->NoteShown(name, DeviceDisplayName(description ? description : name));
-  } else if (ask == Ask::Arrived && route_->TakesBack(name)) {
-    MoveTo(name);
-  } else if (ask == Ask::Recover) {
-    ReconnectTo(name);
-  }
-}
-
-void CPulseStream::NotFound(Ask ask) {
-  if (ask == Ask::Recover) AskServer(Ask::DefaultForRecover);
-}
-
-void CPulseStream::AskServer(Ask ask) {
-  if (pa_operation* operation =
-          pa_context_get_server_info(connection_.Context(), &OnServerInfo, &slots_[static_cast<int>(ask)])) {
-    pa_operation_unref(operation);
-  } else if (ask == Ask::DefaultForRecover) {
-    recovering_ = false;
-  }
-}
-
-void CPulseStream::OnServerInfo(pa_context*, const pa_server_info* info, void* slot) {
-  Slot& s = *static_cast<Slot*>(slot);
-  const char* name = info ? (s.stream->input_ ? info->default_source_name : info->default_sink_name) : nullptr;
-  s.stream->ServerSays(s.ask, name ? name : "");
-}
-
-void CPulseStream::ServerSays(Ask ask, const std::string& serverDefault) {
-  if (ask == Ask::DefaultForRecover) {
-    // No device at all: the next one to appear brings the stream back.
-    if (serverDefault.empty()) {
-      recovering_ = false;
-    } else {
-      ReconnectTo(serverDefault);
-    }
-  } else if (ask == Ask::DefaultAfterRemove) {
-    if (Alive() && pa_stream_get_device_index(stream_) == removedIndex_ && !serverDefault.empty())
-      MoveTo(serverDefault);
-  } else if (ask == Ask::DefaultChanged && Alive()) {
-    const std::string target = route_->MoveForDefault(serverDefault);
-    if (!target.empty()) MoveTo(target);
-  }
 }
 
 // The stream's thread, for this and OnReadable: the buffer is the object's

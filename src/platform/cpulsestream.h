@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "core/audiobackend.h"
+#include "platform/cdevicefollower.h"
 #include "platform/cpulseconnection.h"
 #include "platform/cstreamdelaymeter.h"
-#include "platform/cstreamroute.h"
 
 class CStreamVolume;
 
@@ -21,12 +21,9 @@ class CStreamVolume;
 // more. Each stream has its own connection, so its callbacks run on its own
 // thread and closing one never waits for another.
 //
-// A call must outlive a headset pulled out: when its device goes, the
-// stream carries on on the server's default device, and goes back when the
-// device returns. The server usually moves the stream itself; the stream
-// watches the server's devices and moves, or opens again, wherever it did
-// not.
-class CPulseStream : public AudioStream {
+// A call must outlive a headset pulled out: a CDeviceFollower keeps the
+// stream on its device, or on the server's default while the device is gone.
+class CPulseStream : public AudioStream, private CDeviceFollower::Stream {
  public:
   // volume: where a call's stream keeps its volume; nullptr for any other.
   CPulseStream(AudioBackend::StreamCallback callback, void* user, CStreamVolume* volume = nullptr);
@@ -42,38 +39,17 @@ class CPulseStream : public AudioStream {
 
   double ReportedDelaySeconds() const override { return delay_.DelaySeconds(); }
   uint64_t CallbackCount() const override { return delay_.Callbacks(); }
-  bool OnChosenDevice() const override { return route_ ? route_->OnChosen() : true; }
-  uint64_t DeviceLosses() const override { return route_ ? route_->Losses() : 0; }
-  std::string DeviceName() const override { return route_ ? route_->Shown() : std::string(); }
+  bool OnChosenDevice() const override { return follower_ ? follower_->Route().OnChosen() : true; }
+  uint64_t DeviceLosses() const override { return follower_ ? follower_->Route().Losses() : 0; }
+  std::string DeviceName() const override { return follower_ ? follower_->Route().Shown() : std::string(); }
 
  private:
   // The rest runs on the event thread, or with its lock held.
   bool Connect(const char* device);
   void Drop();
-  bool Alive() const;
   void AttachVolume();
-  void NoteWhere();
-  void MoveTo(const std::string& device);
-  void Recover();
-  void ReconnectTo(const std::string& device);
-  void Event(pa_subscription_event_type_t type, uint32_t index);
-
-  // What an answer of the server is for. The answers come on the event
-  // thread, after every event the server sent before them.
-  enum class Ask { Shown, Arrived, Recover, DefaultForRecover, DefaultAfterRemove, DefaultChanged, Count };
-  struct Slot {
-    CPulseStream* stream = nullptr;
-    Ask ask = Ask::Shown;
-    bool found = false;
-  };
-  void LookUp(Ask ask, const std::string& name, uint32_t index);
-  void AskServer(Ask ask);
-  void Found(Ask ask, const char* name, const char* description);
-  void NotFound(Ask ask);
-  void ServerSays(Ask ask, const std::string& serverDefault);
-  template <typename Info>
-  static void OnInfo(pa_context*, const Info* info, int eol, void* slot);
-  static void OnServerInfo(pa_context*, const pa_server_info* info, void* slot);
+  pa_stream* Handle() const override { return stream_; }
+  void Reopen(const std::string& device) override;
 
   static void OnState(pa_stream* stream, void* self);
   static void OnMoved(pa_stream* stream, void* self);
@@ -94,15 +70,9 @@ class CPulseStream : public AudioStream {
   pa_sample_spec spec_{};
   pa_channel_map map_{};
   pa_buffer_attr attributes_{};
-  std::unique_ptr<CStreamRoute> route_;
+  std::unique_ptr<CDeviceFollower> follower_;
   // Set once Start has succeeded: a failure after it is a device lost.
   bool started_ = false;
-  // Opens since the stream last ran, so that a device that refuses the
-  // stream is not asked again and again until another one appears.
-  int reconnects_ = 0;
-  bool recovering_ = false;
-  uint32_t removedIndex_ = PA_INVALID_INDEX;
-  Slot slots_[static_cast<int>(Ask::Count)];
   // One callback's worth of samples; the capture side fills it across
   // server reads, which need not fall on callback boundaries.
   std::vector<int16_t> buffer_;
