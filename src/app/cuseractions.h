@@ -18,6 +18,14 @@ class TDlgAbt;
 class TDlgCntact;
 class TDlgOption;
 
+// A click on Connect, from the window to the wire:
+//
+//   TDlg (button) --> WindowActions::Run(kConnect) = CUserActions::OnConnectClicked
+//     client list in front: CContacts::At(selected row) --> CClients::PlaceCall
+//       --> a free line (CClient::CallOut) --> CUdpSocket::Send (9023, call request)
+//                                          --> LineObserver: CLinePresenter shows the page
+//     a line's page in front: CClient::Answer --> CUdpSocket::Send (9025, answer)
+//
 // What the user does from the window, acted on the program's objects: calls and
 // hang-ups on the page in front, the client list's commands, the mutes and
 // the volume sliders, the scope and filter toggles, the system key, the tray

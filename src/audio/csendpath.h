@@ -14,7 +14,9 @@ class CProgress;
 
 // The microphone's way to the peer, on the capture device's thread:
 //
-//   capture -> tap -> encode -> datagram -> socket
+//   CPulseStream (a frame read) --> CDeviceMc --> CSendPath::CaptureFrame
+//     --> echo canceller --> mute --> tap --> encode (the line's CCodecSet)
+//     --> datagram --> CUdpSocket::Send to the line's peer
 //
 // (in the sound test the frame goes into the speaker spool instead). It owns
 // its scratch buffers and uses only the encoding side of the line's codecs,

@@ -20,6 +20,20 @@ class WindowPort;
 // The thread that blocks on the socket and hands every datagram to the sink,
 // dropping those that arrive while the program quits and those the program
 // sent to itself. When it ends it posts the close request.
+//
+// Where a datagram goes from here:
+//
+//   receive thread                                   main thread
+//   CReceiveThread --> CDatagramRouter --signal--> CQtWindowPort --> CSignalling
+//     (socket)          (reads the code)  (queued)                  presence, lines,
+//                            |                                      name, call events
+//                            | audio, through the receiver slot
+//                            v
+//                       CAudioPaths --> CReceivePath --> CSpoolSp
+//                                        (check, decode)    |
+//   playback thread                                          v
+//   CPulseStream --> CDeviceSp --> CReceivePath::PlayFrame <-- spool, filters, tap
+//   (the server asks for a frame)        --> loudspeaker
 class CReceiveThread {
  public:
   static constexpr std::size_t kBufferBytes = 4096;
