@@ -20,13 +20,6 @@
 #include "core/windowport.h"
 #include "settings/clog.h"
 
-namespace {
-
-constexpr int kMicTap = 0;
-constexpr int kSpeakerTap = 1;
-
-}  // namespace
-
 CAudioPaths::CAudioPaths(AudioSettings settings, CLog& log, WindowPort& window, MessageBoxPort& boxes,
                          AudioBackend& backend, AudioFlags flags, AudioLine& line1, AudioLine& line2,
                          const net::CUdpSocket& socket)
@@ -69,39 +62,19 @@ void CAudioPaths::Build(SoundType type) {
 void CAudioPaths::Rebuild(SoundType type) {
   format_ = SoundFormat::Of(type);
   filters_->SetFormat(format_);
-  spool_ = std::make_unique<CSpoolSp>(settings_, *filters_, format_);
-  const int channels = format_.Channels() > 0 ? format_.Channels() : 1;
-  arrivals_ = std::make_unique<CArrivalStats>(
-      format_.SampleRate() > 0 ? static_cast<double>(format_.FrameSamples()) / channels / format_.SampleRate()
-                               : 0.0);
-  canceller_ = std::make_unique<CEchoCanceller>(format_);
+  chain_ = std::make_unique<CFormatChain>(CFormatChain::Ground{settings_,
+                                                               backend_,
+                                                               flags_,
+                                                               lines_,
+                                                               {codecs_[0].get(), codecs_[1].get()},
+                                                               socket_,
+                                                               *filters_,
+                                                               window_,
+                                                               log_,
+                                                               soundTest_,
+                                                               speakerSurplus_},
+                                          format_);
   ApplyVoiceOptions();
-  micTap_ = std::make_unique<CProgress>(kMicTap, format_);
-  speakerTap_ = std::make_unique<CProgress>(kSpeakerTap, format_);
-  speakerTap_->Clear();
-  const CallLines calls{flags_.currentLine, lines_, {codecs_[0].get(), codecs_[1].get()}};
-  sendPath_ = std::make_unique<CSendPath>(SendParts{format_, flags_, calls, socket_, *canceller_, *spool_},
-                                          *micTap_, soundTest_);
-  receivePath_ = std::make_unique<CReceivePath>(
-      ReceiveParts{format_, flags_, calls, socket_, *spool_, *arrivals_, *canceller_}, *speakerTap_, window_,
-      log_);
-  speaker_ = std::make_unique<CDeviceSp>(settings_, backend_, format_, &CReceivePath::PlayFrame,
-                                         receivePath_.get(), speakerSurplus_);
-  mic_ = std::make_unique<CDeviceMc>(settings_, backend_, format_, &CSendPath::CaptureFrame, sendPath_.get());
-}
-
-void CAudioPaths::Teardown() {
-  // The devices go first: once they are closed no callback runs into the
-  // paths, the spool or the taps.
-  speaker_.reset();
-  mic_.reset();
-  sendPath_.reset();
-  receivePath_.reset();
-  spool_.reset();
-  arrivals_.reset();
-  canceller_.reset();
-  micTap_.reset();
-  speakerTap_.reset();
 }
 
 void CAudioPaths::SetRestartHooks(std::function<void(bool)> lamp, std::function<void()> teardown,
@@ -121,7 +94,7 @@ void CAudioPaths::RestartSound(SoundType type, bool notify) {
   flags_.soundSystemRunning.store(0);
 
   try {
-    Teardown();
+    chain_.reset();
     if (teardownHook_) teardownHook_();
   } catch (const std::exception&) {
     boxes_.ShowError("sndTypeChange voiceStop");
@@ -164,35 +137,37 @@ void CAudioPaths::Report(bool& reported, const char* text, const std::string& re
 }
 
 void CAudioPaths::OpenDevices() {
-  if (!speaker_ || !mic_ || !spool_) return;
+  if (!chain_) return;
   std::string error;
-  if (speaker_->IsOpen()) {
-    speaker_->NoteQueue();
+  if (chain_->speaker.IsOpen()) {
+    chain_->speaker.NoteQueue();
     return;
   }
   ApplyVoiceOptions();
   // The microphone first: the call's first words wait for it, while the
   // loudspeaker has nothing to play before the peer's first frame arrives.
   if (flags_.micMuted.load() == 0) {
-    if (mic_->OpenInput(error)) {
+    if (chain_->mic.OpenInput(error)) {
       micFailureShown_ = false;
     } else {
       Report(micFailureShown_, "Could not open input audio device.", error);
     }
   }
   if (flags_.speakerMuted.load() == 0) {
-    if (speaker_->OpenOutput(error)) {
+    if (chain_->speaker.OpenOutput(error)) {
       speakerFailureShown_ = false;
     } else {
       Report(speakerFailureShown_, "Could not open output audio device.", error);
     }
   }
-  spool_->RequestReset();
+  chain_->spool.RequestReset();
 }
 
 void CAudioPaths::CloseDevices() {
-  if (speaker_) speaker_->CloseOutput();
-  if (mic_) mic_->CloseInput();
+  if (chain_) {
+    chain_->speaker.CloseOutput();
+    chain_->mic.CloseInput();
+  }
   speakerFailureShown_ = false;
   micFailureShown_ = false;
 }
@@ -203,26 +178,26 @@ void CAudioPaths::ReopenDevices() {
 }
 
 void CAudioPaths::MuteSpeaker(bool muted) {
-  if (!speaker_) return;
+  if (!chain_) return;
   if (muted) {
-    speaker_->CloseOutput();
-    if (speakerTap_) speakerTap_->Clear();
+    chain_->speaker.CloseOutput();
+    chain_->speakerTap.Clear();
     return;
   }
   std::string error;
-  if (!speaker_->OpenOutput(error))
+  if (!chain_->speaker.OpenOutput(error))
     Report(speakerFailureShown_, "Could not open output audio device.", error);
-  if (spool_) spool_->RequestReset();
+  chain_->spool.RequestReset();
 }
 
 void CAudioPaths::MuteMicrophone(bool muted) {
-  if (!mic_) return;
+  if (!chain_) return;
   if (muted) {
-    mic_->CloseInput();
+    chain_->mic.CloseInput();
     return;
   }
   std::string error;
-  if (!mic_->OpenInput(error)) Report(micFailureShown_, "Could not open input audio device.", error);
+  if (!chain_->mic.OpenInput(error)) Report(micFailureShown_, "Could not open input audio device.", error);
 }
 
 void CAudioPaths::ApplySpeexOptions(int line) {
@@ -271,15 +246,14 @@ void CAudioPaths::ApplyRemoteSpeexOption(uint32_t code, int32_t value) {
 }
 
 void CAudioPaths::ReloadPreBuffer() {
-  if (spool_) spool_->LoadPreBuffer();
+  if (chain_) chain_->spool.LoadPreBuffer();
 }
 
 void CAudioPaths::ApplyVoiceOptions() {
-  if (spool_) spool_->SetAdaptive(settings_.LowLatency());
-  if (canceller_) {
-    canceller_->SetEchoCancel(settings_.EchoCancel());
-    canceller_->SetNoiseSuppress(settings_.NoiseSuppress());
-  }
+  if (!chain_) return;
+  chain_->spool.SetAdaptive(settings_.LowLatency());
+  chain_->canceller.SetEchoCancel(settings_.EchoCancel());
+  chain_->canceller.SetNoiseSuppress(settings_.NoiseSuppress());
 }
 
 void CAudioPaths::ReloadFilters() {
@@ -287,20 +261,20 @@ void CAudioPaths::ReloadFilters() {
 }
 
 void CAudioPaths::SetSpeakerLimit(int32_t level) {
-  if (spool_) spool_->SetLimitLevel(level);
+  if (chain_) chain_->spool.SetLimitLevel(level);
 }
 
 int32_t CAudioPaths::SpeakerLevel() {
-  return speakerTap_ ? speakerTap_->ReadLevel() : 0;
+  return chain_ ? chain_->speakerTap.ReadLevel() : 0;
 }
 int32_t CAudioPaths::MicLevel() {
-  return micTap_ ? micTap_->ReadLevel() : 0;
+  return chain_ ? chain_->micTap.ReadLevel() : 0;
 }
 
 void CAudioPaths::ReceiveAudio(std::span<const uint8_t> datagram, SoundType type, const NetAddress& sender) {
   if (flags_.quitting.load() > 0 || flags_.restarting.load() || flags_.speakerMuted.load() != 0 ||
-      SoundTestOn() || !receivePath_) {
+      SoundTestOn() || !chain_) {
     return;
   }
-  receivePath_->Receive(datagram, type, sender);
+  chain_->receivePath.Receive(datagram, type, sender);
 }

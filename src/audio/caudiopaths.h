@@ -9,7 +9,7 @@
 #include <string>
 
 #include "audio/audioflags.h"
-#include "audio/cdevicesp.h"
+#include "audio/cformatchain.h"
 #include "audio/soundtypes.h"
 #include "net/audioreceiver.h"
 #include "settings/audiosettings.h"
@@ -87,19 +87,20 @@ class CAudioPaths : public AudioReceiver {
 
   int32_t SpeakerLevel();
   int32_t MicLevel();
-  CProgress* SpeakerTap() { return speakerTap_.get(); }
-  CProgress* MicTap() { return micTap_.get(); }
-  CSpoolSp* Spool() { return spool_.get(); }
-  const CSpoolSp* Spool() const { return spool_.get(); }
-  CArrivalStats* Arrivals() { return arrivals_.get(); }
-  CEchoCanceller* Canceller() { return canceller_.get(); }
-  CSendPath* SendPath() { return sendPath_.get(); }
-  CReceivePath* ReceivePath() { return receivePath_.get(); }
+  // Each nullptr while the sound system is being rebuilt.
+  CProgress* SpeakerTap() { return chain_ ? &chain_->speakerTap : nullptr; }
+  CProgress* MicTap() { return chain_ ? &chain_->micTap : nullptr; }
+  CSpoolSp* Spool() { return chain_ ? &chain_->spool : nullptr; }
+  const CSpoolSp* Spool() const { return chain_ ? &chain_->spool : nullptr; }
+  CArrivalStats* Arrivals() { return chain_ ? &chain_->arrivals : nullptr; }
+  CEchoCanceller* Canceller() { return chain_ ? &chain_->canceller : nullptr; }
+  CSendPath* SendPath() { return chain_ ? &chain_->sendPath : nullptr; }
+  CReceivePath* ReceivePath() { return chain_ ? &chain_->receivePath : nullptr; }
   const SoundFormat& Format() const { return format_; }
-  CDeviceMc* Mic() { return mic_.get(); }
-  const CDeviceMc* Mic() const { return mic_.get(); }
-  CDeviceSp* Speaker() { return speaker_.get(); }
-  const CDeviceSp* Speaker() const { return speaker_.get(); }
+  CDeviceMc* Mic() { return chain_ ? &chain_->mic : nullptr; }
+  const CDeviceMc* Mic() const { return chain_ ? &chain_->mic : nullptr; }
+  CDeviceSp* Speaker() { return chain_ ? &chain_->speaker : nullptr; }
+  const CDeviceSp* Speaker() const { return chain_ ? &chain_->speaker : nullptr; }
   CCodecSet& Codecs(int line);
 
   // Around the teardown and after the rebuild, for the window's lamp and
@@ -114,7 +115,6 @@ class CAudioPaths : public AudioReceiver {
 
  private:
   const AudioLine* CurrentLine() const;
-  void Teardown();
   void Rebuild(SoundType type);
   void Report(bool& reported, const char* text, const std::string& reason);
 
@@ -130,18 +130,10 @@ class CAudioPaths : public AudioReceiver {
 
   std::array<std::unique_ptr<CCodecSet>, 2> codecs_;
   std::unique_ptr<CFilters> filters_;
-  std::unique_ptr<CSpoolSp> spool_;
-  std::unique_ptr<CArrivalStats> arrivals_;
-  std::unique_ptr<CEchoCanceller> canceller_;
   CDeviceSp::QueueSurplus speakerSurplus_;  // outlives the speaker it corrects
-  std::unique_ptr<CDeviceSp> speaker_;
-  std::unique_ptr<CDeviceMc> mic_;
-  std::unique_ptr<CProgress> micTap_;
-  std::unique_ptr<CProgress> speakerTap_;
-  std::unique_ptr<CSendPath> sendPath_;
-  std::unique_ptr<CReceivePath> receivePath_;
-
   std::atomic<bool> soundTest_{false};
+  std::unique_ptr<CFormatChain> chain_;
+
   AudioReceiverSlot* slot_ = nullptr;
   bool speakerFailureShown_ = false;
   bool micFailureShown_ = false;
