@@ -54,8 +54,6 @@ void CMessageDispatcher::ActOnMessage(WindowMessage message, int64_t wParam) {
   }
 }
 
-void CMessageDispatcher::HandleRecord(uint32_t, Record) {}
-
 void CMessageDispatcher::HandleCommand(int command, TextRecord record) {
   if (state_.quitting.load() > 0) return;
   switch (command) {

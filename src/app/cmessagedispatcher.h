@@ -31,7 +31,6 @@ class CMessageDispatcher : public MessageHandler {
   void SetQuitAction(std::function<void()> quit) { quit_ = std::move(quit); }
 
   void HandleCode(uint32_t code, int64_t wParam) override;
-  void HandleRecord(uint32_t code, Record record) override;
   void HandleCommand(int command, TextRecord record) override;
 
  private:

@@ -12,8 +12,8 @@ const QEvent::Type kMessageEvent = static_cast<QEvent::Type>(QEvent::registerEve
 }  // namespace
 
 struct CQtWindowPort::MessageEvent : QEvent {
-  enum class Kind { Code, Record, Command, Signal };
-  MessageEvent(Kind k, uint32_t c, int64_t w, Record r)
+  enum class Kind { Code, Command, Signal };
+  MessageEvent(Kind k, uint32_t c, int64_t w, TextRecord r)
       : QEvent(kMessageEvent), kind(k), code(c), wParam(w), record(std::move(r)) {}
   explicit MessageEvent(ReceivedSignal s)
       : QEvent(kMessageEvent), kind(Kind::Signal), code(s.code), wParam(0), signal(std::move(s)) {}
@@ -21,7 +21,7 @@ struct CQtWindowPort::MessageEvent : QEvent {
   Kind kind;
   uint32_t code;
   int64_t wParam;
-  Record record;
+  TextRecord record;
   ReceivedSignal signal;
 };
 
@@ -67,11 +67,7 @@ void CQtWindowPort::Enqueue(MessageEvent* event) {
 CQtWindowPort::CQtWindowPort(MessageHandler& handler) : handler_(handler) {}
 
 void CQtWindowPort::PostCode(uint32_t code, int64_t wParam) {
-  Enqueue(new MessageEvent(MessageEvent::Kind::Code, code, wParam, Record{}));
-}
-
-void CQtWindowPort::PostRecord(uint32_t code, Record record) {
-  Enqueue(new MessageEvent(MessageEvent::Kind::Record, code, 0, std::move(record)));
+  Enqueue(new MessageEvent(MessageEvent::Kind::Code, code, wParam, TextRecord{}));
 }
 
 void CQtWindowPort::PostCommand(int command, TextRecord record) {
@@ -81,14 +77,6 @@ void CQtWindowPort::PostCommand(int command, TextRecord record) {
 
 void CQtWindowPort::Post(ReceivedSignal signal) {
   Enqueue(new MessageEvent(std::move(signal)));
-}
-
-void CQtWindowPort::SendCode(uint32_t code, int64_t wParam) {
-  handler_.HandleCode(code, wParam);
-}
-
-void CQtWindowPort::SendRecord(uint32_t code, Record record) {
-  handler_.HandleRecord(code, std::move(record));
 }
 
 void CQtWindowPort::customEvent(QEvent* event) {
@@ -101,12 +89,8 @@ void CQtWindowPort::customEvent(QEvent* event) {
     case MessageEvent::Kind::Code:
       handler_.HandleCode(message->code, message->wParam);
       break;
-    case MessageEvent::Kind::Record:
-      handler_.HandleRecord(message->code, std::move(message->record));
-      break;
     case MessageEvent::Kind::Command:
-      handler_.HandleCommand(static_cast<int>(message->code),
-                             std::get<TextRecord>(std::move(message->record)));
+      handler_.HandleCommand(static_cast<int>(message->code), std::move(message->record));
       break;
     case MessageEvent::Kind::Signal:
       if (signals_) signals_->OnSignal(message->signal);

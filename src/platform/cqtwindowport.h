@@ -10,18 +10,15 @@
 
 // The message port on Qt's event queue: a post becomes a custom event for
 // this object (Qt keeps the order of events posted to one receiver, from any
-// thread); a send calls the handler directly on the main thread. The
-// receive thread's signals travel the same queue, in the same order.
+// thread), handled on the main thread. The receive thread's signals travel
+// the same queue, in the same order.
 class CQtWindowPort : public QObject, public WindowPort, public SignalPort {
   Q_OBJECT
  public:
   explicit CQtWindowPort(MessageHandler& handler);
 
   void PostCode(uint32_t code, int64_t wParam) override;
-  void PostRecord(uint32_t code, Record record) override;
   void PostCommand(int command, TextRecord record) override;
-  void SendCode(uint32_t code, int64_t wParam) override;
-  void SendRecord(uint32_t code, Record record) override;
   void Post(ReceivedSignal signal) override;
   using WindowPort::Post;
   // Signals are served only once there is a handler; set before the event

@@ -10,6 +10,5 @@ class MessageHandler {
  public:
   virtual ~MessageHandler() = default;
   virtual void HandleCode(uint32_t code, int64_t wParam) = 0;
-  virtual void HandleRecord(uint32_t code, Record record) = 0;
   virtual void HandleCommand(int command, TextRecord record) = 0;
 };

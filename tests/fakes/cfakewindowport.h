@@ -11,23 +11,16 @@
 class CFakeWindowPort : public WindowPort {
  public:
   struct Message {
-    enum class Kind { PostCode, PostRecord, PostCommand, SendCode, SendRecord };
+    enum class Kind { PostCode, PostCommand };
     Kind kind;
     uint32_t code;
     int64_t wParam = 0;
-    Record record{};
+    TextRecord record{};
   };
 
   void PostCode(uint32_t code, int64_t wParam) override { Add({Message::Kind::PostCode, code, wParam, {}}); }
-  void PostRecord(uint32_t code, Record record) override {
-    Add({Message::Kind::PostRecord, code, 0, std::move(record)});
-  }
   void PostCommand(int command, TextRecord record) override {
     Add({Message::Kind::PostCommand, static_cast<uint32_t>(command), 0, std::move(record)});
-  }
-  void SendCode(uint32_t code, int64_t wParam) override { Add({Message::Kind::SendCode, code, wParam, {}}); }
-  void SendRecord(uint32_t code, Record record) override {
-    Add({Message::Kind::SendRecord, code, 0, std::move(record)});
   }
 
   std::vector<Message> Messages() const {

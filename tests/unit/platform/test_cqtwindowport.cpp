@@ -12,7 +12,6 @@ namespace {
 class RecordingHandler : public MessageHandler {
  public:
   void HandleCode(uint32_t code, int64_t wParam) override { codes.emplace_back(code, wParam); }
-  void HandleRecord(uint32_t code, Record) override { codes.emplace_back(code, -1); }
   void HandleCommand(int command, TextRecord) override { codes.emplace_back(command, -2); }
   std::vector<std::pair<uint32_t, int64_t>> codes;
 };
@@ -21,11 +20,10 @@ TEST(CQtWindowPortTest, PostsArriveInOrderOnTheMainThread) {
   RecordingHandler handler;
   CQtWindowPort port(handler);
   port.PostCode(9005, 1);
-  port.PostRecord(9023, TextRecord{2, "x"});
   port.PostCommand(4, TextRecord{0, ""});
   EXPECT_TRUE(handler.codes.empty());
   QCoreApplication::sendPostedEvents(&port);
-  EXPECT_EQ(handler.codes, (std::vector<std::pair<uint32_t, int64_t>>{{9005, 1}, {9023, -1}, {4, -2}}));
+  EXPECT_EQ(handler.codes, (std::vector<std::pair<uint32_t, int64_t>>{{9005, 1}, {4, -2}}));
 }
 
 TEST(CQtWindowPortTest, AFloodFromAnotherThreadIsCappedButTheMainThreadsOwnPostsGoIn) {

@@ -65,12 +65,12 @@ TEST_F(CCommandTest, EachAcceptedCommandPostsItsMessage) {
   ASSERT_EQ(messages.size(), 5u);
   EXPECT_EQ(messages[0].kind, Kind::PostCommand);
   EXPECT_EQ(messages[0].code, 2u);
-  const auto& call = std::get<TextRecord>(messages[0].record);
+  const auto& call = messages[0].record;
   EXPECT_EQ(call.text, "10.0.0.1");
   EXPECT_EQ(messages[1].code, 3u);
   EXPECT_EQ(messages[2].kind, Kind::PostCode);
   EXPECT_EQ(messages[2].code, Number(WindowMessage::kQuit));
-  EXPECT_EQ(std::get<TextRecord>(messages[3].record).number, 4445);
+  EXPECT_EQ(messages[3].record.number, 4445);
   EXPECT_EQ(params.GetInt("netPort"), 0);  // the window stores it, in message order
   EXPECT_EQ(messages[4].code, Number(WindowMessage::kSwitchSoundType));
   EXPECT_EQ(messages[4].wParam, 9058);
