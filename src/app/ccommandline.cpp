@@ -28,11 +28,11 @@ std::optional<CCommandLine> CCommandLine::Parse(const std::vector<std::string>& 
       if (!hasValue) return error = "--config-dir needs a directory", std::nullopt;
       line.configDir = args[++i];
     } else if (arg == "--bind") {
-      if (!hasValue) return error = "--bind needs an IPv4 address", std::nullopt;
+      if (!hasValue) return error = "--bind needs an IPv4 or IPv6 address", std::nullopt;
       line.bindText = args[++i];
       line.bindAddress = NetAddress::Parse(line.bindText);
-      if (!line.bindAddress.IsIPv4() || line.bindAddress.IsUnspecified())
-        return error = "--bind: not an IPv4 address: " + line.bindText, std::nullopt;
+      if (line.bindAddress.IsNone() || line.bindAddress.IsUnspecified())
+        return error = "--bind: not an IPv4 or IPv6 address: " + line.bindText, std::nullopt;
     } else if (arg == "--command") {
       if (!hasValue || !IsDecimalInteger(args[i + 1])) {
         return error = "--command needs a command number", std::nullopt;

@@ -21,7 +21,7 @@ struct CCommandLine {
       "A serverless voice phone: calls other computers directly over UDP.\n"
       "\n"
       "  --config-dir DIR   settings in DIR (default $XDG_CONFIG_HOME/ondrel or ~/.config/ondrel)\n"
-      "  --bind ADDRESS     answer on this local IPv4 address only\n"
+      "  --bind ADDRESS     answer on this local IPv4 or IPv6 address only\n"
       "  --command N [TEXT] send a command to the running copy and print its answer (1 or 0):\n"
       "                     1 show TEXT, 2 call the address TEXT, 3 hang up, 4 quit,\n"
       "                     5 use the UDP port TEXT from the next start, 6 switch to sound type TEXT\n"

@@ -72,3 +72,23 @@ bool NetAddress::IsUnspecified() const {
   return std::all_of(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(length),
                      [](uint8_t b) { return b == 0; });
 }
+
+bool NetAddress::IsLinkLocal() const {
+  if (IsIPv4()) return bytes_[0] == 169 && bytes_[1] == 254;
+  return IsIPv6() && bytes_[0] == 0xfe && (bytes_[1] & 0xc0) == 0x80;
+}
+
+bool NetAddress::IsGlobalIPv6() const {
+  return IsIPv6() && (bytes_[0] & 0xe0) == 0x20;
+}
+
+bool NetAddress::IsMappedIPv4() const {
+  return IsIPv6() && std::all_of(bytes_.begin(), bytes_.begin() + 10, [](uint8_t b) { return b == 0; }) &&
+         bytes_[10] == 0xff && bytes_[11] == 0xff;
+}
+
+std::string NetAddress::TextWithPort(uint16_t port, uint16_t defaultPort) const {
+  if (IsNone()) return "";
+  if (port == defaultPort) return Text();
+  return (IsIPv6() ? "[" + Text() + "]" : Text()) + ":" + std::to_string(port);
+}

@@ -41,6 +41,15 @@ class NetAddress {
   std::string Text() const;
   bool IsLoopback() const;
   bool IsUnspecified() const;  // 0.0.0.0 or ::
+  // fe80::/10 or 169.254.0.0/16: meaningful on one link only.
+  bool IsLinkLocal() const;
+  // An IPv6 address of the internet's (2000::/3); IPv4 is never one.
+  bool IsGlobalIPv6() const;
+  // ::ffff:a.b.c.d, an IPv4 address written as IPv6.
+  bool IsMappedIPv4() const;
+  // As a friend types it: the text, with the port after a colon where it
+  // is not defaultPort ("[2001:db8::7]:5000" for IPv6).
+  std::string TextWithPort(uint16_t port, uint16_t defaultPort) const;
   // The same computer, whatever the ports.
   bool SameHost(const NetAddress& other) const { return family_ == other.family_ && bytes_ == other.bytes_; }
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "net/sockaddress.h"
 #include "net/transport.h"
 
 std::vector<NetAddress> CLocalAddresses::SystemInterfaces() {
@@ -16,30 +17,31 @@ std::vector<NetAddress> CLocalAddresses::SystemInterfaces() {
   ifaddrs* list = nullptr;
   if (::getifaddrs(&list) != 0) return addresses;
   for (const ifaddrs* entry = list; entry; entry = entry->ifa_next) {
-    if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET || !(entry->ifa_flags & IFF_UP)) continue;
-    addresses.push_back(
-        NetAddress::IPv4(reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr.s_addr));
+    if (!entry->ifa_addr || !(entry->ifa_flags & IFF_UP)) continue;
+    const int family = entry->ifa_addr->sa_family;
+    if (family != AF_INET && family != AF_INET6) continue;
+    const socklen_t length = family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6);
+    if (const NetAddress address = net::FromSockAddress(entry->ifa_addr, length); !address.IsNone())
+      addresses.push_back(address.Host());
   }
   ::freeifaddrs(list);
   return addresses;
 }
 
 NetAddress CLocalAddresses::SystemRoute(const NetAddress& peer, int port) {
-  if (!peer.IsIPv4()) return {};
+  if (peer.IsNone()) return {};
   // Connecting a datagram socket sends nothing; it only makes the system
   // choose the route, and with it the address it would send from.
-  const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  const int family = peer.IsIPv4() ? AF_INET : AF_INET6;
+  const int fd = ::socket(family, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return {};
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = htons(static_cast<uint16_t>(port));
-  to.sin_addr.s_addr = peer.IPv4NetworkOrder();
-  sockaddr_in from{};
-  socklen_t length = sizeof from;
+  const net::SockAddress to = net::ToSockAddress(peer, static_cast<uint16_t>(port), family);
+  net::SockAddress from;
+  from.length = sizeof from.storage;
   NetAddress source;
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 &&
-      ::getsockname(fd, reinterpret_cast<sockaddr*>(&from), &length) == 0) {
-    source = NetAddress::IPv4(from.sin_addr.s_addr);
+  if (::connect(fd, to.get(), to.length) == 0 &&
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&from.storage), &from.length) == 0) {
+    source = net::FromSockAddress(from.get(), from.length).Host();
   }
   ::close(fd);
   return source;
@@ -53,7 +55,10 @@ std::vector<NetAddress> CLocalAddresses::All() const {
   std::vector<NetAddress> own;
   for (const NetAddress& address : interfaces_ ? interfaces_() : std::vector<NetAddress>{}) {
     const NetAddress host = address.Host();
-    if (host.IsNone() || host.IsLoopback() || host.IsUnspecified()) continue;
+    // A link-local address needs the link named with it, which no client's
+    // address carries.
+    if (host.IsNone() || host.IsLoopback() || host.IsUnspecified() || (host.IsIPv6() && host.IsLinkLocal()))
+      continue;
     if (std::find(own.begin(), own.end(), host) == own.end()) own.push_back(host);
   }
   return own;
@@ -74,9 +79,17 @@ bool CLocalAddresses::IsOwn(const NetAddress& address) const {
   return std::any_of(own.begin(), own.end(), [&](const NetAddress& a) { return a.SameHost(address); });
 }
 
+std::vector<NetAddress> CLocalAddresses::Reachable() const {
+  std::vector<NetAddress> reachable;
+  for (const NetAddress& address : All()) {
+    if (!bound_.IsNone() || !address.IsIPv6() || address.IsGlobalIPv6()) reachable.push_back(address);
+  }
+  return reachable;
+}
+
 std::vector<std::string> CLocalAddresses::ForAFriend() const {
   std::vector<std::string> texts;
-  for (const NetAddress& address : All())
-    texts.push_back(address.Text() + (port_ == net::kDefaultPort ? "" : ":" + std::to_string(port_)));
+  for (const NetAddress& address : Reachable())
+    texts.push_back(address.TextWithPort(static_cast<uint16_t>(port_), net::kDefaultPort));
   return texts;
 }

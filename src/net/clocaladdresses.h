@@ -8,7 +8,8 @@
 
 // This computer's own addresses, as a friend would have to call them and as
 // a call names this side when the user has no handle: the address bound
-// with --bind; otherwise the addresses of the network interfaces, and
+// with --bind; otherwise the IPv4 and IPv6 addresses of the network
+// interfaces (link-local ones excepted), and
 // toward one peer the address the system sends from to reach it. A
 // loopback address is never one of them unless it was bound (the host
 // name's own address, 127.0.1.1 on many systems, reaches nobody else).
@@ -37,8 +38,11 @@ class CLocalAddresses {
   // is a loopback address; else the first of All; none when there is none.
   NetAddress Toward(const NetAddress& peer) const;
   bool IsOwn(const NetAddress& address) const;
-  // All, as a friend types them: "192.168.1.5", or "192.168.1.5:5000"
-  // where the port is not the usual one.
+  // Those of All that a friend can reach: the IPv4 ones, the LAN's
+  // included, and the internet's IPv6 ones.
+  std::vector<NetAddress> Reachable() const;
+  // Reachable, as a friend types them: "192.168.1.5", or "192.168.1.5:5000"
+  // and "[2001:db8::5]:5000" where the port is not the usual one.
   std::vector<std::string> ForAFriend() const;
 
  private:

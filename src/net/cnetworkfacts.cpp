@@ -4,7 +4,7 @@
 #include "net/clocaladdresses.h"
 
 std::vector<NetAddress> CNetworkFacts::OwnAddresses() const {
-  return own_.All();
+  return own_.Reachable();
 }
 
 bool CNetworkFacts::IsOwnAddress(const NetAddress& address) const {
@@ -13,7 +13,13 @@ bool CNetworkFacts::IsOwnAddress(const NetAddress& address) const {
 
 NetAddress CNetworkFacts::ParseAddress(const std::string& text) const {
   const NetAddress address = NetAddress::Parse(text);
-  return address.IsIPv4() && !address.IsUnspecified() ? address : NetAddress();
+  if (address.IsNone() || address.IsUnspecified()) return {};
+  // An IPv6 client is another computer: never this one's loopback, never
+  // an IPv4 address in disguise (its datagrams come as IPv4), never a
+  // link-local address, which only names a peer together with its link.
+  if (address.IsIPv6() && (address.IsLoopback() || address.IsMappedIPv4() || address.IsLinkLocal()))
+    return {};
+  return address;
 }
 
 void CNetworkFacts::ResolveAll(const std::string& host, Resolved done) {

@@ -25,8 +25,8 @@ class CUdpSocket {
  public:
   static constexpr int kClosed = -1;
 
-  // Binds port on bindAddress (none: all local addresses); port 0 takes a
-  // free one. IsOpen() tells whether it worked and Error() why not.
+  // Binds port on bindAddress (none: all local addresses, IPv4 and IPv6);
+  // port 0 takes a free one. IsOpen() tells whether it worked and Error() why not.
   explicit CUdpSocket(int port, const NetAddress& bindAddress = {});
   ~CUdpSocket();
   CUdpSocket(const CUdpSocket&) = delete;
@@ -40,8 +40,8 @@ class CUdpSocket {
   int Descriptor() const { return fd_.load(); }
 
   // To the address's port, or this socket's own where it has none (a peer's
-  // copy of the program listens on the same port). An address of no family
-  // the socket speaks sends nothing.
+  // copy of the program listens on the same port). An address the socket
+  // cannot reach (IPv6 on an IPv4 socket) sends nothing.
   void Send(const NetAddress& to, std::span<const uint8_t> bytes) const;
   // The receive thread's: waits for a datagram and says who sent it; -1,
   // with errno, on failure (and at once after WakeReceivers).
@@ -55,6 +55,7 @@ class CUdpSocket {
 
  private:
   std::atomic<int> fd_{kClosed};
+  int family_ = 0;  // AF_INET or AF_INET6
   int port_ = 0;
   std::string error_;
 };

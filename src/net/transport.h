@@ -15,8 +15,8 @@ inline constexpr int kDefaultPort = 4444;
 void StartNetwork();
 void StopNetwork();
 
-// Every IPv4 address of a name, in the resolver's order; empty when it is
-// not found. It waits for the resolver: the program asks through a
+// Every address of a name, the IPv4 ones first, each in the resolver's
+// order; empty when it is not found. It waits for the resolver: the program asks through a
 // HostResolver (core/hostresolver.h), which does this away from the window.
 std::vector<NetAddress> LookUpHost(const std::string& host);
 

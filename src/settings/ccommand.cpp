@@ -61,11 +61,12 @@ bool CCommand::Test(const std::string& text, int command) {
 }
 
 bool CCommand::Call(const std::string& text) {
-  // Dotted IPv4 texts are 7 to 15 characters; within that a text that is no
-  // address is refused too, rather than calling whatever it parses to.
-  if (text.size() < 7 || text.size() > 15) return false;
+  // Dotted IPv4 texts are 7 to 15 characters, IPv6 ones at most 45; a text
+  // that is no address is refused too, rather than calling whatever it
+  // parses to.
   const NetAddress address = NetAddress::Parse(text);
-  if (!address.IsIPv4() || address.IsUnspecified()) return false;
+  if (address.IsNone() || address.IsUnspecified()) return false;
+  if (address.IsIPv4() ? text.size() < 7 || text.size() > 15 : text.size() > 45) return false;
   window_.PostCommand(kCall, TextRecord{0, address.Text()});
   return true;
 }

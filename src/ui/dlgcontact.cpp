@@ -75,7 +75,7 @@ void TDlgCntact::BuildAddressGroup() {
   ipEdit->setFont(DialogFont());
   ipEdit->setGeometry(77, 22, 121, 21);
   ipEdit->setMaxLength(kMaxIpChars);
-  ipEdit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9.]*"), ipEdit));
+  ipEdit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9A-Fa-f.:]*"), ipEdit));
   clearButton = AddButton(addressGroup, {202, 23, 80, 17}, "&Clear");
   nameLabel_ = AddLabel(addressGroup, 8, 54, "Name/Host:");
   nameEdit = new QLineEdit(addressGroup);
@@ -207,9 +207,15 @@ void TDlgCntact::Refuse(const std::string& key, const std::string& english) {
 bool TDlgCntact::AddressIsValid() {
   const std::string ip = IpText();
   const NetAddress address = network_.ParseAddress(ip);
-  // Comparing with the dotted form refuses leading zeros and short forms
-  // such as "10.0.0", which the parser would take for other addresses.
-  if (!address.IsNone() && !network_.IsOwnAddress(address) && address.Text() == ip) return true;
+  // Comparing with the address's own text refuses leading zeros and short
+  // forms such as "10.0.0", which the parser would take for other
+  // addresses; of IPv6 hex digits, capitals are as good as small ones and
+  // are stored small.
+  const std::string lower = QString::fromLatin1(ip).toLower().toLatin1().toStdString();
+  if (!address.IsNone() && !network_.IsOwnAddress(address) && address.Text() == lower) {
+    if (lower != ip) ipEdit->setText(FromLatin1(lower));
+    return true;
+  }
   Refuse("InvalidIPAdress", "Invalid Ip address: " + ip + "," + NameText());
   return false;
 }

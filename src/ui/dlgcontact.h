@@ -27,7 +27,7 @@ class TDlgCntact : public QDialog {
   Q_OBJECT
  public:
   static constexpr int kWidth = 287;
-  static constexpr int kMaxIpChars = 15;
+  static constexpr int kMaxIpChars = 45;  // the longest IPv6 text
   static constexpr int kMaxNameChars = 30;
   static constexpr std::size_t kMinNameChars = 3;
 

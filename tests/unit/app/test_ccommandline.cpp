@@ -12,6 +12,9 @@ TEST(CCommandLineTest, StartOptions) {
   EXPECT_EQ(line->bindText, "127.1.0.1");
   EXPECT_EQ(line->bindAddress, NetAddress::Parse("127.1.0.1"));
   EXPECT_FALSE(line->sendCommand);
+  const auto v6 = CCommandLine::Parse({"--bind", "2001:db8::5"}, error);
+  ASSERT_TRUE(v6) << error;
+  EXPECT_EQ(v6->bindAddress, NetAddress::Parse("2001:db8::5"));
 }
 
 TEST(CCommandLineTest, RemoteCommandWithText) {
@@ -45,9 +48,10 @@ TEST(CCommandLineTest, DefaultConfigDirFollowsXdg) {
 
 TEST(CCommandLineTest, BadArgumentsAreRefusedWithAMessage) {
   const std::vector<std::vector<std::string>> cases = {
-      {"--bind"},    {"--bind", "host.example"},   {"--config-dir"},
-      {"--command"}, {"--command", "x"},           {"--frobnicate"},
-      {"stray"},     {"--command", "2", "a", "b"}, {"--command", "4", "--bind", "127.0.0.1"},
+      {"--bind"},       {"--bind", "host.example"},   {"--config-dir"},
+      {"--command"},    {"--command", "x"},           {"--frobnicate"},
+      {"stray"},        {"--command", "2", "a", "b"}, {"--command", "4", "--bind", "127.0.0.1"},
+      {"--bind", "::"},
   };
   for (const auto& args : cases) {
     std::string error;

@@ -45,6 +45,7 @@ TEST(NetAddressTest, ReadsIPv4AndIPv6TextExactlyAndShowsItInItsShortForm) {
     EXPECT_EQ(address.port(), 0);
   }
   // What a stored text holds after a zero byte is not part of an address.
+  EXPECT_TRUE(NetAddress::Parse(std::string_view("2001:db8::7\0junk", 16)).IsNone());
   EXPECT_TRUE(NetAddress::Parse(std::string_view("10.0.0.7\0junk", 13)).IsNone());
 }
 
@@ -62,6 +63,34 @@ TEST(NetAddressTest, IPv4KeepsItsNetworkOrderAndPortsSetHostsApart) {
   EXPECT_TRUE(NetAddress().IsNone());
   EXPECT_EQ(NetAddress().WithPort(4444), NetAddress());
   EXPECT_LT(NetAddress(), a);
+}
+
+TEST(NetAddressTest, KnowsWhichAddressesReachBeyondTheLinkAndWritesThePortAsAFriendTypesIt) {
+  const struct {
+    const char* text;
+    bool linkLocal, globalIPv6, mapped;
+    const char* onPort5000;
+  } cases[] = {
+      {"10.0.0.7", false, false, false, "10.0.0.7:5000"},
+      {"169.254.3.4", true, false, false, "169.254.3.4:5000"},
+      {"2001:db8::7", false, true, false, "[2001:db8::7]:5000"},
+      {"3fff::1", false, true, false, "[3fff::1]:5000"},
+      {"fe80::1", true, false, false, "[fe80::1]:5000"},
+      {"febf::1", true, false, false, "[febf::1]:5000"},
+      {"fd00::5", false, false, false, "[fd00::5]:5000"},
+      {"::ffff:10.0.0.7", false, false, true, "[::ffff:10.0.0.7]:5000"},
+      {"::1", false, false, false, "[::1]:5000"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const NetAddress address = NetAddress::Parse(c.text);
+    EXPECT_EQ(address.IsLinkLocal(), c.linkLocal);
+    EXPECT_EQ(address.IsGlobalIPv6(), c.globalIPv6);
+    EXPECT_EQ(address.IsMappedIPv4(), c.mapped);
+    EXPECT_EQ(address.TextWithPort(5000, 4444), c.onPort5000);
+    EXPECT_EQ(address.TextWithPort(4444, 4444), c.text);
+  }
+  EXPECT_EQ(NetAddress().TextWithPort(5000, 4444), "");
 }
 
 }  // namespace

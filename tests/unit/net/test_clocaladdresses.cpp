@@ -76,7 +76,14 @@ INSTANTIATE_TEST_SUITE_P(
                 {"192.168.1.5", "10.0.0.2"},
                 "192.168.1.5"},
         OwnCase{"NoRouteGivesTheFirstInterface", "", {"192.168.1.5"}, "", {"192.168.1.5"}, "192.168.1.5"},
-        OwnCase{"OnlyLoopback", "", {"127.0.0.1", "127.0.1.1"}, "127.0.0.1", {}, ""}),
+        OwnCase{"OnlyLoopback", "", {"127.0.0.1", "127.0.1.1"}, "127.0.0.1", {}, ""},
+        OwnCase{"IPv6BesideIPv4ButNoLinkLocalOne",
+                "",
+                {"::1", "fe80::1", "192.168.1.5", "2001:db8::5", "fd00::5"},
+                "192.168.1.5",
+                {"192.168.1.5", "2001:db8::5", "fd00::5"},
+                "192.168.1.5"},
+        OwnCase{"BoundToIPv6", "2001:db8::5", {"192.168.1.5"}, "", {"2001:db8::5"}, "2001:db8::5"}),
     [](const testing::TestParamInfo<OwnCase>& info) { return std::string(info.param.name); });
 
 TEST(LocalAddressesForAFriend, CarryThePortOnlyWhereItIsNotTheUsualOne) {
@@ -85,6 +92,11 @@ TEST(LocalAddressesForAFriend, CarryThePortOnlyWhereItIsNotTheUsualOne) {
   EXPECT_EQ(CLocalAddresses({}, 5000, interfaces, {}).ForAFriend(),
             (Texts{"192.168.1.5:5000", "10.0.0.2:5000"}));
   EXPECT_EQ(CLocalAddresses({}, 5000, [] { return Addresses({"127.0.0.1"}); }, {}).ForAFriend(), Texts{});
+  // Of IPv6, only what the internet reaches, in brackets before a port.
+  const auto dual = [] { return Addresses({"fe80::1", "192.168.1.5", "fd00::5", "2001:db8::5"}); };
+  EXPECT_EQ(CLocalAddresses({}, 4444, dual, {}).ForAFriend(), (Texts{"192.168.1.5", "2001:db8::5"}));
+  EXPECT_EQ(CLocalAddresses({}, 5000, dual, {}).ForAFriend(),
+            (Texts{"192.168.1.5:5000", "[2001:db8::5]:5000"}));
 }
 
 TEST(LocalAddressesOfThisMachine, NeverIncludeALoopbackAddress) {

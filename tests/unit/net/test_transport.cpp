@@ -55,10 +55,44 @@ TEST(UdpSocketTest, ASendGoesToTheSocketsOwnPortUnlessTheAddressHasOneAndNowhere
   EXPECT_EQ(::recv(receiver.Descriptor(), buffer, sizeof buffer, MSG_DONTWAIT), -1);
 }
 
+// Unbound, one socket takes both families: an IPv4 peer is seen as IPv4,
+// never as a mapped address, and answered as it is seen.
+TEST(UdpSocketTest, AnUnboundSocketSpeaksIPv4AndIPv6) {
+  net::CUdpSocket dual(0);
+  ASSERT_TRUE(dual.IsOpen());
+  const auto port = static_cast<uint16_t>(dual.Port());
+  net::CUdpSocket v4(0, NetAddress::Parse("127.0.0.1"));
+  net::CUdpSocket v6(0, NetAddress::Parse("::1"));
+  ASSERT_TRUE(v4.IsOpen() && v6.IsOpen()) << v6.Error();
+  const uint8_t bytes[] = {7, 8, 9};
+  uint8_t buffer[16] = {};
+  NetAddress from;
+  const struct {
+    net::CUdpSocket& peer;
+    NetAddress to;
+  } peers[] = {{v4, NetAddress::Parse("127.0.0.1").WithPort(port)},
+               {v6, NetAddress::Parse("::1").WithPort(port)}};
+  for (const auto& p : peers) {
+    SCOPED_TRACE(p.to.Text());
+    p.peer.Send(p.to, bytes);
+    ASSERT_EQ(dual.Receive(buffer, from), 3);
+    EXPECT_EQ(from, p.to.WithPort(static_cast<uint16_t>(p.peer.Port())));
+    dual.Send(from, std::span(bytes, 2));
+    NetAddress back;
+    ASSERT_EQ(p.peer.Receive(buffer, back), 2);
+    EXPECT_EQ(back, p.to);
+  }
+  // An IPv6 address on an IPv4 socket goes nowhere, and says nothing.
+  v4.Send(NetAddress::Parse("::1").WithPort(port), bytes);
+  EXPECT_EQ(::recv(dual.Descriptor(), buffer, sizeof buffer, MSG_DONTWAIT), -1);
+}
+
 TEST(TransportTest, LookUpHostGivesEveryAddressOrNone) {
   EXPECT_TRUE(net::LookUpHost("no-such-host.invalid").empty());
   EXPECT_TRUE(net::LookUpHost("").empty());
   EXPECT_EQ(net::LookUpHost("127.0.0.1"), std::vector<NetAddress>{NetAddress::Parse("127.0.0.1")});
+  EXPECT_EQ(net::LookUpHost("2001:db8::7"), std::vector<NetAddress>{NetAddress::Parse("2001:db8::7")});
+  // A name with both kinds of address gives the IPv4 one first.
   const auto local = net::LookUpHost("localhost");
   ASSERT_FALSE(local.empty());
   EXPECT_EQ(local.front().Text(), "127.0.0.1");

@@ -22,6 +22,7 @@ class DialogFixture : public ::testing::Test {
  protected:
   static constexpr const char* kOwnAddress = "192.168.7.7";
   static constexpr const char* kOtherOwnAddress = "10.20.30.40";
+  static constexpr const char* kOwnIPv6Address = "2001:db8:77::7";
 
   CMemoryKeyStore store;
   CParams params{store};
@@ -36,8 +37,10 @@ class DialogFixture : public ::testing::Test {
                       4444,
                       [] {
                         return std::vector<NetAddress>{
-                            NetAddress::Parse("127.0.0.1"), NetAddress::Parse(kOwnAddress),
-                            NetAddress::Parse("127.0.1.1"), NetAddress::Parse(kOtherOwnAddress)};
+                            NetAddress::Parse("127.0.0.1"),    NetAddress::Parse(kOwnAddress),
+                            NetAddress::Parse("127.0.1.1"),    NetAddress::Parse(kOtherOwnAddress),
+                            NetAddress::Parse("::1"),          NetAddress::Parse("fe80::7"),
+                            NetAddress::Parse(kOwnIPv6Address)};
                       },
                       [](const NetAddress&, int) { return NetAddress::Parse("127.0.0.1"); }};
   CNetworkFacts network{own, resolver};

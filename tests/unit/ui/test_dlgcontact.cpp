@@ -37,6 +37,7 @@ TEST_F(TDlgCntactTest, AddChecksTheAddressAndTheNameAsTyped) {
     std::string ip, name;
     std::string error;  // "" when the client is added
     std::string stored;
+    std::string address = "";  // as kept, when not as typed
   };
   const Case cases[] = {
       {"10.0.0.1", "abc", "", "abc"},
@@ -48,6 +49,15 @@ TEST_F(TDlgCntactTest, AddChecksTheAddressAndTheNameAsTyped) {
       {"0.0.0.0", "abc", "Invalid Ip address: 0.0.0.0,abc", ""},
       {"10.0.0.3", " ab ", "Name is to short", ""},
       {"10.0.0.9", "Other", "Client exists: 10.0.0.9,Other", ""},
+      {"2001:db8::7", "Far", "", "Far"},
+      {"2001:DB8::A", "Caps", "", "Caps", "2001:db8::a"},
+      {"2001:0db8::b", "abc", "Invalid Ip address: 2001:0db8::b,abc", ""},
+      {"::1", "abc", "Invalid Ip address: ::1,abc", ""},
+      {"::", "abc", "Invalid Ip address: ::,abc", ""},
+      {"::ffff:10.0.0.4", "abc", "Invalid Ip address: ::ffff:10.0.0.4,abc", ""},
+      {"fe80::9", "abc", "Invalid Ip address: fe80::9,abc", ""},
+      {kOwnIPv6Address, "abc", std::string("Invalid Ip address: ") + kOwnIPv6Address + ",abc", ""},
+      {"2001:db8::7", "Again", "Client exists: 2001:db8::7,Again", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.ip + " " + c.name);
@@ -56,17 +66,18 @@ TEST_F(TDlgCntactTest, AddChecksTheAddressAndTheNameAsTyped) {
     dialog.OnAddClicked();
     if (c.error.empty()) {
       EXPECT_TRUE(boxes.errors.empty());
-      ASSERT_TRUE(contacts.Contains(c.ip));
-      EXPECT_EQ(*contacts.NameOf(NetAddress::Parse(c.ip)), c.stored);
+      const std::string kept = c.address.empty() ? c.ip : c.address;
+      ASSERT_TRUE(contacts.Contains(kept));
+      EXPECT_EQ(*contacts.NameOf(NetAddress::Parse(kept)), c.stored);
       EXPECT_EQ(dialog.nameEdit->text().toStdString(), c.stored);
     } else {
       ASSERT_EQ(boxes.errors.size(), 1u);
       EXPECT_EQ(boxes.errors[0], c.error);
     }
   }
-  EXPECT_EQ(contacts.Count(), 3u);
+  EXPECT_EQ(contacts.Count(), 5u);
   // What was added is kept at once.
-  EXPECT_EQ(StoredClients(), "10.0.0.1 abc|10.0.0.2 abc|10.0.0.9 Lab|");
+  EXPECT_EQ(StoredClients(), "10.0.0.1 abc|10.0.0.2 abc|10.0.0.9 Lab|2001:db8::7 Far|2001:db8::a Caps|");
 }
 
 TEST_F(TDlgCntactTest, TranslatedMessagesReplaceTheWholeText) {
@@ -79,11 +90,15 @@ TEST_F(TDlgCntactTest, TranslatedMessagesReplaceTheWholeText) {
 }
 
 TEST_F(TDlgCntactTest, FieldsTakeOnlyWhatAnAddressAndARecordCanHold) {
-  QTest::keyClicks(dialog.ipEdit, "1a0.0,.0.1x");
+  QTest::keyClicks(dialog.ipEdit, "1g0.0,.0.1x");
   EXPECT_EQ(dialog.ipEdit->text(), "10.0.0.1");
+  dialog.ipEdit->clear();
+  QTest::keyClicks(dialog.ipEdit, "2001:DB8::a7 ");
+  EXPECT_EQ(dialog.ipEdit->text(), "2001:DB8::a7");
+  dialog.ipEdit->clear();
   QTest::keyClicks(dialog.nameEdit, "Of,fice; PC");
   EXPECT_EQ(dialog.nameEdit->text(), "Office PC");
-  QTest::keyClicks(dialog.ipEdit, "99999999999");
+  QTest::keyClicks(dialog.ipEdit, QString(60, '9'));
   EXPECT_EQ(dialog.ipEdit->text().size(), TDlgCntact::kMaxIpChars);
 }
 
@@ -261,6 +276,7 @@ class TDlgCntactFileTest : public TDlgCntactTest {
 TEST_F(TDlgCntactFileTest, ExportAndImportRoundTrip) {
   contacts.Add("10.0.0.2", "Bee");
   contacts.Add("10.0.0.10", "Office PC");
+  contacts.Add("2001:db8::10", "Far away");
   const auto path = (temp.Path() / "clients.txt").string();
   files.answers.push_back(path);
   dialog.ExportClients();
@@ -269,7 +285,7 @@ TEST_F(TDlgCntactFileTest, ExportAndImportRoundTrip) {
   EXPECT_EQ(files.requests[0].title, "Export clients");
   std::ifstream in(path, std::ios::binary);
   const std::string written((std::istreambuf_iterator<char>(in)), {});
-  EXPECT_EQ(written, "10.0.0.10,Office PC;\r\n10.0.0.2,Bee;\r\n");
+  EXPECT_EQ(written, "10.0.0.10,Office PC;\r\n10.0.0.2,Bee;\r\n2001:db8::10,Far away;\r\n");
 
   CContacts fresh{params, clientList, boxes};
   TDlgCntact other{settings, fresh, network, boxes, files, {}};
@@ -277,7 +293,8 @@ TEST_F(TDlgCntactFileTest, ExportAndImportRoundTrip) {
   other.ImportClients();
   EXPECT_EQ(*fresh.NameOf(NetAddress::Parse("10.0.0.10")), "Office PC");
   EXPECT_EQ(*fresh.NameOf(NetAddress::Parse("10.0.0.2")), "Bee");
-  EXPECT_EQ(fresh.Count(), 2u);
+  EXPECT_EQ(*fresh.NameOf(NetAddress::Parse("2001:db8::10")), "Far away");
+  EXPECT_EQ(fresh.Count(), 3u);
   EXPECT_TRUE(boxes.errors.empty());
 }
 

@@ -372,7 +372,8 @@ TEST_F(TDlgOptionTest, ShowingFillsTheControlsFromTheSettings) {
   EXPECT_EQ(dialog->access->passwordEdit->text(), "pw");
   EXPECT_EQ(dialog->access->passwordEdit->echoMode(), QLineEdit::Password);
   EXPECT_EQ(dialog->options->ringerFileField->text(), "/tmp/ring.wav");
-  EXPECT_EQ(dialog->network->ownAddressLabel->text(), QString(kOwnAddress) + ", " + kOtherOwnAddress);
+  EXPECT_EQ(dialog->network->ownAddressLabel->text(),
+            QString(kOwnAddress) + ", " + kOtherOwnAddress + ", " + kOwnIPv6Address);
   // No stored speech quality shows the middle one, and stores it.
   EXPECT_EQ(dialog->speex->qualityCombo->currentText(), "5");
   EXPECT_EQ(params.GetInt("SpeexQuality"), 5);
